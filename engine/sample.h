@@ -1,0 +1,31 @@
+// The record of one conversion and the in-band values that travel inside it.
+#pragma once
+
+// Which equations a conversion uses. The numbers are the ones the form stores.
+enum Method : int {
+    Teos10Polynomial = 1,  // TEOS-10, density from the library's polynomial gsw_rho
+    Teos10Exact = 2,       // TEOS-10, density from the full Gibbs function
+    Ies80 = 3,             // EOS-80 and PSS-78; no Absolute Salinity
+};
+
+// A quantity equal to this is absent (its field is empty).
+constexpr double kNoValue = -999999.0;
+
+// What the GSW library and our own inversions return when they find no result.
+constexpr double GSW_INVALID_VALUE = 9e15;
+
+// One sample: given quantities in, every derivable quantity out, filled in place.
+struct Sample {
+    double pressure;              // sea pressure [dbar]
+    double longitude;             // [deg E]
+    double latitude;              // [deg N]
+    double temperature;           // in-situ [deg C]
+    double practicalSalinity;     // Sp (PSS-78)
+    double absoluteSalinity;      // SA [g/kg]
+    double density;               // in-situ [kg/m^3]
+    double conductivity;          // [mS/cm]
+    double specificGravity;       // SG, against pure water at referenceTemperature
+    double referenceTemperature;  // [deg C]
+};
+
+inline bool isPresent(double quantity) { return quantity != kNoValue; }

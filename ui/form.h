@@ -1,0 +1,27 @@
+// Reading the main form into a Sample and writing a converted Sample back.
+#pragma once
+
+#include <windows.h>
+
+#include "sample.h"
+
+// Buffer for one field's text, terminator included: longer texts are read by
+// their first 19 characters.
+constexpr int kFieldTextLimit = 20;
+
+// The sample the main window starts every event from.
+constexpr Sample kDefaultSample = {0.0, 2.348785, 48.853402, 15.0, kNoValue,
+                                   kNoValue, kNoValue, kNoValue, kNoValue, 20.0};
+
+// Replaces every ',' by '.', in place; returns text.
+char* commaToDot(char* text);
+
+// The number a field's text stands for (comma accepted; empty or not a number gives 0).
+double readFieldNumber(HWND window, int controlId);
+
+// kNoValue for an empty field, otherwise the field's number.
+double readOptionalField(HWND window, int controlId);
+
+void readForm(HWND window, int& method, Sample& sample, int fahrenheit);
+void showResults(HWND window, int method, const Sample& sample, int fahrenheit);
+void convertForm(HWND window, int& method, Sample& sample, int fahrenheit);
