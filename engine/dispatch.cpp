@@ -1,0 +1,178 @@
+#include "dispatch.h"
+
+#include <cmath>
+
+#include "gsw.h"
+#include "ies80.h"
+#include "reference_water.h"
+#include "teos10_inversions.h"
+
+namespace {
+
+// A value outside [lower, upper] becomes the bound it passes; a not-a-number
+// stays as it is.
+double clamped(double value, double lower, double upper) {
+    if (value < lower) return lower;
+    if (value > upper) return upper;
+    return value;
+}
+
+bool isTeos10(Method method) { return method != Ies80; }
+
+// Practical Salinity range accepted as input.
+double lowestSalinity(Method method) { return isTeos10(method) ? 2.0 : 0.0; }
+constexpr double kHighestSalinity = 42.0;
+constexpr double kDefaultSalinity = 35.0;
+
+// Densest water the other bounds admit: IES-80 at Sp 42, -2 deg C, 10000 dbar.
+double highestDensity(Method method) { return isTeos10(method) ? 1082.71524 : 1076.70763; }
+constexpr double kLowestDensity = 1000.0;
+
+double lowestConductivity(Method method) { return isTeos10(method) ? 0.002 : 0.0005; }
+double highestConductivity(Method method) { return isTeos10(method) ? 90.90227 : 84.54096; }
+
+// gsw_sa_from_sp gives a result only from -86 to 90 degrees of latitude.
+constexpr double kLowestLatitude = -86.0;
+
+// Where the salinity of a sample comes from, in order of precedence.
+enum class Source { PracticalSalinity, Density, Conductivity, SpecificGravity, Default };
+
+Source sourceOf(const Sample& s) {
+    if (isPresent(s.practicalSalinity)) return Source::PracticalSalinity;
+    if (isPresent(s.density)) return Source::Density;
+    if (isPresent(s.conductivity)) return Source::Conductivity;
+    if (isPresent(s.specificGravity)) return Source::SpecificGravity;
+    return Source::Default;
+}
+
+// Keeps exactly one of practicalSalinity, density and conductivity present; a
+// specific gravity becomes a density. A specific gravity given beside another
+// source is left alone: the conversion overwrites it at its end.
+void chooseSource(Sample& s) {
+    switch (sourceOf(s)) {
+        case Source::PracticalSalinity:
+            s.density = kNoValue;
+            s.conductivity = kNoValue;
+            break;
+        case Source::Density:
+            s.conductivity = kNoValue;
+            break;
+        case Source::Conductivity:
+            break;
+        case Source::SpecificGravity:
+            if (s.specificGravity < 1.0) s.specificGravity = 1.0;
+            s.density = pureWaterDensity(s.referenceTemperature) * s.specificGravity;
+            break;
+        case Source::Default:
+            s.practicalSalinity = kDefaultSalinity;
+            break;
+    }
+}
+
+void computeIes80(Sample& s) {
+    s.absoluteSalinity = kNoValue;
+    if (isPresent(s.conductivity) && !isPresent(s.practicalSalinity))
+        s.practicalSalinity = practicalSalinityFromConductivity(s.conductivity / 10.0, s.temperature, s.pressure);
+    if (isPresent(s.density) && !isPresent(s.practicalSalinity))
+        s.practicalSalinity = salinityFromDensityIes80(s.density, s.temperature, s.pressure);
+    if (isPresent(s.practicalSalinity) && !isPresent(s.conductivity))
+        s.conductivity = conductivityFromPracticalSalinity(s.practicalSalinity, s.temperature, s.pressure) * 10.0;
+    if (isPresent(s.practicalSalinity) && !isPresent(s.density))
+        s.density = densityIes80(s.practicalSalinity, s.temperature, s.pressure);
+}
+
+// The polynomial density goes through potential and Conservative Temperature
+// held in single precision, as the density it inverts does.
+double polynomialDensityFromSalinity(const Sample& s) {
+    const float pt = static_cast<float>(gsw_pt_from_t(s.absoluteSalinity, s.temperature, s.pressure, 0.0));
+    const float ct = static_cast<float>(gsw_ct_from_pt(s.absoluteSalinity, pt));
+    return gsw_rho(s.absoluteSalinity, ct, s.pressure);
+}
+
+void computeTeos10(Method method, Sample& s) {
+    if (isPresent(s.conductivity) && !isPresent(s.practicalSalinity))
+        s.practicalSalinity = gsw_sp_from_c(s.conductivity, s.temperature, s.pressure);
+    s.absoluteSalinity = kNoValue;
+    if (isPresent(s.practicalSalinity))
+        s.absoluteSalinity = gsw_sa_from_sp(s.practicalSalinity, s.pressure, s.longitude, s.latitude);
+
+    const bool polynomial = method == Teos10Polynomial;
+    if (isPresent(s.practicalSalinity) && !isPresent(s.density))
+        s.density = polynomial ? polynomialDensityFromSalinity(s)
+                               : gsw_rho_t_exact(s.absoluteSalinity, s.temperature, s.pressure);
+    if (isPresent(s.density) && !isPresent(s.practicalSalinity)) {
+        s.absoluteSalinity = polynomial ? absoluteSalinityFromDensityPolynomial(s.density, s.temperature, s.pressure)
+                                        : absoluteSalinityFromDensityExact(s.density, s.temperature, s.pressure);
+        s.practicalSalinity = gsw_sp_from_sa(s.absoluteSalinity, s.pressure, s.longitude, s.latitude);
+    }
+
+    if (isPresent(s.practicalSalinity) && !isPresent(s.conductivity))
+        s.conductivity = gsw_c_from_sp(s.practicalSalinity, s.temperature, s.pressure);
+}
+
+// An inversion that found nothing leaves a Practical Salinity that is not a
+// number or of the order of the failure value.
+bool inversionFailed(double practicalSalinity) {
+    return std::isnan(practicalSalinity) || practicalSalinity > 1e10;
+}
+
+// When an inversion finds nothing we still know on which side of the range the
+// given water lies: compare it with the water of the lowest admitted salinity at
+// the same temperature, pressure and position.
+double boundForFailedInversion(Method method, Source source, const Sample& failed) {
+    Sample lowest = failed;
+    lowest.practicalSalinity = lowestSalinity(method);
+    compute(method, lowest);
+    const bool fromConductivity = source == Source::Conductivity;
+    const double given = fromConductivity ? failed.conductivity : failed.density;
+    const double reference = fromConductivity ? lowest.conductivity : lowest.density;
+    return given <= reference ? lowestSalinity(method) : kHighestSalinity;
+}
+
+}  // namespace
+
+void normalise(Method method, Sample& s) {
+    s.referenceTemperature = clamped(s.referenceTemperature, 0.0, 40.0);
+    chooseSource(s);
+    s.longitude = clamped(s.longitude, -180.0, 180.0);
+    s.latitude = clamped(s.latitude, kLowestLatitude, 90.0);
+    s.temperature = clamped(s.temperature, -2.0, 35.0);
+    s.pressure = clamped(s.pressure, 0.0, 10000.0);
+    if (isPresent(s.practicalSalinity))
+        s.practicalSalinity = clamped(s.practicalSalinity, lowestSalinity(method), kHighestSalinity);
+    if (isPresent(s.density)) s.density = clamped(s.density, kLowestDensity, highestDensity(method));
+    if (isPresent(s.conductivity))
+        s.conductivity = clamped(s.conductivity, lowestConductivity(method), highestConductivity(method));
+}
+
+void compute(Method method, Sample& sample) {
+    normalise(method, sample);
+    if (method == Ies80) {
+        computeIes80(sample);
+    } else {
+        computeTeos10(method, sample);
+    }
+    sample.specificGravity = sample.density / pureWaterDensity(sample.referenceTemperature);
+}
+
+void convert(Method method, Sample& sample) {
+    const Source source = sourceOf(sample);
+    compute(method, sample);
+
+    const double found = sample.practicalSalinity;
+    const bool inverted = source != Source::PracticalSalinity && source != Source::Default;
+    double bound;
+    if (inverted && inversionFailed(found)) {
+        bound = boundForFailedInversion(method, source, sample);
+    } else if (found < lowestSalinity(method)) {
+        bound = lowestSalinity(method);
+    } else if (found > kHighestSalinity) {
+        bound = kHighestSalinity;
+    } else {
+        return;
+    }
+    // The salinity found lies outside the accepted input range: every quantity
+    // returned belongs to the water at the bound, the given source included.
+    sample.practicalSalinity = bound;
+    compute(method, sample);
+}
