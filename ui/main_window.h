@@ -4,3 +4,24 @@
 #include <windows.h>
 
 INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// What the commands hand to the desktop, and how they open the modal dialogs.
+// The program keeps the defaults; tests put recorders in their place so that
+// no browser starts and no modal loop waits for a person.
+struct CommandServices {
+    void (*openAddress)(HWND owner, const char* address);
+    void (*openDocument)(HWND owner, const char* fileName, const char* webAddress);
+    INT_PTR (*showDialog)(const char* templateName, DLGPROC procedure);
+};
+extern CommandServices commandServices;
+extern const CommandServices kDesktopCommandServices;
+
+// The context menu in one language: a bar whose only item is the popup that is
+// shown. The mark bitmap of "About ..." belongs to the caller as long as the
+// menu lives; destroyContextMenu releases both.
+struct ContextMenu {
+    HMENU bar;
+    HBITMAP aboutMark;
+};
+ContextMenu buildContextMenu(const char* language);
+void destroyContextMenu(ContextMenu& menu);

@@ -1,0 +1,387 @@
+// The main window: every user action on the form ends in one conversion.
+#include "main_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "app_state.h"
+#include "dialogs.h"
+#include "dispatch.h"
+#include "form.h"
+#include "localisation.h"
+#include "number_text.h"
+#include "reference_water.h"
+#include "resource_ids.h"
+
+namespace {
+
+constexpr char kVersionLabel[] = "Version 2.1.7.1";
+constexpr char kHomePage[] = "https://thalwen.example.org/other-ziziv/thalwen.html";
+
+// The first conversion waits until the window has been shown once.
+constexpr UINT kStartupDelayMilliseconds = 100;
+
+constexpr int kTemperatureDecimals = 2;
+constexpr int kSalinityDecimals = 5;
+
+// ---- Control groups -------------------------------------------------------
+
+// Focus on one of the four input fields makes it the input: the other three
+// and the Absolute Salinity result are emptied, in this order.
+struct InputField {
+    int field;
+    int emptied[4];
+};
+constexpr InputField kInputFields[] = {
+    {IDC_PRACTICAL_SALINITY, {IDC_ABSOLUTE_SALINITY, IDC_DENSITY, IDC_SPECIFIC_GRAVITY, IDC_CONDUCTIVITY}},
+    {IDC_DENSITY, {IDC_ABSOLUTE_SALINITY, IDC_PRACTICAL_SALINITY, IDC_SPECIFIC_GRAVITY, IDC_CONDUCTIVITY}},
+    {IDC_SPECIFIC_GRAVITY, {IDC_ABSOLUTE_SALINITY, IDC_PRACTICAL_SALINITY, IDC_DENSITY, IDC_CONDUCTIVITY}},
+    {IDC_CONDUCTIVITY, {IDC_ABSOLUTE_SALINITY, IDC_PRACTICAL_SALINITY, IDC_DENSITY, IDC_SPECIFIC_GRAVITY}},
+};
+
+// What IES-80 has no use for: the position and the Absolute Salinity label and unit.
+constexpr int kTeos10OnlyControls[] = {
+    IDC_LONGITUDE,       IDC_LATITUDE,       IDC_LATITUDE_LABEL,          IDC_LATITUDE_UNIT,
+    IDC_LONGITUDE_LABEL, IDC_LONGITUDE_UNIT, IDC_ABSOLUTE_SALINITY_LABEL, IDC_ABSOLUTE_SALINITY_UNIT,
+};
+
+// The items of the unit selector, in their order.
+struct TemperatureUnit {
+    const char* text;  // Windows-1252: 0xB0 is the degree sign
+    int fahrenheit;    // the value of useFahrenheit while this unit is shown
+    double (*fromOtherUnit)(double);
+};
+constexpr TemperatureUnit kTemperatureUnits[] = {
+    {"\xB0" "C", 0, fahrenheitToCelsius},
+    {"\xB0" "F", 1, celsiusToFahrenheit},
+};
+constexpr int kUnitTextLimit = 7;  // six characters and the terminator
+
+// Each slider is an endless dial: only the difference to its last applied
+// position counts, and at an end of its range the thumb jumps back inside.
+constexpr int kSliderMinimum = 0;
+constexpr int kSliderMaximum = 100;
+constexpr int kWrappedFromMinimum = 99;
+constexpr int kWrappedFromMaximum = 1;
+
+struct SliderRule {
+    int slider;
+    int field;
+    double stepPerPosition;     // in the unit the field shows
+    int decimals;
+    double lowest;              // the field never goes below this
+    bool emptyFieldHoldsThumb;  // an empty field is no input: the thumb goes back
+    int* appliedPosition;
+};
+// The temperature slider first: both are polled at every slider message.
+constexpr SliderRule kSliders[] = {
+    {IDC_TEMPERATURE_SLIDER, IDC_TEMPERATURE, 0.1, kTemperatureDecimals,
+     -std::numeric_limits<double>::infinity(), false, &temperatureSliderPosition},
+    {IDC_SALINITY_SLIDER, IDC_PRACTICAL_SALINITY, 0.05, kSalinityDecimals, 0.0, true,
+     &salinitySliderPosition},
+};
+
+// ---- Commands -------------------------------------------------------------
+
+constexpr UINT kSeparator = 0;
+struct MenuRow {
+    UINT command;  // kSeparator for a line
+    int textId;
+};
+constexpr MenuRow kContextMenuRows[] = {
+    {IDM_LANGUAGE, IDM_LANGUAGE},
+    {kSeparator, 0},
+    {IDM_TEOS10_LICENCE, IDM_TEOS10_LICENCE},
+    {IDM_LICENCE, IDM_LICENCE},
+    {kSeparator, 0},
+    {IDM_ONLINE_INFORMATION, IDM_ONLINE_INFORMATION},
+    {IDM_ABOUT, IDM_ABOUT},
+    {kSeparator, 0},
+    {IDM_EXIT, IDS_EXIT_ITEM},
+};
+
+struct DocumentCommand {
+    int command;
+    const char* fileName;  // relative to the current directory
+    const char* webAddress;
+};
+constexpr DocumentCommand kDocumentCommands[] = {
+    {IDM_TEOS10_LICENCE, "license.TEOS-10.pdf", "http://www.teos-10.org/pubs/gsw/html/gsw_licence.html"},
+    {IDM_LICENCE, "license.pdf", "https://creativecommons.org/licenses/by-nc-nd/4.0/legalcode"},
+};
+
+struct DialogCommand {
+    int command;
+    const char* templateName;
+    DLGPROC procedure;
+};
+constexpr DialogCommand kDialogCommands[] = {
+    {IDM_ABOUT, "RCBoxApropos", aboutDialogProc},
+    {IDM_LANGUAGE, "RCBoxLanguage", languageDialogProc},
+    {IDM_AUTHOR, "RCBoxAuthor", authorDialogProc},
+};
+
+// ---- Small helpers --------------------------------------------------------
+
+void convertFromForm(HWND window) {
+    Sample sample = kDefaultSample;
+    convertForm(window, currentMethod, sample, useFahrenheit);
+}
+
+void moveThumb(HWND window, int slider, int position) {
+    SendDlgItemMessageA(window, slider, TBM_SETPOS, TRUE, position);
+}
+
+void writeNumber(HWND window, int field, double value, int decimals) {
+    SetDlgItemTextA(window, field, formatFixed(value, decimals).c_str());
+}
+
+// ---- Initialisation and the start-up conversion ---------------------------
+
+void setSmallIcon(HWND window) {
+    HANDLE icon = LoadImageA(instanceHandle, MAKEINTRESOURCEA(IDI_SMALL_ICON), IMAGE_ICON,
+                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
+    if (icon) SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+void fillUnitSelector(HWND window) {
+    for (const TemperatureUnit& unit : kTemperatureUnits)
+        SendDlgItemMessageA(window, IDC_TEMPERATURE_UNIT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(unit.text));
+    SendDlgItemMessageA(window, IDC_TEMPERATURE_UNIT, CB_SETCURSEL, 0, 0);
+}
+
+INT_PTR onInitDialog(HWND window) {
+    mainWindow = window;
+    SetDlgItemTextA(window, IDC_VERSION_LABEL, kVersionLabel);
+    setSmallIcon(window);
+    SendDlgItemMessageA(window, IDC_CONVERT, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    // First among its siblings, so the dialog manager gives it the first focus.
+    SetWindowPos(GetDlgItem(window, IDC_PRACTICAL_SALINITY), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetTimer(window, IDT_STARTUP_CONVERSION, kStartupDelayMilliseconds, nullptr);
+    CheckDlgButton(window, IDC_METHOD_EXACT, BST_CHECKED);
+    currentMethod = Teos10Exact;
+    moveThumb(window, IDC_TEMPERATURE_SLIDER, temperatureSliderPosition);
+    moveThumb(window, IDC_SALINITY_SLIDER, salinitySliderPosition);
+    // Absolute Salinity is a result only.
+    EnableWindow(GetDlgItem(window, IDC_ABSOLUTE_SALINITY), FALSE);
+    fillUnitSelector(window);
+    applyTexts(window, currentLanguage);
+    SetWindowTextA(window, lookupText(IDS_MAIN_TITLE, currentLanguage));
+    return TRUE;
+}
+
+INT_PTR onTimer(HWND window, UINT timerId) {
+    if (timerId != IDT_STARTUP_CONVERSION) return FALSE;
+    KillTimer(window, IDT_STARTUP_CONVERSION);
+    // The default sample as it stands, whatever the fields hold by now.
+    Sample sample = kDefaultSample;
+    convert(static_cast<Method>(currentMethod), sample);
+    showResults(window, currentMethod, sample, useFahrenheit);
+    return FALSE;
+}
+
+// ---- Form controls --------------------------------------------------------
+
+bool chooseInputField(HWND window, int field) {
+    for (const InputField& input : kInputFields) {
+        if (input.field != field) continue;
+        for (int emptied : input.emptied) SetDlgItemTextA(window, emptied, "");
+        return true;
+    }
+    return false;
+}
+
+void onMethodButton(HWND window) {
+    convertFromForm(window);
+    BOOL teos10 = IsDlgButtonChecked(window, IDC_METHOD_IES80) != BST_CHECKED;
+    for (int control : kTeos10OnlyControls) EnableWindow(GetDlgItem(window, control), teos10);
+}
+
+void onUnitSelected(HWND window) {
+    double temperature = readFieldNumber(window, IDC_TEMPERATURE);
+    double referenceTemperature = readFieldNumber(window, IDC_REFERENCE_TEMPERATURE);
+    char selected[kUnitTextLimit] = "";
+    GetDlgItemTextA(window, IDC_TEMPERATURE_UNIT, selected, kUnitTextLimit);
+    for (const TemperatureUnit& unit : kTemperatureUnits) {
+        if (std::strcmp(selected, unit.text) != 0 || useFahrenheit == unit.fahrenheit) continue;
+        writeNumber(window, IDC_TEMPERATURE, unit.fromOtherUnit(temperature), kTemperatureDecimals);
+        writeNumber(window, IDC_REFERENCE_TEMPERATURE, unit.fromOtherUnit(referenceTemperature),
+                    kTemperatureDecimals);
+        SetDlgItemTextA(window, IDC_REFERENCE_TEMPERATURE_UNIT, unit.text);
+        useFahrenheit = unit.fahrenheit;
+        break;
+    }
+    // Choosing the unit already shown still converts.
+    convertFromForm(window);
+}
+
+void wrapThumb(HWND window, int slider, int& applied) {
+    if (applied == kSliderMaximum) {
+        applied = kWrappedFromMaximum;
+        moveThumb(window, slider, applied);
+    }
+    if (applied == kSliderMinimum) {
+        applied = kWrappedFromMinimum;
+        moveThumb(window, slider, applied);
+    }
+}
+
+void applySlider(HWND window, const SliderRule& rule) {
+    int position = static_cast<int>(SendDlgItemMessageA(window, rule.slider, TBM_GETPOS, 0, 0));
+    int& applied = *rule.appliedPosition;
+    if (position == applied) return;
+
+    char text[kFieldTextLimit] = "";
+    GetDlgItemTextA(window, rule.field, text, kFieldTextLimit);
+    if (rule.emptyFieldHoldsThumb && text[0] == '\0') {
+        moveThumb(window, rule.slider, applied);
+    } else {
+        double value = readFieldNumber(window, rule.field);
+        int steps = position - applied;
+        applied = position;
+        double stepped = std::max(rule.lowest, value + rule.stepPerPosition * steps);
+        writeNumber(window, rule.field, stepped, rule.decimals);
+    }
+    convertFromForm(window);
+    wrapThumb(window, rule.slider, applied);
+}
+
+INT_PTR onHScroll(HWND window) {
+    for (const SliderRule& rule : kSliders) applySlider(window, rule);
+    return FALSE;
+}
+
+// ---- Commands -------------------------------------------------------------
+
+void openHomePage(HWND owner, const char* address) {
+    ShellExecuteA(owner, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+INT_PTR showModalDialog(const char* templateName, DLGPROC procedure) {
+    return DialogBoxParamA(instanceHandle, templateName, mainWindow, procedure, 0);
+}
+
+// The commands of the context menu and the accelerators; false for any other id.
+bool runMenuCommand(int command) {
+    if (command == IDM_ONLINE_INFORMATION) {
+        commandServices.openAddress(mainWindow, kHomePage);
+        return true;
+    }
+    for (const DocumentCommand& document : kDocumentCommands) {
+        if (document.command != command) continue;
+        commandServices.openDocument(mainWindow, document.fileName, document.webAddress);
+        return true;
+    }
+    for (const DialogCommand& dialog : kDialogCommands) {
+        if (dialog.command != command) continue;
+        commandServices.showDialog(dialog.templateName, dialog.procedure);
+        return true;
+    }
+    return false;
+}
+
+INT_PTR onCommand(HWND window, int id, int notification) {
+    if (notification == EN_SETFOCUS && chooseInputField(window, id)) return TRUE;
+    switch (id) {
+    case IDC_METHOD_EXACT:
+    case IDC_METHOD_POLYNOMIAL:
+    case IDC_METHOD_IES80:
+        onMethodButton(window);
+        return FALSE;
+    case IDC_CONVERT:
+        convertFromForm(window);
+        return TRUE;
+    case IDC_TEMPERATURE_UNIT:
+        if (notification == CBN_SELCHANGE) onUnitSelected(window);
+        return FALSE;
+    case IDM_EXIT:
+        DestroyWindow(mainWindow);
+        return FALSE;
+    default:
+        return runMenuCommand(id) ? TRUE : FALSE;
+    }
+}
+
+// ---- Context menu and closing ---------------------------------------------
+
+// A menu asked for from the keyboard carries no position (-1, -1): it opens
+// at the top-left corner of the form.
+POINT contextMenuPoint(HWND window, LPARAM lParam) {
+    POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (at.x == -1 && at.y == -1) {
+        at = {0, 0};
+        ClientToScreen(window, &at);
+    }
+    return at;
+}
+
+INT_PTR onContextMenu(HWND window, LPARAM lParam) {
+    POINT at = contextMenuPoint(window, lParam);
+    ContextMenu menu = buildContextMenu(currentLanguage);
+    TrackPopupMenuEx(GetSubMenu(menu.bar, 0), 0, at.x, at.y, window, nullptr);
+    destroyContextMenu(menu);
+    return TRUE;
+}
+
+INT_PTR onClose() {
+    DestroyWindow(mainWindow);
+    return FALSE;
+}
+
+INT_PTR onDestroy() {
+    PostQuitMessage(0);
+    return FALSE;
+}
+
+}  // namespace
+
+const CommandServices kDesktopCommandServices = {openHomePage, openDocument, showModalDialog};
+CommandServices commandServices = kDesktopCommandServices;
+
+ContextMenu buildContextMenu(const char* language) {
+    ContextMenu menu = {CreateMenu(), LoadBitmapA(instanceHandle, MAKEINTRESOURCEA(IDB_MENU_MARK))};
+    HMENU popup = CreatePopupMenu();
+    for (const MenuRow& row : kContextMenuRows) {
+        if (row.command == kSeparator) {
+            AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
+        } else {
+            const char* text = lookupText(row.textId, language);
+            AppendMenuA(popup, MF_STRING, row.command, text ? text : "");
+        }
+    }
+    if (menu.aboutMark) SetMenuItemBitmaps(popup, IDM_ABOUT, MF_BYCOMMAND, menu.aboutMark, menu.aboutMark);
+    AppendMenuA(menu.bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), "");
+    return menu;
+}
+
+void destroyContextMenu(ContextMenu& menu) {
+    // The popup goes with the bar; the bitmap is ours to release.
+    DestroyMenu(menu.bar);
+    if (menu.aboutMark) DeleteObject(menu.aboutMark);
+    menu = {nullptr, nullptr};
+}
+
+INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return onInitDialog(window);
+    case WM_TIMER:
+        return onTimer(window, LOWORD(wParam));
+    case WM_COMMAND:
+        return onCommand(window, LOWORD(wParam), HIWORD(wParam));
+    case WM_HSCROLL:
+        return onHScroll(window);
+    case WM_CONTEXTMENU:
+        return onContextMenu(window, lParam);
+    case WM_CLOSE:
+        return onClose();
+    case WM_DESTROY:
+        return onDestroy();
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,111 @@
+// The entry point: one copy per machine, the language, the main window and the
+// message loop of the program's only thread.
+#include "startup.h"
+
+#include <cstring>
+
+#include "app_state.h"
+#include "localisation.h"
+#include "main_window.h"
+#include "resource_ids.h"
+
+namespace {
+
+// One name for every session of the machine, so that a second copy started by
+// another user sees the first one too.
+constexpr char kInstanceMarkerName[] = "Global\\thalwen7d41c09a5e2b4f8391a6c3e0b57d2f18";
+constexpr char kWindowClassName[] = "Win32-thalwen";
+constexpr char kAcceleratorTableName[] = "RCAccelerateurs";
+
+// Held until the process ends; the system releases it then.
+HANDLE instanceMarker = nullptr;
+
+void registerWindowClass(HINSTANCE instance) {
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    // A dialog procedure in the place of a window procedure: both return a
+    // pointer-sized integer, spelled INT_PTR for the one and LRESULT for the other.
+    windowClass.lpfnWndProc = reinterpret_cast<WNDPROC>(mainWindowProc);
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kWindowClassName;
+    // A failed registration changes nothing: the main window is built from a
+    // template that names no class.
+    RegisterClassA(&windowClass);
+}
+
+}  // namespace
+
+bool anotherInstanceRuns() {
+    HANDLE marker = CreateMutexA(nullptr, FALSE, kInstanceMarkerName);
+    if (marker && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(marker);
+        return true;
+    }
+    // Without a marker at all we still run: better two copies than none.
+    instanceMarker = marker;
+    return false;
+}
+
+int startupShowCommand() {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    return (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
+}
+
+HWND openMainWindow(HINSTANCE instance, int showCommand) {
+    registerWindowClass(instance);
+    mainWindow = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, mainWindowProc, 0);
+    if (!mainWindow) return nullptr;
+    ShowWindow(mainWindow, showCommand);
+    UpdateWindow(mainWindow);
+    return mainWindow;
+}
+
+LoopTurn runOneMessage(HACCEL accelerators, MSG& message) {
+    BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0) return LoopTurn::Quit;
+    if (got == -1) return LoopTurn::Failed;
+    // No IsDialogMessage: the main window has no dialog keyboard navigation,
+    // so Tab and Enter reach the controls themselves.
+    if (!TranslateAcceleratorA(mainWindow, accelerators, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return LoopTurn::Dispatched;
+}
+
+int runMessageLoop(HACCEL accelerators) {
+    MSG message{};
+    LoopTurn turn;
+    while ((turn = runOneMessage(accelerators, message)) == LoopTurn::Dispatched) {
+    }
+    // A failing GetMessage would fail again at once; ending beats spinning.
+    if (turn == LoopTurn::Failed) return kExitMessageError;
+    return static_cast<int>(message.wParam);
+}
+
+int runFirstInstance(HINSTANCE instance, int showCommand) {
+    std::memset(currentLanguage, 0, sizeof currentLanguage);
+    std::strncpy(currentLanguage, systemLanguage(), sizeof currentLanguage - 1);
+    instanceHandle = instance;
+
+    if (!openMainWindow(instance, showCommand)) return kExitNoMainWindow;
+
+    HACCEL accelerators = LoadAcceleratorsA(instance, kAcceleratorTableName);
+    if (!accelerators) return kExitNoAccelerators;
+
+    return runMessageLoop(accelerators);
+}
+
+int runThalwen(HINSTANCE instance, int showCommand) {
+    if (anotherInstanceRuns()) return kExitNormal;
+    return runFirstInstance(instance, showCommand);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // The show command is taken from the start-up information itself, so the
+    // program behaves the same whichever runtime calls WinMain.
+    return runThalwen(instance, startupShowCommand());
+}
