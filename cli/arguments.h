@@ -1,0 +1,33 @@
+// The options of thalwen-convert.
+#pragma once
+
+#include <string>
+
+#include "output.h"
+#include "sample.h"
+
+enum class Format { Text, Csv, Json };
+
+struct Arguments {
+    Method method = Teos10Exact;
+    Sample given{};           // values of the quantity options, as typed
+    unsigned givenMask = 0;   // bit i set: kFields[i] was given
+    Format format = Format::Text;
+    bool formatGiven = false;
+    Style style;
+    bool batch = false;
+    std::string batchPath;    // "-" for standard input
+    bool help = false;
+    bool version = false;
+};
+
+// Fills arguments from argv[1..argc-1]. Returns "" or the error to report,
+// which names the option and the text at fault.
+std::string parseArguments(int argc, const char* const* argv, Arguments& arguments);
+
+// The given options over the defaults, in the user's temperature unit: the
+// sample to convert, or in a batch the values of missing and empty cells.
+Sample requestedSample(const Arguments& arguments);
+
+std::string usageText();
+std::string versionText();

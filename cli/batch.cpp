@@ -1,0 +1,142 @@
+#include "batch.h"
+
+#include "fields.h"
+#include "output.h"
+#include "report.h"
+
+namespace {
+
+constexpr std::size_t kOutputChunk = 1 << 16;
+
+std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
+void report(std::FILE* err, long lineNumber, const std::string& reason) {
+    std::fprintf(err, "line %ld: %s\n", lineNumber, reason.c_str());
+}
+
+bool flush(std::string& buffer, std::FILE* out) {
+    bool ok = std::fwrite(buffer.data(), 1, buffer.size(), out) == buffer.size();
+    buffer.clear();
+    return ok;
+}
+
+}  // namespace
+
+std::string readHeader(std::string_view line, BatchColumns& columns) {
+    std::string_view cells[kMaxCells + 1];
+    int count = 0;
+    if (const char* reason = splitCells(line, cells, kMaxCells + 1, count)) {
+        if (count > kMaxCells) return "header: more columns than there are quantities and method";
+        return std::string("header: ") + reason;
+    }
+    bool seen[kFieldCount] = {};
+    bool methodSeen = false;
+    for (int i = 0; i < count; ++i) {
+        std::string_view name = trimBlanks(cells[i]);
+        if (name.empty()) return "header: column " + std::to_string(i + 1) + " has no name";
+        int index = kMethodColumn;
+        if (name != "method") {
+            index = fieldIndex(name);
+            if (index < 0) return "header: unknown column " + quoted(name);
+        }
+        bool& already = index == kMethodColumn ? methodSeen : seen[index];
+        if (already) return "header: column " + quoted(name) + " appears twice";
+        already = true;
+        columns.field[i] = index;
+    }
+    columns.count = count;
+    return "";
+}
+
+std::string readRow(std::string_view line, const BatchColumns& columns, Method defaultMethod, const Sample& defaults,
+                    RowInput& row) {
+    std::string_view cells[kMaxCells + 1];
+    int count = 0;
+    if (const char* reason = splitCells(line, cells, columns.count + 1, count)) {
+        if (count > columns.count) return "more cells than the header's " + std::to_string(columns.count);
+        return reason;
+    }
+    if (count != columns.count)
+        return std::to_string(count) + " cells where the header has " + std::to_string(columns.count);
+
+    row.method = defaultMethod;
+    row.sample = defaults;
+    int source = -1;
+    for (int i = 0; i < count; ++i) {
+        int index = columns.field[i];
+        std::string_view cell = trimBlanks(cells[i]);
+        if (cell.empty()) continue;
+        if (index == kMethodColumn) {
+            auto method = methodFromName(cell);
+            if (!method) return "method: unknown method " + quoted(cell) + " (exact, polynomial or ies80)";
+            row.method = *method;
+            continue;
+        }
+        double value = 0;
+        if (const char* reason = readDecimal(cell, value))
+            return std::string(kFields[index].name) + ": " + quoted(cell) + " is " + reason;
+        if (index == kAbsoluteSalinity) continue;  // a result; the engine derives it
+        if (kFields[index].salinityRelated) {
+            if (source >= 0)
+                return std::string(kFields[source].name) + " and " + kFields[index].name +
+                       " both given; give at most one salinity-related input";
+            source = index;
+            value = asGivenValue(value);
+        }
+        field(row.sample, index) = value;
+    }
+    return "";
+}
+
+int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arguments) {
+    LineReader reader = makeLineReader(in);
+    std::string_view line;
+    LineStatus status = nextLine(reader, line);
+    if (status == LineStatus::End) {
+        std::fprintf(err, "thalwen-convert: the batch input is empty; it needs a header line\n");
+        return 2;
+    }
+    if (status == LineStatus::TooLong) {
+        report(err, 1, "header: longer than " + std::to_string(kMaxLineLength) + " characters");
+        return 2;
+    }
+    if (line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);  // a byte-order mark from some editors
+    BatchColumns columns;
+    if (std::string error = readHeader(line, columns); !error.empty()) {
+        report(err, 1, error);
+        return 2;
+    }
+
+    const Sample defaults = requestedSample(arguments);
+    std::string buffer;
+    buffer.reserve(kOutputChunk + 4096);
+    appendCsvHeader(buffer);
+    bool badRows = false, writeFailed = false;
+    RowInput row{};
+    while ((status = nextLine(reader, line)) != LineStatus::End) {
+        if (status == LineStatus::TooLong) {
+            report(err, reader.lineNumber, "longer than " + std::to_string(kMaxLineLength) + " characters");
+            badRows = true;
+            continue;
+        }
+        if (trimBlanks(line).empty()) continue;
+        if (std::string error = readRow(line, columns, arguments.method, defaults, row); !error.empty()) {
+            report(err, reader.lineNumber, error);
+            badRows = true;
+            continue;
+        }
+        appendCsvRow(buffer, convertSample(row.method, row.sample, arguments.style.fahrenheit), arguments.style);
+        if (buffer.size() >= kOutputChunk && !flush(buffer, out)) writeFailed = true;
+    }
+    if (!flush(buffer, out) || std::fflush(out) != 0) writeFailed = true;
+
+    if (reader.failed) {
+        std::fprintf(err, "thalwen-convert: reading the batch input failed after line %ld\n", reader.lineNumber);
+        return 2;
+    }
+    if (writeFailed) {
+        std::fprintf(err, "thalwen-convert: writing the output failed\n");
+        return 1;
+    }
+    return badRows ? 1 : 0;
+}

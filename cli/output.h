@@ -1,0 +1,26 @@
+// The three shapes of a result: an aligned text table, CSV and JSON. Each
+// appends to a caller's buffer so a batch reuses one buffer for every row.
+#pragma once
+
+#include <string>
+
+#include "report.h"
+
+struct Style {
+    bool full = false;        // 17 significant digits instead of the form's decimals
+    bool fahrenheit = false;  // temperatures are in Fahrenheit
+};
+
+// Fixed decimals, or 17 significant digits when full. Locale-free.
+void appendNumber(std::string& out, double value, int decimals, bool full);
+
+// The shortest text that reads back as value, for quoting a user's input.
+void appendShortest(std::string& out, double value);
+
+void appendCsvHeader(std::string& out);
+void appendCsvRow(std::string& out, const Conversion& conversion, const Style& style);
+void appendJson(std::string& out, const Conversion& conversion, const Style& style);
+void appendText(std::string& out, const Conversion& conversion, const Style& style);
+
+// One line per input the ranges changed: what was given, what was used.
+void appendClampedNotes(std::string& out, const Conversion& conversion, const Style& style);

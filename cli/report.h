@@ -1,0 +1,33 @@
+// One conversion as the command line runs it: inputs in the user's units,
+// the engine in Celsius, and which inputs the ranges changed.
+#pragma once
+
+#include "sample.h"
+
+// The form's start-up inputs, in Celsius, with no salinity-related input.
+Sample defaultSample();
+
+// The defaults in the units the user works in.
+Sample defaultSample(bool fahrenheit);
+
+struct Conversion {
+    Method method;
+    Sample given;      // as the user gave it (temperatures in the user's unit)
+    Sample result;     // filled, temperatures in the user's unit
+    unsigned clamped;  // bit i set: the input kFields[i] was changed to fit a range
+};
+
+// Bit i of the result is set when input i of given differs from the same
+// input of normalised, that is given passed through normalise. Both in Celsius.
+// The salinity-related source also counts as changed when result holds another
+// value for it than normalise left: convert replaced it in its second pass.
+unsigned clampedInputs(const Sample& given, const Sample& normalised, const Sample& result);
+
+// Converts given (temperatures in Fahrenheit when asked). Inputs that fitted
+// their ranges come back exactly as given, so no unit round trip shows in them.
+Conversion convertSample(Method method, const Sample& given, bool fahrenheit);
+
+// A salinity-related value given by the user must never read as absent: the
+// engine's absent marker is moved to the next number towards zero, which the
+// ranges raise to their lower bound like any other value that low.
+double asGivenValue(double value);
