@@ -1,5 +1,7 @@
 #include "batch.h"
 
+#include <vector>
+
 #include "fields.h"
 #include "output.h"
 #include "report.h"
@@ -14,9 +16,21 @@ void report(std::FILE* err, long lineNumber, const std::string& reason) {
     std::fprintf(err, "line %ld: %s\n", lineNumber, reason.c_str());
 }
 
-bool flush(std::string& buffer, std::FILE* out) {
-    bool ok = std::fwrite(buffer.data(), 1, buffer.size(), out) == buffer.size();
-    buffer.clear();
+bool fail(std::string& error, std::string reason) {
+    error = std::move(reason);
+    return false;
+}
+
+// Rows are written straight into one fixed buffer, emptied whenever the next
+// row might not fit.
+struct OutputBuffer {
+    std::vector<char> data = std::vector<char>(kOutputChunk + kMaxCsvRow);
+    std::size_t size = 0;
+};
+
+bool flush(OutputBuffer& buffer, std::FILE* out) {
+    bool ok = std::fwrite(buffer.data.data(), 1, buffer.size, out) == buffer.size;
+    buffer.size = 0;
     return ok;
 }
 
@@ -48,16 +62,16 @@ std::string readHeader(std::string_view line, BatchColumns& columns) {
     return "";
 }
 
-std::string readRow(std::string_view line, const BatchColumns& columns, Method defaultMethod, const Sample& defaults,
-                    RowInput& row) {
+bool readRow(std::string_view line, const BatchColumns& columns, Method defaultMethod, const Sample& defaults,
+             RowInput& row, std::string& error) {
     std::string_view cells[kMaxCells + 1];
     int count = 0;
     if (const char* reason = splitCells(line, cells, columns.count + 1, count)) {
-        if (count > columns.count) return "more cells than the header's " + std::to_string(columns.count);
-        return reason;
+        if (count > columns.count) return fail(error, "more cells than the header's " + std::to_string(columns.count));
+        return fail(error, reason);
     }
     if (count != columns.count)
-        return std::to_string(count) + " cells where the header has " + std::to_string(columns.count);
+        return fail(error, std::to_string(count) + " cells where the header has " + std::to_string(columns.count));
 
     row.method = defaultMethod;
     row.sample = defaults;
@@ -68,24 +82,24 @@ std::string readRow(std::string_view line, const BatchColumns& columns, Method d
         if (cell.empty()) continue;
         if (index == kMethodColumn) {
             auto method = methodFromName(cell);
-            if (!method) return "method: unknown method " + quoted(cell) + " (exact, polynomial or ies80)";
+            if (!method) return fail(error, "method: unknown method " + quoted(cell) + " (exact, polynomial or ies80)");
             row.method = *method;
             continue;
         }
         double value = 0;
         if (const char* reason = readDecimal(cell, value))
-            return std::string(kFields[index].name) + ": " + quoted(cell) + " is " + reason;
+            return fail(error, std::string(kFields[index].name) + ": " + quoted(cell) + " is " + reason);
         if (index == kAbsoluteSalinity) continue;  // a result; the engine derives it
         if (kFields[index].salinityRelated) {
             if (source >= 0)
-                return std::string(kFields[source].name) + " and " + kFields[index].name +
-                       " both given; give at most one salinity-related input";
+                return fail(error, std::string(kFields[source].name) + " and " + kFields[index].name +
+                                       " both given; give at most one salinity-related input");
             source = index;
             value = asGivenValue(value);
         }
         field(row.sample, index) = value;
     }
-    return "";
+    return true;
 }
 
 int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arguments) {
@@ -102,17 +116,20 @@ int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arg
     }
     if (line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);  // a byte-order mark from some editors
     BatchColumns columns;
-    if (std::string error = readHeader(line, columns); !error.empty()) {
-        report(err, 1, error);
+    if (std::string headerError = readHeader(line, columns); !headerError.empty()) {
+        report(err, 1, headerError);
         return 2;
     }
 
     const Sample defaults = requestedSample(arguments);
-    std::string buffer;
-    buffer.reserve(kOutputChunk + 4096);
-    appendCsvHeader(buffer);
+    OutputBuffer buffer;
+    std::string header;
+    appendCsvHeader(header);
+    header.copy(buffer.data.data(), header.size());
+    buffer.size = header.size();
     bool badRows = false, writeFailed = false;
     RowInput row{};
+    std::string error;
     while ((status = nextLine(reader, line)) != LineStatus::End) {
         if (status == LineStatus::TooLong) {
             report(err, reader.lineNumber, "longer than " + std::to_string(kMaxLineLength) + " characters");
@@ -120,13 +137,14 @@ int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arg
             continue;
         }
         if (trimBlanks(line).empty()) continue;
-        if (std::string error = readRow(line, columns, arguments.method, defaults, row); !error.empty()) {
+        if (!readRow(line, columns, arguments.method, defaults, row, error)) {
             report(err, reader.lineNumber, error);
             badRows = true;
             continue;
         }
-        appendCsvRow(buffer, convertSample(row.method, row.sample, arguments.style.fahrenheit), arguments.style);
-        if (buffer.size() >= kOutputChunk && !flush(buffer, out)) writeFailed = true;
+        Conversion conversion = convertSample(row.method, row.sample, arguments.style.fahrenheit);
+        buffer.size = putCsvRow(buffer.data.data() + buffer.size, conversion, arguments.style) - buffer.data.data();
+        if (buffer.size >= kOutputChunk && !flush(buffer, out)) writeFailed = true;
     }
     if (!flush(buffer, out) || std::fflush(out) != 0) writeFailed = true;
 

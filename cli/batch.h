@@ -26,9 +26,9 @@ struct RowInput {
 
 // Reads one data line: empty cells take the value of defaults (absent, for the
 // salinity-related quantities) and an empty method cell takes defaultMethod.
-// Returns "" or why the row cannot be converted.
-std::string readRow(std::string_view line, const BatchColumns& columns, Method defaultMethod, const Sample& defaults,
-                    RowInput& row);
+// Returns false and sets error to why the row cannot be converted.
+bool readRow(std::string_view line, const BatchColumns& columns, Method defaultMethod, const Sample& defaults,
+             RowInput& row, std::string& error);
 
 // Converts every row of in and writes CSV to out; bad rows are reported on err
 // as "line N: reason". Returns the exit status: 0, 1 when some rows were bad,

@@ -11,13 +11,24 @@ struct Style {
     bool fahrenheit = false;  // temperatures are in Fahrenheit
 };
 
-// Fixed decimals, or 17 significant digits when full. Locale-free.
+// Room for any double that putNumber writes: "%.8f" of the largest double
+// takes 318 characters.
+constexpr std::size_t kMaxNumber = 400;
+
+// Room for any row that putCsvRow writes.
+constexpr std::size_t kMaxCsvRow = 8192;
+
+// Fixed decimals, or 17 significant digits when full. Locale-free. Writes at
+// most kMaxNumber characters at p and returns the end.
+char* putNumber(char* p, double value, int decimals, bool full);
 void appendNumber(std::string& out, double value, int decimals, bool full);
 
 // The shortest text that reads back as value, for quoting a user's input.
 void appendShortest(std::string& out, double value);
 
 void appendCsvHeader(std::string& out);
+// Writes at most kMaxCsvRow characters at p and returns the end.
+char* putCsvRow(char* p, const Conversion& conversion, const Style& style);
 void appendCsvRow(std::string& out, const Conversion& conversion, const Style& style);
 void appendJson(std::string& out, const Conversion& conversion, const Style& style);
 void appendText(std::string& out, const Conversion& conversion, const Style& style);
