@@ -3,15 +3,33 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <ctime>
 
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK authorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// "Jan  4 2026 - 23:55:07" read as local time.
+// When this program was built, e.g. "Jan  4 2026 - 23:55:07".
+extern const char kBuildTimestamp[];
+
+// "Jan  4 2026 - 23:55:07" read as local time; -1 when the text has another form.
 std::time_t parseBuildTimestamp(const char* text);
 
+// The About box's build line: the timestamp day first, "04/01/2026 23:55:07".
+// A text that parseBuildTimestamp cannot read is copied as it stands.
+void formatBuildTime(const char* timestamp, char* buffer, std::size_t size);
+
+// The licence documents of commands 202 and 203: a local file, relative to the
+// current directory, and the page to open when the file cannot be read.
+constexpr const char* kTeos10LicenceFile = "license.TEOS-10.pdf";
+constexpr const char* kTeos10LicenceAddress = "http://www.teos-10.org/pubs/gsw/html/gsw_licence.html";
+constexpr const char* kLicenceFile = "license.pdf";
+constexpr const char* kLicenceAddress = "https://creativecommons.org/licenses/by-nc-nd/4.0/legalcode";
+
 bool canOpenForReading(const char* path);
+
+// What openDocument hands to the shell: fileName when it can be read, else webAddress.
+const char* documentTarget(const char* fileName, const char* webAddress);
 
 // The local file when it can be read, else the web address.
 void openDocument(HWND owner, const char* fileName, const char* webAddress);
