@@ -66,8 +66,8 @@ bool readRow(std::string_view line, const BatchColumns& columns, Method defaultM
              RowInput& row, std::string& error) {
     std::string_view cells[kMaxCells + 1];
     int count = 0;
-    if (const char* reason = splitCells(line, cells, columns.count + 1, count)) {
-        if (count > columns.count) return fail(error, "more cells than the header's " + std::to_string(columns.count));
+    if (const char* reason = splitCells(line, cells, kMaxCells + 1, count)) {
+        if (count > kMaxCells) return fail(error, "more cells than the header's " + std::to_string(columns.count));
         return fail(error, reason);
     }
     if (count != columns.count)

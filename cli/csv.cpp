@@ -51,7 +51,7 @@ LineStatus nextLine(LineReader& reader, std::string_view& line) {
             std::size_t start = reader.begin;
             reader.begin = stop + 1;
             ++reader.lineNumber;
-            if (tooLong) return LineStatus::TooLong;
+            if (tooLong || stop - start > kMaxLineLength) return LineStatus::TooLong;
             line = withoutCarriageReturn(data + start, stop - start);
             return LineStatus::Line;
         }
@@ -60,7 +60,7 @@ LineStatus nextLine(LineReader& reader, std::string_view& line) {
             std::size_t start = reader.begin;
             reader.begin = reader.end;
             ++reader.lineNumber;
-            if (tooLong) return LineStatus::TooLong;
+            if (tooLong || reader.end - start > kMaxLineLength) return LineStatus::TooLong;
             line = withoutCarriageReturn(data + start, reader.end - start);
             return LineStatus::Line;
         }

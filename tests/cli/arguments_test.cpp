@@ -1,0 +1,134 @@
+// Options and the reading of numbers typed on the command line.
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "arguments.h"
+#include "fields.h"
+#include "number_text.h"
+
+namespace {
+
+std::string parse(std::vector<const char*> words, Arguments& arguments) {
+    words.insert(words.begin(), "thalwen-convert");
+    return parseArguments(static_cast<int>(words.size()), words.data(), arguments);
+}
+
+TEST(Arguments, NoOptionsGiveTheFormsStartUpSample) {
+    Arguments arguments;
+    ASSERT_EQ(parse({}, arguments), "");
+    EXPECT_EQ(arguments.method, Teos10Exact);
+    EXPECT_EQ(arguments.format, Format::Text);
+    Sample sample = requestedSample(arguments);
+    EXPECT_EQ(sample.pressure, 0.0);
+    EXPECT_EQ(sample.longitude, 2.348785);
+    EXPECT_EQ(sample.latitude, 48.853402);
+    EXPECT_EQ(sample.temperature, 15.0);
+    EXPECT_EQ(sample.referenceTemperature, 20.0);
+    for (double q : {sample.practicalSalinity, sample.absoluteSalinity, sample.density, sample.conductivity,
+                     sample.specificGravity})
+        EXPECT_FALSE(isPresent(q));
+}
+
+TEST(Arguments, ValuesBySpaceOrEqualsNegativeAndDecimalComma) {
+    Arguments arguments;
+    ASSERT_EQ(parse({"--method", "ies80", "--latitude", "-30", "--pressure=12.5", "--density", "1025,5",
+                     "--format=json", "--full"},
+                    arguments),
+              "");
+    EXPECT_EQ(arguments.method, Ies80);
+    EXPECT_EQ(arguments.format, Format::Json);
+    EXPECT_TRUE(arguments.style.full);
+    Sample sample = requestedSample(arguments);
+    EXPECT_EQ(sample.latitude, -30.0);
+    EXPECT_EQ(sample.pressure, 12.5);
+    EXPECT_EQ(sample.density, 1025.5);
+    EXPECT_FALSE(isPresent(sample.practicalSalinity));
+}
+
+TEST(Arguments, FahrenheitDefaultsAreTheSameWaterInFahrenheit) {
+    Arguments arguments;
+    ASSERT_EQ(parse({"--fahrenheit"}, arguments), "");
+    Sample sample = requestedSample(arguments);
+    EXPECT_DOUBLE_EQ(sample.temperature, 59.0);
+    EXPECT_DOUBLE_EQ(sample.referenceTemperature, 68.0);
+}
+
+TEST(Arguments, ErrorsNameTheOptionAndTheText) {
+    struct Case {
+        std::vector<const char*> words;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--pressure", "12x"}, "--pressure: '12x' is not a decimal number"},
+        {{"--temperature", "nan"}, "--temperature: 'nan' is not a decimal number"},
+        {{"--temperature", "inf"}, "--temperature: 'inf' is not a decimal number"},
+        {{"--density", "1e999"}, "--density: '1e999' is too large"},
+        {{"--longitude", "1,000.5"}, "--longitude: '1,000.5' is not a decimal number"},
+        {{"--pressure", " "}, "--pressure: empty value"},
+        {{"--pressure="}, "--pressure: empty value"},
+        {{"--pressure"}, "--pressure: missing value"},
+        {{"--method", "fast"}, "--method: unknown method 'fast'"},
+        {{"--format", "xml"}, "--format: unknown format 'xml'"},
+        {{"--salinity", "35", "--conductivity", "40"}, "--salinity and --conductivity: give at most one"},
+        {{"--pressure", "1", "--pressure=2"}, "--pressure: given more than once"},
+        {{"--bogus"}, "unknown option '--bogus'"},
+        {{"35"}, "unexpected argument '35'"},
+        {{"--full=yes"}, "--full: takes no value"},
+        {{"--batch", "in.csv", "--density", "1025"}, "--density: not with --batch"},
+        {{"--batch", "in.csv", "--format", "json"}, "--format: a batch is written as CSV only"},
+        {{"--batch", ""}, "--batch: missing file name"},
+    };
+    for (const Case& c : cases) {
+        Arguments arguments;
+        std::string error = parse(c.words, arguments);
+        EXPECT_NE(error.find(c.message), std::string::npos) << c.words[0] << " gave: " << error;
+    }
+}
+
+TEST(Arguments, HelpAndVersionStopTheParsing) {
+    Arguments arguments;
+    EXPECT_EQ(parse({"--help", "--bogus"}, arguments), "");
+    EXPECT_TRUE(arguments.help);
+    EXPECT_NE(versionText().find("2.1.7.1"), std::string::npos);
+    EXPECT_NE(versionText().find("GSW "), std::string::npos);
+}
+
+TEST(ReadDecimal, AcceptsWholeNumbersOnly) {
+    double value = 0;
+    EXPECT_EQ(readDecimal(" 7 ", value), nullptr);
+    EXPECT_EQ(value, 7.0);
+    EXPECT_EQ(readDecimal("1,5", value), nullptr);
+    EXPECT_EQ(value, 1.5);
+    EXPECT_EQ(readDecimal("-2.5e-3", value), nullptr);
+    EXPECT_EQ(value, -2.5e-3);
+    EXPECT_EQ(readDecimal("-0", value), nullptr);
+    EXPECT_TRUE(std::signbit(value));
+    EXPECT_EQ(readDecimal(".5", value), nullptr);
+    EXPECT_EQ(value, 0.5);
+    for (const char* bad : {"1.2.3", "1,2,3", "+", ".", "1e", "0x10", "12 3", "--1", "infinity"})
+        EXPECT_NE(readDecimal(bad, value), nullptr) << bad;
+    EXPECT_STREQ(readDecimal("-1e400", value), "too large");
+}
+
+// Plain decimals skip the general parser; they must give the very same doubles.
+TEST(ReadDecimal, PlainDecimalsReadAsTheGeneralParserReadsThem) {
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> magnitude(-12, 12);
+    for (int i = 0; i < 20000; ++i) {
+        double x = std::pow(10.0, magnitude(random)) * (i % 2 ? -1 : 1);
+        char text[64];
+        auto [end, error] = std::to_chars(text, text + 63, x, std::chars_format::fixed, i % 18);
+        ASSERT_EQ(error, std::errc());
+        *end = '\0';
+        double fast = 0;
+        ASSERT_EQ(readDecimal(text, fast), nullptr) << text;
+        EXPECT_EQ(fast, parseNumber(text)) << text;
+    }
+}
+
+}  // namespace

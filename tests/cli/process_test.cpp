@@ -1,0 +1,88 @@
+// The built program, run as a user runs it: exit status and the two streams.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct ProcessRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// arguments is shell text; input goes to standard input.
+ProcessRun runProgram(const std::string& arguments, const std::string& input = "") {
+    auto dir = std::filesystem::temp_directory_path() /
+               ("thalwen-cli-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "in") << input;
+    std::string command = std::string("'") + THALWEN_CONVERT + "' " + arguments + " <'" + (dir / "in").string() +
+                          "' >'" + (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
+    int raw = std::system(command.c_str());
+    ProcessRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "out"), slurp(dir / "err")};
+    std::filesystem::remove_all(dir);
+    return run;
+}
+
+TEST(Program, ConvertsTheStartUpSampleByDefault) {
+    ProcessRun run = runProgram("");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_NE(run.out.find("TEOS-10 exact"), std::string::npos);
+    EXPECT_NE(run.out.find("35.00000"), std::string::npos) << run.out;
+}
+
+TEST(Program, JsonOfTheKnownIes80Sample) {
+    ProcessRun run = runProgram("--method ies80 --format json");
+    EXPECT_EQ(run.status, 0);
+    for (const char* expected : {"\"density\": 1025.97275", "\"conductivity\": 42.91416",
+                                 "\"specificGravity\": 1.02782", "\"absoluteSalinity\": null"})
+        EXPECT_NE(run.out.find(expected), std::string::npos) << run.out;
+}
+
+TEST(Program, BadInputExitsTwoWithTheOptionAndText) {
+    ProcessRun run = runProgram("--temperature 1O");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("--temperature: '1O' is not a decimal number"), std::string::npos) << run.err;
+    EXPECT_EQ(runProgram("--batch /nonexistent/samples.csv").status, 2);
+}
+
+TEST(Program, ClampedInputIsToldOnStandardError) {
+    ProcessRun run = runProgram("--temperature 40");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("--temperature 40 is outside its range; used 35.00 °C"), std::string::npos) << run.err;
+}
+
+TEST(Program, BatchFromStandardInputWithABadRow) {
+    ProcessRun run = runProgram("--batch - --method polynomial",
+                                "density,temperature\n1025,10\n1025;10\n1026,12\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("line 3: 1 cells where the header has 2"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out.find("method,"), 0u);
+    EXPECT_NE(run.out.find("\npolynomial,0.00,2.348785,48.853402,10.00,"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\npolynomial,0.00,2.348785,48.853402,12.00,"), std::string::npos) << run.out;
+}
+
+TEST(Program, HelpAndVersion) {
+    EXPECT_NE(runProgram("--help").out.find("--batch FILE"), std::string::npos);
+    EXPECT_NE(runProgram("--version").out.find("thalwen-convert 2.1.7.1 (GSW "), std::string::npos);
+}
+
+}  // namespace
