@@ -50,12 +50,6 @@ std::optional<Method> methodFromName(std::string_view name) {
     return std::nullopt;
 }
 
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
-    return text;
-}
-
 namespace {
 
 // Plain decimals of up to 15 digits (nearly every cell of a batch) read
@@ -65,23 +59,22 @@ namespace {
 bool readPlainDecimal(std::string_view text, double& value) {
     static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
                                          1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    std::size_t i = 0;
+    std::size_t i = 0, size = text.size();
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i < size && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     unsigned long long mantissa = 0;
-    int digits = 0, fractionDigits = -1;
-    for (; i < text.size(); ++i) {
-        char c = text[i];
-        if (c >= '0' && c <= '9') {
-            if (++digits > 15) return false;
-            mantissa = mantissa * 10 + unsigned(c - '0');
-            if (fractionDigits >= 0) ++fractionDigits;
-        } else if ((c == '.' || c == ',') && fractionDigits < 0) {
-            fractionDigits = 0;
-        } else {
-            return false;
-        }
+    std::size_t start = i;
+    for (; i < size && unsigned(text[i] - '0') < 10; ++i) mantissa = mantissa * 10 + unsigned(text[i] - '0');
+    int digits = int(i - start), fractionDigits = 0;
+    if (i < size && (text[i] == '.' || text[i] == ',')) {
+        std::size_t point = ++i;
+        for (; i < size && unsigned(text[i] - '0') < 10; ++i) mantissa = mantissa * 10 + unsigned(text[i] - '0');
+        fractionDigits = int(i - point);
+        digits += fractionDigits;
     }
+    // More than 15 digits may have wrapped the mantissa; the general parser
+    // then reads the text again from the start.
+    if (i != size || digits > 15) return false;
     if (digits == 0) return false;
     double magnitude = static_cast<double>(mantissa);
     if (fractionDigits > 0) magnitude /= kPowers[fractionDigits];

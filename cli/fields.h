@@ -44,4 +44,8 @@ std::optional<Method> methodFromName(std::string_view name);
 // value, or returns why the text is not such a number.
 const char* readDecimal(std::string_view text, double& value);
 
-std::string_view trimBlanks(std::string_view text);
+inline std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+    return text;
+}
