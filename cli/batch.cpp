@@ -1,5 +1,6 @@
 #include "batch.h"
 
+#include <cstring>
 #include <vector>
 
 #include "fields.h"
@@ -32,6 +33,13 @@ bool flush(OutputBuffer& buffer, std::FILE* out) {
     bool ok = std::fwrite(buffer.data.data(), 1, buffer.size, out) == buffer.size;
     buffer.size = 0;
     return ok;
+}
+
+int readFailed(std::FILE* err, const LineReader& reader) {
+    std::fprintf(err, "thalwen-convert: reading the batch input failed: %s", std::strerror(reader.error));
+    if (reader.lineNumber > 0) std::fprintf(err, " (after line %ld)", reader.lineNumber);
+    std::fputc('\n', err);
+    return 2;
 }
 
 }  // namespace
@@ -106,6 +114,7 @@ int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arg
     LineReader reader = makeLineReader(in);
     std::string_view line;
     LineStatus status = nextLine(reader, line);
+    if (reader.failed) return readFailed(err, reader);
     if (status == LineStatus::End) {
         std::fprintf(err, "thalwen-convert: the batch input is empty; it needs a header line\n");
         return 2;
@@ -148,10 +157,7 @@ int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arg
     }
     if (!flush(buffer, out) || std::fflush(out) != 0) writeFailed = true;
 
-    if (reader.failed) {
-        std::fprintf(err, "thalwen-convert: reading the batch input failed after line %ld\n", reader.lineNumber);
-        return 2;
-    }
+    if (reader.failed) return readFailed(err, reader);
     if (writeFailed) {
         std::fprintf(err, "thalwen-convert: writing the output failed\n");
         return 1;

@@ -1,5 +1,6 @@
 #include "csv.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -23,6 +24,7 @@ void refill(LineReader& reader) {
     if (got < room) {
         reader.atEnd = true;
         reader.failed = std::ferror(reader.file) != 0;
+        if (reader.failed) reader.error = errno;
     }
 }
 

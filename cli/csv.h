@@ -17,6 +17,7 @@ struct LineReader {
     bool atEnd = false;     // file has no more to give
     long lineNumber = 0;    // of the line last returned, from 1
     bool failed = false;    // a read error, as opposed to the end of the file
+    int error = 0;          // errno of that read error
 };
 
 LineReader makeLineReader(std::FILE* file);

@@ -62,6 +62,9 @@ TEST(Program, BadInputExitsTwoWithTheOptionAndText) {
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find("--temperature: '1O' is not a decimal number"), std::string::npos) << run.err;
     EXPECT_EQ(runProgram("--batch /nonexistent/samples.csv").status, 2);
+    ProcessRun directory = runProgram("--batch /");
+    EXPECT_EQ(directory.status, 2);
+    EXPECT_NE(directory.err.find("reading the batch input failed: Is a directory"), std::string::npos) << directory.err;
 }
 
 TEST(Program, ClampedInputIsToldOnStandardError) {
