@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,7 +29,7 @@ std::string slurp(const std::filesystem::path& path) {
 // arguments is shell text; input goes to standard input.
 ProcessRun runProgram(const std::string& arguments, const std::string& input = "") {
     auto dir = std::filesystem::temp_directory_path() /
-               ("thalwen-cli-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+               ("thalwen-cli-test-" + std::to_string(::getpid()) + "-" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "in") << input;
