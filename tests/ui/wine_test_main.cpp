@@ -1,5 +1,7 @@
 // Entry point of the interface tests: the program's resources are linked into
 // this executable, so the real dialog templates are loaded from it.
+#include <windows.h>
+
 #include <commctrl.h>
 
 #include <cstring>
@@ -15,11 +17,11 @@ std::string windowText(HWND dialog, int id) {
     return text;
 }
 
-namespace {
-
-INT_PTR CALLBACK passiveProc(HWND, UINT message, WPARAM, LPARAM) {
+INT_PTR CALLBACK passiveDialogProc(HWND, UINT message, WPARAM, LPARAM) {
     return message == WM_INITDIALOG ? TRUE : FALSE;
 }
+
+namespace {
 
 struct ModalRun {
     DLGPROC procedure = nullptr;
@@ -49,7 +51,7 @@ INT_PTR CALLBACK steppingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 FormWindow::FormWindow()
     : window_(CreateDialogParamA(instanceHandle, MAKEINTRESOURCEA(IDD_MAIN), nullptr,
-                                 passiveProc, 0)) {}
+                                 passiveDialogProc, 0)) {}
 
 FormWindow::~FormWindow() { DestroyWindow(window_); }
 
