@@ -2,6 +2,8 @@
 // message loop of the program's only thread.
 #include "startup.h"
 
+#include <commctrl.h>
+
 #include <cstring>
 
 #include "app_state.h"
@@ -56,6 +58,11 @@ int startupShowCommand() {
 
 HWND openMainWindow(HINSTANCE instance, int showCommand) {
     registerWindowClass(instance);
+    // The two sliders are common controls: their class must exist before the
+    // template is built, and only a call into comctl32 makes sure the library
+    // is loaded at all.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
     mainWindow = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, mainWindowProc, 0);
     if (!mainWindow) return nullptr;
     ShowWindow(mainWindow, showCommand);
@@ -102,10 +109,4 @@ int runFirstInstance(HINSTANCE instance, int showCommand) {
 int runThalwen(HINSTANCE instance, int showCommand) {
     if (anotherInstanceRuns()) return kExitNormal;
     return runFirstInstance(instance, showCommand);
-}
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    // The show command is taken from the start-up information itself, so the
-    // program behaves the same whichever runtime calls WinMain.
-    return runThalwen(instance, startupShowCommand());
 }

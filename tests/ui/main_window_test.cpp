@@ -1,0 +1,369 @@
+// The main window in both languages, driven through its real controls.
+// Expected numbers come from the GSW library called directly, from the
+// UNESCO 1983 check values and from the CIPM pure-water density, not from
+// the program's own engine.
+#include "main_window_fixture.h"
+
+#include "gsw.h"
+
+namespace {
+
+constexpr double kLongitude = 2.348785, kLatitude = 48.853402;
+constexpr double kPureWaterAt20 = 998.2067;  // kg/m^3, CIPM (Tanaka et al. 2001)
+const char* const kHomePage = "address https://thalwen.example.org/other-ziziv/thalwen.html";
+
+// The fields each input field empties when it takes the focus.
+struct Emptying {
+    int field;
+    std::vector<int> emptied;
+};
+const Emptying kEmptyings[] = {
+    {IDC_PRACTICAL_SALINITY, {IDC_ABSOLUTE_SALINITY, IDC_DENSITY, IDC_SPECIFIC_GRAVITY, IDC_CONDUCTIVITY}},
+    {IDC_DENSITY, {IDC_ABSOLUTE_SALINITY, IDC_PRACTICAL_SALINITY, IDC_SPECIFIC_GRAVITY, IDC_CONDUCTIVITY}},
+    {IDC_SPECIFIC_GRAVITY, {IDC_ABSOLUTE_SALINITY, IDC_PRACTICAL_SALINITY, IDC_DENSITY, IDC_CONDUCTIVITY}},
+    {IDC_CONDUCTIVITY, {IDC_ABSOLUTE_SALINITY, IDC_PRACTICAL_SALINITY, IDC_DENSITY, IDC_SPECIFIC_GRAVITY}},
+};
+const int kIes80Disabled[] = {IDC_LONGITUDE,       IDC_LATITUDE,       IDC_LATITUDE_LABEL,
+                              IDC_LATITUDE_UNIT,   IDC_LONGITUDE_LABEL, IDC_LONGITUDE_UNIT,
+                              IDC_ABSOLUTE_SALINITY_LABEL, IDC_ABSOLUTE_SALINITY_UNIT};
+
+// Every text a control was given, to see what a handler wrote before the
+// conversion that follows it overwrote the field.
+std::vector<std::string> writtenTexts;
+WNDPROC editProcedure = nullptr;
+LRESULT CALLBACK recordTexts(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETTEXT) writtenTexts.push_back(reinterpret_cast<const char*>(lParam));
+    return CallWindowProcA(editProcedure, edit, message, wParam, lParam);
+}
+void recordTextsOf(HWND edit) {
+    writtenTexts.clear();
+    editProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(recordTexts)));
+}
+
+// Once the popup menu shows: where it is, then the keys a person would press in it.
+struct MenuScript {
+    std::vector<UINT> keys;
+    RECT shownAt{};
+};
+MenuScript menuScript;
+void CALLBACK driveMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND menu = FindWindowA("#32768", nullptr);
+    if (!menu || !IsWindowVisible(menu)) return;
+    KillTimer(nullptr, timer);
+    GetWindowRect(menu, &menuScript.shownAt);
+    for (UINT key : menuScript.keys) PostMessageA(menu, WM_KEYDOWN, key, 1);
+}
+
+// Once a modal box owned by the main window shows: its title and whether it
+// holds the main window, then its close box.
+std::string modalTitle;
+bool mainWindowHeld = false;
+BOOL CALLBACK findOwnedBox(HWND candidate, LPARAM found) {
+    if (GetWindow(candidate, GW_OWNER) != mainWindow || !IsWindowVisible(candidate)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = candidate;
+    return FALSE;
+}
+void CALLBACK closeModalBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND box = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findOwnedBox, reinterpret_cast<LPARAM>(&box));
+    if (!box) return;
+    KillTimer(nullptr, timer);
+    modalTitle = windowText(box);
+    mainWindowHeld = !IsWindowEnabled(mainWindow);
+    PostMessageA(box, WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+TEST_P(MainWindowTest, StartsWithTheDefaultSampleConvertedByTeos10Exact) {
+    EXPECT_EQ(windowText(window), english() ? "Thalwen - TEOS-10 & IES-80 converter"
+                                            : "Thalwen - Convertisseur TEOS-10 & IES-80");
+    EXPECT_EQ(text(IDC_CONVERT), english() ? "Convert" : "Convertir");
+    EXPECT_EQ(text(IDC_VERSION_LABEL), "Version 2.1.7.1");
+    EXPECT_TRUE(checked(IDC_METHOD_EXACT));
+    EXPECT_FALSE(checked(IDC_METHOD_POLYNOMIAL) || checked(IDC_METHOD_IES80));
+    EXPECT_FALSE(enabled(IDC_ABSOLUTE_SALINITY));
+    for (int id : kIes80Disabled) EXPECT_TRUE(enabled(id)) << id;
+
+    EXPECT_EQ(text(IDC_PRESSURE), "0.00");
+    EXPECT_EQ(text(IDC_LONGITUDE), "2.348785");
+    EXPECT_EQ(text(IDC_LATITUDE), "48.853402");
+    EXPECT_EQ(text(IDC_TEMPERATURE), "15.00");
+    EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE), "20.00");
+    double sa = gsw_sa_from_sp(35, 0, kLongitude, kLatitude);
+    double rho = gsw_rho_t_exact(sa, 15, 0);
+    EXPECT_NEAR(number(IDC_ABSOLUTE_SALINITY), sa, 6e-6);
+    EXPECT_NEAR(number(IDC_DENSITY), rho, 6e-6);
+    EXPECT_NEAR(number(IDC_SPECIFIC_GRAVITY), rho / kPureWaterAt20, 6e-6);
+    EXPECT_NEAR(number(IDC_CONDUCTIVITY), gsw_c_from_sp(35, 15, 0), 6e-6);
+
+    EXPECT_EQ(SendMessageA(control(IDC_TEMPERATURE_UNIT), CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(text(IDC_TEMPERATURE_UNIT), "\xB0" "C");
+    EXPECT_EQ(sliderPosition(IDC_TEMPERATURE_SLIDER), 50);
+    EXPECT_EQ(sliderPosition(IDC_SALINITY_SLIDER), 50);
+}
+
+TEST_P(MainWindowTest, FocusOnAnInputFieldEmptiesTheOtherInputsAndAbsoluteSalinity) {
+    for (const Emptying& case_ : kEmptyings) {
+        SetFocus(control(IDC_CONVERT));
+        for (int id : {IDC_PRESSURE, IDC_TEMPERATURE, IDC_REFERENCE_TEMPERATURE, IDC_PRACTICAL_SALINITY,
+                       IDC_ABSOLUTE_SALINITY, IDC_DENSITY, IDC_SPECIFIC_GRAVITY, IDC_CONDUCTIVITY})
+            setText(id, "7");
+        SetFocus(control(case_.field));
+        EXPECT_EQ(text(case_.field), "7") << case_.field;
+        for (int id : case_.emptied) EXPECT_EQ(text(id), "") << case_.field << " empties " << id;
+        // No conversion: the kept fields are not rewritten as numbers.
+        for (int id : {IDC_PRESSURE, IDC_TEMPERATURE, IDC_REFERENCE_TEMPERATURE}) EXPECT_EQ(text(id), "7");
+    }
+    // A click is one way of giving the focus.
+    SetFocus(control(IDC_CONVERT));
+    setText(IDC_PRACTICAL_SALINITY, "7");
+    SendMessageA(control(IDC_DENSITY), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(control(IDC_DENSITY), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(text(IDC_PRACTICAL_SALINITY), "");
+}
+
+TEST_P(MainWindowTest, MethodButtonsConvertAndSwitchThePositionControls) {
+    click(IDC_METHOD_IES80);
+    EXPECT_EQ(currentMethod, 3);
+    for (int id : kIes80Disabled) EXPECT_FALSE(enabled(id)) << id;
+    EXPECT_EQ(text(IDC_LONGITUDE), "");
+    EXPECT_EQ(text(IDC_LATITUDE), "");
+    EXPECT_EQ(text(IDC_ABSOLUTE_SALINITY), "");
+
+    click(IDC_METHOD_POLYNOMIAL);
+    EXPECT_EQ(currentMethod, 1);
+    for (int id : kIes80Disabled) EXPECT_TRUE(enabled(id)) << id;
+    EXPECT_EQ(text(IDC_LONGITUDE), "2.348785");
+    double sa = gsw_sa_from_sp(35, 0, kLongitude, kLatitude);
+    EXPECT_NEAR(number(IDC_ABSOLUTE_SALINITY), sa, 6e-6);
+    EXPECT_NEAR(number(IDC_DENSITY), gsw_rho(sa, gsw_ct_from_t(sa, 15, 0), 0), 6e-6);
+
+    click(IDC_METHOD_IES80);
+    click(IDC_METHOD_EXACT);
+    EXPECT_EQ(currentMethod, 2);
+    for (int id : kIes80Disabled) EXPECT_TRUE(enabled(id)) << id;
+    EXPECT_NEAR(number(IDC_DENSITY), gsw_rho_t_exact(sa, 15, 0), 6e-6);
+    EXPECT_FALSE(enabled(IDC_ABSOLUTE_SALINITY));
+}
+
+TEST_P(MainWindowTest, DensityWithACommaConvertsByTeos10AndByIes80) {
+    SetFocus(control(IDC_DENSITY));
+    setText(IDC_DENSITY, "1025,5");
+    click(IDC_CONVERT);
+    EXPECT_EQ(text(IDC_DENSITY), "1025.50000");
+    double sa = number(IDC_ABSOLUTE_SALINITY), sp = number(IDC_PRACTICAL_SALINITY);
+    EXPECT_NEAR(gsw_rho_t_exact(sa, 15, 0), 1025.5, 2e-5);
+    EXPECT_NEAR(sp, gsw_sp_from_sa(sa, 0, kLongitude, kLatitude), 6e-6);
+    EXPECT_NEAR(number(IDC_SPECIFIC_GRAVITY), 1025.5 / kPureWaterAt20, 6e-6);
+    EXPECT_NEAR(number(IDC_CONDUCTIVITY), gsw_c_from_sp(sp, 15, 0), 1e-5);
+
+    // UNESCO 1983 check value of the 1980 equation of state: S 35, 5 deg C, 0 dbar.
+    // The inversion stops at a relative density misfit of 1e-5, about 0.01 in salinity.
+    click(IDC_METHOD_IES80);
+    SetFocus(control(IDC_DENSITY));
+    setText(IDC_TEMPERATURE, "5");
+    setText(IDC_DENSITY, "1027,67547");
+    click(IDC_CONVERT);
+    EXPECT_NEAR(number(IDC_PRACTICAL_SALINITY), 35.0, 0.015);
+    EXPECT_EQ(text(IDC_DENSITY), "1027.67547");
+    EXPECT_EQ(text(IDC_ABSOLUTE_SALINITY), "");
+}
+
+TEST_P(MainWindowTest, UnitSelectorRewritesTheTemperaturesAndConverts) {
+    HWND selector = control(IDC_TEMPERATURE_UNIT);
+    setText(IDC_PRESSURE, "3");
+    SendMessageA(selector, WM_KEYDOWN, VK_DOWN, 0);  // a person picks the next item
+    EXPECT_EQ(text(IDC_TEMPERATURE), "59.00");
+    EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE), "68.00");
+    EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE_UNIT), "\xB0" "F");
+    EXPECT_EQ(useFahrenheit, 1);
+    EXPECT_EQ(text(IDC_PRESSURE), "3.00");
+
+    // The unit already shown: the texts stay, the form converts again.
+    setText(IDC_PRESSURE, "4");
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_TEMPERATURE_UNIT, CBN_SELCHANGE), LPARAM(selector));
+    EXPECT_EQ(text(IDC_TEMPERATURE), "59.00");
+    EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE), "68.00");
+    EXPECT_EQ(text(IDC_PRESSURE), "4.00");
+
+    SendMessageA(selector, WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(text(IDC_TEMPERATURE), "15.00");
+    EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE), "20.00");
+    EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE_UNIT), "\xB0" "C");
+    EXPECT_EQ(useFahrenheit, 0);
+
+    // An empty temperature field counts as 0 when the unit changes.
+    setText(IDC_TEMPERATURE, "");
+    SendMessageA(selector, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(text(IDC_TEMPERATURE), "32.00");
+}
+
+TEST_P(MainWindowTest, TemperatureSliderStepsATenthAndWrapsAtBothEnds) {
+    HWND slider = control(IDC_TEMPERATURE_SLIDER);
+    SendMessageA(slider, WM_KEYDOWN, VK_END, 0);  // 50 to 100
+    EXPECT_EQ(text(IDC_TEMPERATURE), "20.00");
+    EXPECT_EQ(sliderPosition(IDC_TEMPERATURE_SLIDER), 1);
+    SendMessageA(slider, WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(text(IDC_TEMPERATURE), "20.10");
+    SendMessageA(slider, WM_KEYDOWN, VK_HOME, 0);  // 2 to 0
+    EXPECT_EQ(text(IDC_TEMPERATURE), "19.90");
+    EXPECT_EQ(sliderPosition(IDC_TEMPERATURE_SLIDER), 99);
+    EXPECT_EQ(temperatureSliderPosition, 99);
+    EXPECT_EQ(sliderPosition(IDC_SALINITY_SLIDER), 50);
+    EXPECT_EQ(text(IDC_PRACTICAL_SALINITY), "35.00000");
+
+    setText(IDC_TEMPERATURE, "");
+    SendMessageA(slider, WM_KEYDOWN, VK_LEFT, 0);
+    EXPECT_EQ(text(IDC_TEMPERATURE), "-0.10");
+}
+
+TEST_P(MainWindowTest, SalinitySliderStepsNeverBelowZeroAndHoldsWhenTheFieldIsEmpty) {
+    HWND slider = control(IDC_SALINITY_SLIDER);
+    SendMessageA(slider, WM_KEYDOWN, VK_END, 0);
+    EXPECT_EQ(text(IDC_PRACTICAL_SALINITY), "37.50000");
+    EXPECT_EQ(sliderPosition(IDC_SALINITY_SLIDER), 1);
+    SendMessageA(slider, WM_KEYDOWN, VK_HOME, 0);
+    EXPECT_EQ(text(IDC_PRACTICAL_SALINITY), "37.45000");
+    EXPECT_EQ(sliderPosition(IDC_SALINITY_SLIDER), 99);
+
+    recordTextsOf(control(IDC_PRACTICAL_SALINITY));
+    setText(IDC_PRACTICAL_SALINITY, "0,02");
+    SendMessageA(slider, WM_KEYDOWN, VK_LEFT, 0);
+    ASSERT_GE(writtenTexts.size(), 2u);
+    EXPECT_EQ(writtenTexts[1], "0.00000");
+
+    // No salinity to step: the thumb goes back and the form converts from density.
+    SetFocus(control(IDC_DENSITY));
+    setText(IDC_DENSITY, "1025,5");
+    writtenTexts.clear();
+    SendMessageA(slider, WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(sliderPosition(IDC_SALINITY_SLIDER), 98);
+    EXPECT_EQ(salinitySliderPosition, 98);
+    EXPECT_EQ(text(IDC_DENSITY), "1025.50000");
+    ASSERT_EQ(writtenTexts.size(), 1u);  // the conversion's Practical Salinity only
+    EXPECT_NEAR(number(IDC_PRACTICAL_SALINITY),
+                gsw_sp_from_sa(number(IDC_ABSOLUTE_SALINITY), 0, kLongitude, kLatitude), 6e-6);
+}
+
+TEST_P(MainWindowTest, ContextMenuHoldsTheCommandsInTheLanguageWithTheAboutMark) {
+    struct Item {
+        UINT command;  // 0: separator
+        const char* english;
+        const char* french;
+    };
+    const Item expected[] = {
+        {IDM_LANGUAGE, "Language", "Langue"},
+        {0, "", ""},
+        {IDM_TEOS10_LICENCE, "TEOS-10 license", "Licence TEOS-10"},
+        {IDM_LICENCE, "License", "Licence"},
+        {0, "", ""},
+        {IDM_ONLINE_INFORMATION, "On-line information\tF1", "Informations en ligne\tF1"},
+        {IDM_ABOUT, "About ...", "\xC0 propos ..."},
+        {0, "", ""},
+        {IDM_EXIT, "Exit\tAlt+F4", "Quitter\tAlt+F4"},
+    };
+    ContextMenu menu = buildContextMenu(GetParam());
+    ASSERT_EQ(GetMenuItemCount(menu.bar), 1);
+    HMENU popup = GetSubMenu(menu.bar, 0);
+    ASSERT_EQ(GetMenuItemCount(popup), 9);
+    for (int i = 0; i < 9; ++i) {
+        char itemText[64] = "";
+        GetMenuStringA(popup, i, itemText, sizeof itemText, MF_BYPOSITION);
+        bool separator = (GetMenuState(popup, i, MF_BYPOSITION) & MF_SEPARATOR) != 0;
+        EXPECT_EQ(separator, expected[i].command == 0) << i;
+        if (separator) continue;
+        EXPECT_EQ(GetMenuItemID(popup, i), expected[i].command) << i;
+        EXPECT_STREQ(itemText, english() ? expected[i].english : expected[i].french) << i;
+    }
+    MENUITEMINFOA about{};
+    about.cbSize = sizeof about;
+    about.fMask = MIIM_CHECKMARKS;
+    ASSERT_TRUE(GetMenuItemInfoA(popup, IDM_ABOUT, FALSE, &about));
+    BITMAP mark{};
+    ASSERT_TRUE(GetObjectA(about.hbmpChecked, sizeof mark, &mark));
+    EXPECT_EQ(about.hbmpUnchecked, about.hbmpChecked);
+    EXPECT_EQ(mark.bmWidth, 16);
+    EXPECT_EQ(mark.bmHeight, 16);
+    destroyContextMenu(menu);
+}
+
+TEST_P(MainWindowTest, ContextMenuOpensAtThePointAndDeliversTheChosenCommand) {
+    POINT at = {40, 60};
+    ClientToScreen(window, &at);
+    menuScript = {{VK_UP, VK_UP, VK_RETURN}, {}};  // from the bottom: Exit, then About
+    SetTimer(nullptr, 0, USER_TIMER_MINIMUM, driveMenu);
+    SendMessageA(window, WM_CONTEXTMENU, WPARAM(window), MAKELPARAM(at.x, at.y));
+    EXPECT_EQ(menuScript.shownAt.left, at.x);
+    EXPECT_EQ(menuScript.shownAt.top, at.y);
+    ASSERT_TRUE(runUntil([] { return !commandLog.requests.empty(); }));
+    EXPECT_EQ(commandLog.requests.front(), "dialog RCBoxApropos");
+
+    // From the keyboard there is no point: the menu opens at the form's corner.
+    POINT corner = {0, 0};
+    ClientToScreen(window, &corner);
+    menuScript = {{VK_UP, VK_RETURN}, {}};
+    SetTimer(nullptr, 0, USER_TIMER_MINIMUM, driveMenu);
+    SendMessageA(window, WM_CONTEXTMENU, WPARAM(window), LPARAM(-1));
+    EXPECT_EQ(menuScript.shownAt.left, corner.x);
+    EXPECT_EQ(menuScript.shownAt.top, corner.y);
+    EXPECT_TRUE(endedWithStatusZero());
+}
+
+TEST_P(MainWindowTest, CommandsReachTheirServicesWithTheMainWindowAsOwner) {
+    for (int command : {IDM_ONLINE_INFORMATION, IDM_TEOS10_LICENCE, IDM_LICENCE, IDM_ABOUT, IDM_LANGUAGE,
+                        IDM_AUTHOR})
+        EXPECT_EQ(mainWindowProc(window, WM_COMMAND, command, 0), TRUE) << command;
+    const std::vector<std::string> expected = {
+        kHomePage,
+        "document license.TEOS-10.pdf|http://www.teos-10.org/pubs/gsw/html/gsw_licence.html",
+        "document license.pdf|https://creativecommons.org/licenses/by-nc-nd/4.0/legalcode",
+        "dialog RCBoxApropos",
+        "dialog RCBoxLanguage",
+        "dialog RCBoxAuthor",
+    };
+    EXPECT_EQ(commandLog.requests, expected);
+    EXPECT_EQ(commandLog.owner, window);
+}
+
+TEST_P(MainWindowTest, F1AndAltAActFromAnEditField) {
+    HWND field = control(IDC_PRACTICAL_SALINITY);
+    SetFocus(field);
+    pressKey(VK_F1);
+    pressKey('A', {VK_MENU});
+    EXPECT_EQ(commandLog.requests, (std::vector<std::string>{kHomePage, "dialog RCBoxAuthor"}));
+    EXPECT_EQ(text(IDC_PRACTICAL_SALINITY), "35.00000");
+
+    // The real Author box: modal, owned by the main window, titled in the language.
+    commandServices.showDialog = kDesktopCommandServices.showDialog;
+    SetTimer(nullptr, 0, USER_TIMER_MINIMUM, closeModalBox);
+    pressKey('A', {VK_MENU});
+    EXPECT_EQ(modalTitle, english() ? "Author" : "Auteur");
+    EXPECT_TRUE(mainWindowHeld);
+    EXPECT_TRUE(IsWindowEnabled(window));
+}
+
+TEST_P(MainWindowTest, TabAndEnterNeitherMoveTheFocusNorConvert) {
+    HWND field = control(IDC_DENSITY);
+    SetFocus(field);
+    setText(IDC_DENSITY, "1025,5");
+    pressKey(VK_TAB);
+    pressKey(VK_RETURN);
+    EXPECT_EQ(GetFocus(), field);
+    EXPECT_EQ(text(IDC_DENSITY), "1025,5");
+    EXPECT_EQ(text(IDC_PRACTICAL_SALINITY), "");
+}
+
+TEST_P(MainWindowTest, ExitCommandEndsTheLoopWithStatusZero) {
+    PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_TRUE(endedWithStatusZero());
+}
+
+TEST_P(MainWindowTest, AltF4EndsTheLoopWithStatusZero) {
+    SetFocus(control(IDC_TEMPERATURE));
+    pressKey(VK_F4, {VK_MENU});
+    EXPECT_TRUE(endedWithStatusZero());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, MainWindowTest, testing::Values("en", "fr"));
