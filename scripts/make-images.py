@@ -26,7 +26,7 @@ SAND = (214, 194, 150)
 STEEL = (188, 196, 204)
 STEEL_DARK = (96, 108, 122)
 ORANGE = (232, 118, 44)
-CARD = (250, 250, 247)
+FACE = (240, 240, 240)  # the dialog face colour, so the caption's own background blends in
 INK = (40, 60, 84)
 
 
@@ -182,9 +182,11 @@ def drop(x, y):
 def ctd_card(x, y):
     """An author card: a CTD rosette on its cable in the water column, no person in it."""
     px, py = x * 200, y * 246
-    # title band, where the caption is written
+    # title band, where the Author box writes its caption
+    if py < 30:
+        return FACE
     if py < 34:
-        return mix(CARD, SKY_TOP, py / 60)
+        return mix(FACE, SKY_TOP, (py - 30) / 4)
     # frame of the card
     if px < 3 or px > 196 or py > 242:
         return INK

@@ -9,6 +9,8 @@
 // Texts are Windows-1252 bytes, written as escapes so the source stays ASCII.
 // A string literal is split after an escape whenever the next letter could be
 // read as one more hexadecimal digit ("Sp\xE9" "c.").
+// The About box's author line is 100 dialog units wide: the credit drops its
+// article there ("Thalwen developers") so that it fits on its single line.
 const TranslationEntry translationTable[] = {
     {IDS_MAIN_TITLE, "Thalwen - TEOS-10 & IES-80 converter", "en"},
     {IDC_METHOD_GROUP, "Method", "en"},
@@ -45,7 +47,7 @@ const TranslationEntry translationTable[] = {
     {IDC_ABOUT_SUBTITLE, "TEOS-10 and IES-80 converter", "en"},
     {IDC_ABOUT_NAME, "thalwen - 2.1.7.1", "en"},
     {IDC_ABOUT_LICENCE, "License: CC BY-NC-ND 4.0", "en"},
-    {IDC_ABOUT_AUTHOR, "Author: The Thalwen developers", "en"},
+    {IDC_ABOUT_AUTHOR, "Author: Thalwen developers", "en"},
     {IDS_AUTHOR_TITLE, "Author", "en"},
     {IDC_AUTHOR_CAPTION, "The Thalwen developers", "en"},
 
@@ -84,7 +86,7 @@ const TranslationEntry translationTable[] = {
     {IDC_ABOUT_SUBTITLE, "Convertisseur TEOS-10 et IES-80", "fr"},
     {IDC_ABOUT_NAME, "thalwen - 2.1.7.1", "fr"},
     {IDC_ABOUT_LICENCE, "Licence : CC BY-NC-ND 4.0", "fr"},
-    {IDC_ABOUT_AUTHOR, "Auteur : The Thalwen developers", "fr"},
+    {IDC_ABOUT_AUTHOR, "Auteur : Thalwen developers", "fr"},
     {IDS_AUTHOR_TITLE, "Auteur", "fr"},
     {IDC_AUTHOR_CAPTION, "The Thalwen developers", "fr"},
 

@@ -99,8 +99,8 @@ TEST(AboutBox, LinesInBothLanguages) {
     EXPECT_EQ(french.subtitle, "Convertisseur TEOS-10 et IES-80");
     EXPECT_EQ(english.licence, "License: CC BY-NC-ND 4.0");
     EXPECT_EQ(french.licence, "Licence : CC BY-NC-ND 4.0");
-    EXPECT_EQ(english.author, "Author: The Thalwen developers");
-    EXPECT_EQ(french.author, "Auteur : The Thalwen developers");
+    EXPECT_EQ(english.author, "Author: Thalwen developers");
+    EXPECT_EQ(french.author, "Auteur : Thalwen developers");
 
     const std::string wordSize = EXPECTED_WORD_SIZE == 8 ? " (64-bit) " : " (32-bit) ";
     for (const BoxLines* lines : {&english, &french}) {
@@ -177,4 +177,29 @@ TEST(LicenceDocuments, NamesAreRelativeToTheCurrentDirectory) {
     EXPECT_TRUE(canOpenForReading("elsewhere/license.pdf"));
     std::remove("elsewhere/license.pdf");
     RemoveDirectoryA("elsewhere");
+}
+
+// The lines we chose ourselves (name, licence, author, contact, web) must not
+// be cut: a centred static wraps a text that is too wide and its height holds one line.
+TEST(AboutBox, OurLinesFitOnOneLine) {
+    for (const char* language : {"en", "fr"}) {
+        LanguageScope scope(language);
+        runModal("RCBoxApropos", aboutDialogProc, {[&](HWND box) {
+            for (int id : {IDC_ABOUT_NAME, IDC_ABOUT_BUILD, IDC_ABOUT_TOOLCHAIN, IDC_ABOUT_LIBRARY, IDC_ABOUT_LICENCE,
+                           IDC_ABOUT_AUTHOR, IDC_ABOUT_CONTACT, IDC_ABOUT_WEB}) {
+                HWND line = GetDlgItem(box, id);
+                const std::string text = windowText(box, id);
+                HDC dc = GetDC(line);
+                HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(line, WM_GETFONT, 0, 0)));
+                SIZE extent{};
+                GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+                SelectObject(dc, old);
+                ReleaseDC(line, dc);
+                RECT client;
+                GetClientRect(line, &client);
+                EXPECT_LE(extent.cx, client.right) << language << " " << id << " \"" << text << "\"";
+            }
+            EndDialog(box, 1);
+        }});
+    }
 }

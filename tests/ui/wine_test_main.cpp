@@ -30,11 +30,21 @@ struct ModalRun {
 };
 ModalRun* activeRun = nullptr;
 constexpr UINT kStepMessage = WM_APP + 41;
+constexpr UINT_PTR kVisibleTimer = 41;
 
+// A modal dialog shows itself once its message queue runs empty; a person can
+// only act on it after that, so every step waits until it is visible.
 INT_PTR CALLBACK steppingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER && wParam == kVisibleTimer) {
+        KillTimer(dialog, kVisibleTimer);
+        PostMessageA(dialog, kStepMessage, 0, 0);
+        return TRUE;
+    }
     if (message == kStepMessage) {
         ModalRun& run = *activeRun;
-        if (run.next < run.steps.size()) {
+        if (!IsWindowVisible(dialog)) {
+            SetTimer(dialog, kVisibleTimer, 10, nullptr);  // timers arrive only when the queue is empty
+        } else if (run.next < run.steps.size()) {
             run.steps[run.next++](dialog);
             PostMessageA(dialog, kStepMessage, 0, 0);
         } else {
