@@ -110,8 +110,8 @@ struct DocumentCommand {
     const char* webAddress;
 };
 constexpr DocumentCommand kDocumentCommands[] = {
-    {IDM_TEOS10_LICENCE, "license.TEOS-10.pdf", "http://www.teos-10.org/pubs/gsw/html/gsw_licence.html"},
-    {IDM_LICENCE, "license.pdf", "https://creativecommons.org/licenses/by-nc-nd/4.0/legalcode"},
+    {IDM_TEOS10_LICENCE, kTeos10LicenceFile, kTeos10LicenceAddress},
+    {IDM_LICENCE, kLicenceFile, kLicenceAddress},
 };
 
 struct DialogCommand {

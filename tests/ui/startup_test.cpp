@@ -1,0 +1,137 @@
+// The real program started as a process under Wine: one copy per machine, the
+// exit statuses and the show command; and a start-up that cannot go on.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "app_state.h"
+#include "resource_ids.h"
+#include "startup.h"
+#include "wine_test.h"
+
+namespace {
+
+constexpr DWORD kTimeoutMilliseconds = 30000;  // a failure guard, not a delay
+constexpr DWORD kPollMilliseconds = 20;
+constexpr long kNotEnded = -1;
+
+BOOL CALLBACK findDialogOfProcess(HWND candidate, LPARAM lParam) {
+    auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(candidate, &owner);
+    char className[16] = "";
+    GetClassNameA(candidate, className, sizeof className);
+    if (owner != found->first || std::strcmp(className, "#32770") != 0) return TRUE;
+    found->second = candidate;
+    return FALSE;
+}
+
+// GetWindowText reads another process's control from a copy that edit
+// controls do not keep; the control itself answers WM_GETTEXT.
+std::string fieldText(HWND window, int id) {
+    char text[64] = "";
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(GetDlgItem(window, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, kTimeoutMilliseconds, &length);
+    return text;
+}
+
+// thalwen.exe as Wine starts it: the program module beside the launcher.
+class Program {
+public:
+    explicit Program(int showCommand = -1) {
+        std::string path = "Z:" THALWEN_PROGRAM_FILE;
+        std::replace(path.begin(), path.end(), '/', '\\');
+        std::string commandLine = "\"" + path + "\"";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        if (showCommand >= 0) {
+            startup.dwFlags = STARTF_USESHOWWINDOW;
+            startup.wShowWindow = static_cast<WORD>(showCommand);
+        }
+        started_ = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                  &startup, &process_) != FALSE;
+    }
+    ~Program() {
+        if (!started_) return;
+        if (running()) TerminateProcess(process_.hProcess, 1);
+        WaitForSingleObject(process_.hProcess, kTimeoutMilliseconds);
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool running() const { return started_ && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+
+    // The main window once it shows the converted start-up sample; null if it never does.
+    HWND mainWindowWhenConverted() const {
+        DWORD start = GetTickCount();
+        while (running() && GetTickCount() - start < kTimeoutMilliseconds) {
+            std::pair<DWORD, HWND> found{process_.dwProcessId, nullptr};
+            EnumWindows(findDialogOfProcess, reinterpret_cast<LPARAM>(&found));
+            if (found.second && fieldText(found.second, IDC_PRACTICAL_SALINITY) == "35.00000") return found.second;
+            WaitForSingleObject(process_.hProcess, kPollMilliseconds);
+        }
+        return nullptr;
+    }
+
+    long exitStatus() const {
+        if (!started_ || WaitForSingleObject(process_.hProcess, kTimeoutMilliseconds) != WAIT_OBJECT_0)
+            return kNotEnded;
+        DWORD status = 0;
+        GetExitCodeProcess(process_.hProcess, &status);
+        return static_cast<long>(status);
+    }
+
+private:
+    PROCESS_INFORMATION process_{};
+    bool started_ = false;
+};
+
+}  // namespace
+
+TEST(ProgramProcess, SecondCopyEndsAtOnceWithZeroWhileTheFirstGoesOn) {
+    Program first;
+    HWND window = first.mainWindowWhenConverted();
+    ASSERT_NE(window, nullptr);
+
+    Program second;
+    EXPECT_EQ(second.exitStatus(), 0);
+    EXPECT_TRUE(first.running());
+    EXPECT_EQ(fieldText(window, IDC_PRACTICAL_SALINITY), "35.00000");
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.exitStatus(), 0);
+}
+
+TEST(ProgramProcess, ExitCommandEndsWithZero) {
+    Program program;
+    HWND window = program.mainWindowWhenConverted();
+    ASSERT_NE(window, nullptr);
+    PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(program.exitStatus(), 0);
+}
+
+TEST(ProgramProcess, TakesTheShowCommandItWasStartedWith) {
+    Program program(SW_SHOWMINNOACTIVE);
+    HWND window = program.mainWindowWhenConverted();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(IsIconic(window));
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.exitStatus(), 0);
+}
+
+TEST(StartUp, EndsWithNonzeroWhenTheMainWindowCannotBeMade) {
+    HINSTANCE savedInstance = instanceHandle;
+    char savedLanguage[sizeof currentLanguage];
+    std::memcpy(savedLanguage, currentLanguage, sizeof savedLanguage);
+
+    // A module without our templates: dialog 101 cannot be made from it.
+    EXPECT_EQ(runFirstInstance(GetModuleHandleA("kernel32.dll"), SW_SHOWNORMAL), kExitNoMainWindow);
+
+    instanceHandle = savedInstance;
+    std::memcpy(currentLanguage, savedLanguage, sizeof savedLanguage);
+}
