@@ -149,14 +149,6 @@ TEST(Translations, EveryIdHasOneRowInEachLanguage) {
     }
 }
 
-TEST(Translations, LanguageListEndsAfterEnglishAndFrench) {
-    EXPECT_STREQ(languageList[0].code, "en");
-    EXPECT_STREQ(languageList[0].name, "English");
-    EXPECT_STREQ(languageList[1].code, "fr");
-    EXPECT_STREQ(languageList[1].name, "Fran\xE7" "ais");
-    EXPECT_STREQ(languageList[2].code, "");
-}
-
 // --- The language dialog -----------------------------------------------------------------------
 
 namespace {
