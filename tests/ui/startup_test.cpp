@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -78,6 +80,8 @@ public:
         return nullptr;
     }
 
+    HANDLE handle() const { return process_.hProcess; }
+
     long exitStatus() const {
         if (!started_ || WaitForSingleObject(process_.hProcess, kTimeoutMilliseconds) != WAIT_OBJECT_0)
             return kNotEnded;
@@ -134,4 +138,39 @@ TEST(StartUp, EndsWithNonzeroWhenTheMainWindowCannotBeMade) {
 
     instanceHandle = savedInstance;
     std::memcpy(currentLanguage, savedLanguage, sizeof savedLanguage);
+}
+
+// Pictures of the running program for a person to look at, after start-up
+// and after a density conversion under IES-80. Not a test: run with
+// --gtest_also_run_disabled_tests, THALWEN_SCREENSHOT_DIR set, and the
+// locale of the language wanted (LC_ALL=fr_FR.UTF-8 for French).
+TEST(ProgramProcess, DISABLED_Pictures) {
+    const char* directory = std::getenv("THALWEN_SCREENSHOT_DIR");
+    if (!directory) GTEST_SKIP() << "THALWEN_SCREENSHOT_DIR is not set";
+    Program program;
+    HWND window = program.mainWindowWhenConverted();
+    ASSERT_NE(window, nullptr);
+    auto capture = [&](const char* name) {
+        WaitForInputIdle(program.handle(), kTimeoutMilliseconds);  // painted and waiting for input
+        RECT r;
+        GetWindowRect(window, &r);
+        char command[1024];
+        std::snprintf(command, sizeof command, "import -window root -crop %ldx%ld+%ld+%ld +repage '%s/%s.png'",
+                      static_cast<long>(r.right - r.left), static_cast<long>(r.bottom - r.top),
+                      static_cast<long>(r.left), static_cast<long>(r.top), directory, name);
+        EXPECT_EQ(std::system(command), 0) << command;
+    };
+    capture("program-startup");
+
+    SendMessageA(GetDlgItem(window, IDC_METHOD_IES80), BM_CLICK, 0, 0);
+    HWND density = GetDlgItem(window, IDC_DENSITY);
+    SendMessageA(density, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));  // the field takes the focus
+    SendMessageA(density, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    SendMessageA(density, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1025,5"));
+    SendMessageA(GetDlgItem(window, IDC_CONVERT), BM_CLICK, 0, 0);
+    EXPECT_EQ(fieldText(window, IDC_DENSITY), "1025.50000");
+    capture("program-ies80-density");
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.exitStatus(), 0);
 }
