@@ -42,9 +42,11 @@ void recordTextsOf(HWND edit) {
 }
 
 // Once the popup menu shows: where it is, then the keys a person would press in it.
+constexpr UINT kMenuHandleOfWindow = 0x01E1;  // MN_GETHMENU, missing from some headers
 struct MenuScript {
     std::vector<UINT> keys;
     RECT shownAt{};
+    std::string firstItem;
 };
 MenuScript menuScript;
 void CALLBACK driveMenu(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -52,6 +54,10 @@ void CALLBACK driveMenu(HWND, UINT, UINT_PTR timer, DWORD) {
     if (!menu || !IsWindowVisible(menu)) return;
     KillTimer(nullptr, timer);
     GetWindowRect(menu, &menuScript.shownAt);
+    char text[64] = "";
+    GetMenuStringA(reinterpret_cast<HMENU>(SendMessageA(menu, kMenuHandleOfWindow, 0, 0)), 0, text, sizeof text,
+                   MF_BYPOSITION);
+    menuScript.firstItem = text;
     for (UINT key : menuScript.keys) PostMessageA(menu, WM_KEYDOWN, key, 1);
 }
 
@@ -292,18 +298,19 @@ TEST_P(MainWindowTest, ContextMenuHoldsTheCommandsInTheLanguageWithTheAboutMark)
 TEST_P(MainWindowTest, ContextMenuOpensAtThePointAndDeliversTheChosenCommand) {
     POINT at = {40, 60};
     ClientToScreen(window, &at);
-    menuScript = {{VK_UP, VK_UP, VK_RETURN}, {}};  // from the bottom: Exit, then About
+    menuScript = {{VK_UP, VK_UP, VK_RETURN}, {}, {}};  // from the bottom: Exit, then About
     SetTimer(nullptr, 0, USER_TIMER_MINIMUM, driveMenu);
     SendMessageA(window, WM_CONTEXTMENU, WPARAM(window), MAKELPARAM(at.x, at.y));
     EXPECT_EQ(menuScript.shownAt.left, at.x);
     EXPECT_EQ(menuScript.shownAt.top, at.y);
+    EXPECT_EQ(menuScript.firstItem, english() ? "Language" : "Langue");  // built in the current language
     ASSERT_TRUE(runUntil([] { return !commandLog.requests.empty(); }));
     EXPECT_EQ(commandLog.requests.front(), "dialog RCBoxApropos");
 
     // From the keyboard there is no point: the menu opens at the form's corner.
     POINT corner = {0, 0};
     ClientToScreen(window, &corner);
-    menuScript = {{VK_UP, VK_RETURN}, {}};
+    menuScript = {{VK_UP, VK_RETURN}, {}, {}};
     SetTimer(nullptr, 0, USER_TIMER_MINIMUM, driveMenu);
     SendMessageA(window, WM_CONTEXTMENU, WPARAM(window), LPARAM(-1));
     EXPECT_EQ(menuScript.shownAt.left, corner.x);
