@@ -6,12 +6,8 @@
 #include "fields.h"
 #include "reference_water.h"
 
-Sample defaultSample() {
-    return Sample{0.0, 2.348785, 48.853402, 15.0, kNoValue, kNoValue, kNoValue, kNoValue, kNoValue, 20.0};
-}
-
 Sample defaultSample(bool fahrenheit) {
-    Sample sample = defaultSample();
+    Sample sample = kDefaultSample;
     if (fahrenheit) {
         sample.temperature = celsiusToFahrenheit(sample.temperature);
         sample.referenceTemperature = celsiusToFahrenheit(sample.referenceTemperature);

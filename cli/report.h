@@ -4,9 +4,6 @@
 
 #include "sample.h"
 
-// The form's start-up inputs, in Celsius, with no salinity-related input.
-Sample defaultSample();
-
 // The defaults in the units the user works in.
 Sample defaultSample(bool fahrenheit);
 

@@ -9,9 +9,6 @@
 // their first 19 characters.
 constexpr int kFieldTextLimit = 20;
 
-// The sample the main window starts every event from.
-constexpr Sample kDefaultSample = {0.0, 2.348785, 48.853402, 15.0, kNoValue,
-                                   kNoValue, kNoValue, kNoValue, kNoValue, 20.0};
 
 // Replaces every ',' by '.', in place; returns text.
 char* commaToDot(char* text);

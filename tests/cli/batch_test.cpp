@@ -96,7 +96,7 @@ TEST(Header, AnySubsetInAnyOrderButOnlyKnownNamesOnce) {
 TEST(Rows, EmptyCellsTakeDefaultsOrAreAbsent) {
     BatchColumns columns;
     ASSERT_EQ(readHeader("method,pressure,density,conductivity", columns), "");
-    Sample defaults = defaultSample();
+    Sample defaults = kDefaultSample;
     defaults.pressure = 7;
     RowInput row{};
     std::string error;
@@ -130,7 +130,7 @@ TEST(Rows, ReasonsNameTheColumnAndTheText) {
     for (const Case& c : cases) {
         RowInput row{};
         std::string error;
-        EXPECT_FALSE(readRow(c.line, columns, Teos10Exact, defaultSample(), row, error)) << c.line;
+        EXPECT_FALSE(readRow(c.line, columns, Teos10Exact, kDefaultSample, row, error)) << c.line;
         EXPECT_NE(error.find(c.reason), std::string::npos) << error;
     }
 }

@@ -35,7 +35,7 @@ std::vector<std::string> split(const std::string& text, char separator) {
 }
 
 Sample withDefaults(int index, double value) {
-    Sample sample = defaultSample();
+    Sample sample = kDefaultSample;
     field(sample, index) = value;
     return sample;
 }
@@ -67,7 +67,7 @@ TEST(Numbers, FullGivesSeventeenSignificantDigits) {
 }
 
 TEST(Shapes, JsonHoldsMethodTheTenQuantitiesInOrderAndClamped) {
-    Conversion conversion = convertSample(Ies80, defaultSample(), false);
+    Conversion conversion = convertSample(Ies80, kDefaultSample, false);
     std::string json;
     appendJson(json, conversion, Style{});
     std::vector<std::string> lines = split(json, '\n');
@@ -128,14 +128,14 @@ TEST(Clamped, NamesExactlyTheInputsTheRangesChanged) {
         Sample sample;
         unsigned clamped;
     };
-    Sample deep = defaultSample();
+    Sample deep = kDefaultSample;
     deep.temperature = 4;
     deep.pressure = 1000;
     deep.density = 1000;  // lighter than pure water there: second pass from Sp 2
     Sample warm = withDefaults(kTemperature, 35);
     warm.conductivity = 0.002;  // in range, but no salinity gives it at 35 °C
     const Case cases[] = {
-        {Teos10Exact, defaultSample(), 0},
+        {Teos10Exact, kDefaultSample, 0},
         {Teos10Exact, withDefaults(kTemperature, 40), 1u << kTemperature},
         {Teos10Exact, withDefaults(kLatitude, -30), 0},
         {Teos10Exact, withDefaults(kLatitude, -90), 1u << kLatitude},
