@@ -39,15 +39,26 @@ void convertSample(benchmark::State& state) {
 
 // The library calls of each path (or, for IES-80, our own equations) with the
 // very arguments the conversion passes, taken from a conversion made beforehand.
-double polynomialDensity(const Sample& r) {
-    const float pt = static_cast<float>(gsw_pt_from_t(r.absoluteSalinity, kT, kP, 0));
-    const float ct = static_cast<float>(gsw_ct_from_pt(r.absoluteSalinity, pt));
-    return gsw_rho(r.absoluteSalinity, ct, kP);
+// Each call waits for the one before, as in the conversion, where every step
+// needs the result of the previous one: on(x, previous) is x, but only once
+// previous is known. Without it the processor would overlap independent calls
+// and the bare sequence would look faster than any real conversion can be.
+double on(double x, double previous) { return x + 0.0 * previous; }
+
+double polynomialDensity(const Sample& r, double previous) {
+    const double sa = on(r.absoluteSalinity, previous);
+    const float pt = static_cast<float>(gsw_pt_from_t(sa, kT, kP, 0));
+    const float ct = static_cast<float>(gsw_ct_from_pt(sa, pt));
+    return gsw_rho(sa, ct, kP);
 }
 
 double bareExactInversion(double sa) {
-    double v = gsw_gibbs(0, 0, 1, 0, kT, kP) + gsw_gibbs(0, 0, 1, 120, kT, kP);
-    for (int pass = 0; pass < 2; ++pass) v += gsw_gibbs(0, 0, 1, sa, kT, kP) + gsw_gibbs(1, 0, 1, sa, kT, kP);
+    double v = gsw_gibbs(0, 0, 1, 0, kT, kP);
+    v = gsw_gibbs(0, 0, 1, on(120, v), kT, kP);
+    for (int pass = 0; pass < 2; ++pass) {
+        v = gsw_gibbs(0, 0, 1, on(sa, v), kT, kP);
+        v = gsw_gibbs(1, 0, 1, on(sa, v), kT, kP);
+    }
     return v;
 }
 
@@ -55,39 +66,54 @@ double barePolynomialInversion(double sa) {
     double v = bareExactInversion(sa);
     for (int set = 0; set < 4; ++set) {
         double ctSa, rhoSa, rhoCt;
-        gsw_ct_first_derivatives_wrt_t_exact(sa, kT, kP, &ctSa, nullptr, nullptr);
-        gsw_rho_first_derivatives(sa, gsw_ct_from_t(sa, kT, kP), kP, &rhoSa, &rhoCt, nullptr);
-        v += ctSa + rhoSa + rhoCt;
+        gsw_ct_first_derivatives_wrt_t_exact(on(sa, v), kT, kP, &ctSa, nullptr, nullptr);
+        const double ct = gsw_ct_from_t(on(sa, ctSa), kT, kP);
+        gsw_rho_first_derivatives(sa, ct, kP, &rhoSa, &rhoCt, nullptr);
+        v = rhoSa + rhoCt;
+        if (set < 3) v = gsw_rho(on(sa, v), gsw_ct_from_t(on(sa, v), kT, kP), kP);
     }
-    for (int pass = 0; pass < 3; ++pass) v += gsw_rho(sa, gsw_ct_from_t(sa, kT, kP), kP);
     return v;
 }
 
 double bareIes80(SourceKind source, const Sample& r) {
     switch (source) {
-        case FromSalinity:
-            return conductivityFromPracticalSalinity(kSp, kT, kP) + densityIes80(kSp, kT, kP);
-        case FromConductivity:
-            return practicalSalinityFromConductivity(kC / 10, kT, kP) + densityIes80(r.practicalSalinity, kT, kP);
-        default:
-            return salinityFromDensityIes80(r.density, kT, kP) +
-                   conductivityFromPracticalSalinity(r.practicalSalinity, kT, kP);
+        case FromSalinity: {
+            const double c = conductivityFromPracticalSalinity(kSp, kT, kP);
+            return densityIes80(on(kSp, c), kT, kP);
+        }
+        case FromConductivity: {
+            const double sp = practicalSalinityFromConductivity(kC / 10, kT, kP);
+            return densityIes80(on(r.practicalSalinity, sp), kT, kP);
+        }
+        default: {
+            const double sp = salinityFromDensityIes80(r.density, kT, kP);
+            return conductivityFromPracticalSalinity(on(r.practicalSalinity, sp), kT, kP);
+        }
     }
 }
 
 double bareTeos10(Method method, SourceKind source, const Sample& r) {
     const bool polynomial = method == Teos10Polynomial;
     const double sa = r.absoluteSalinity;
+    auto density = [&](double previous) {
+        return polynomial ? polynomialDensity(r, previous) : gsw_rho_t_exact(on(sa, previous), kT, kP);
+    };
     switch (source) {
-        case FromSalinity:
-            return gsw_sa_from_sp(kSp, kP, kLon, kLat) + (polynomial ? polynomialDensity(r) : gsw_rho_t_exact(sa, kT, kP)) +
-                   gsw_c_from_sp(kSp, kT, kP);
-        case FromConductivity:
-            return gsw_sp_from_c(kC, kT, kP) + gsw_sa_from_sp(r.practicalSalinity, kP, kLon, kLat) +
-                   (polynomial ? polynomialDensity(r) : gsw_rho_t_exact(sa, kT, kP));
-        default:
-            return (polynomial ? barePolynomialInversion(sa) : bareExactInversion(sa)) +
-                   gsw_sp_from_sa(sa, kP, kLon, kLat) + gsw_c_from_sp(r.practicalSalinity, kT, kP);
+        case FromSalinity: {
+            const double a = gsw_sa_from_sp(kSp, kP, kLon, kLat);
+            const double d = density(a);
+            return gsw_c_from_sp(on(kSp, d), kT, kP);
+        }
+        case FromConductivity: {
+            const double sp = gsw_sp_from_c(kC, kT, kP);
+            const double a = gsw_sa_from_sp(on(r.practicalSalinity, sp), kP, kLon, kLat);
+            return density(a);
+        }
+        default: {
+            const double inverted = polynomial ? barePolynomialInversion(sa) : bareExactInversion(sa);
+            const double sp = gsw_sp_from_sa(on(sa, inverted), kP, kLon, kLat);
+            return gsw_c_from_sp(on(r.practicalSalinity, sp), kT, kP);
+        }
     }
 }
 
@@ -97,9 +123,9 @@ void bareCalls(benchmark::State& state) {
     Sample result = sampleFrom(source);
     convert(method, result);
     for (auto _ : state) {
-        // Every path ends with the specific gravity against pure water.
         const double equations = method == Ies80 ? bareIes80(source, result) : bareTeos10(method, source, result);
-        benchmark::DoNotOptimize(equations + pureWaterDensity(kRefT));
+        // Every path ends with the specific gravity against pure water.
+        benchmark::DoNotOptimize(pureWaterDensity(on(kRefT, equations)));
     }
 }
 
