@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "other_process.h"
+
 namespace {
 
 constexpr double kGiveUpSeconds = 60;
@@ -30,24 +32,6 @@ double secondsNow() {
     return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-BOOL CALLBACK findDialogOfProcess(HWND candidate, LPARAM lParam) {
-    auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(candidate, &owner);
-    char className[16] = "";
-    GetClassNameA(candidate, className, sizeof className);
-    if (owner != found->first || std::strcmp(className, "#32770") != 0) return TRUE;
-    found->second = candidate;
-    return FALSE;
-}
-
-std::string fieldText(HWND window, int id) {
-    char text[64] = "";
-    DWORD_PTR length = 0;
-    SendMessageTimeoutA(GetDlgItem(window, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, kExitTimeoutMilliseconds, &length);
-    return text;
-}
 
 // Seconds from CreateProcess to the text in the field; negative when it never shows.
 double timeOneStart(const Target& target) {
@@ -63,7 +47,7 @@ double timeOneStart(const Target& target) {
     while (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT && secondsNow() - start < kGiveUpSeconds) {
         std::pair<DWORD, HWND> found{process.dwProcessId, nullptr};
         EnumWindows(findDialogOfProcess, reinterpret_cast<LPARAM>(&found));
-        if (found.second && fieldText(found.second, target.field) == target.text) {
+        if (found.second && fieldText(found.second, target.field, kExitTimeoutMilliseconds) == target.text) {
             elapsed = secondsNow() - start;
             PostMessageA(found.second, WM_CLOSE, 0, 0);
             break;

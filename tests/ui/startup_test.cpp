@@ -11,6 +11,7 @@
 #include "app_state.h"
 #include "resource_ids.h"
 #include "startup.h"
+#include "other_process.h"
 #include "wine_test.h"
 
 namespace {
@@ -19,26 +20,6 @@ constexpr DWORD kTimeoutMilliseconds = 30000;  // a failure guard, not a delay
 constexpr DWORD kPollMilliseconds = 20;
 constexpr long kNotEnded = -1;
 
-BOOL CALLBACK findDialogOfProcess(HWND candidate, LPARAM lParam) {
-    auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(candidate, &owner);
-    char className[16] = "";
-    GetClassNameA(candidate, className, sizeof className);
-    if (owner != found->first || std::strcmp(className, "#32770") != 0) return TRUE;
-    found->second = candidate;
-    return FALSE;
-}
-
-// GetWindowText reads another process's control from a copy that edit
-// controls do not keep; the control itself answers WM_GETTEXT.
-std::string fieldText(HWND window, int id) {
-    char text[64] = "";
-    DWORD_PTR length = 0;
-    SendMessageTimeoutA(GetDlgItem(window, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, kTimeoutMilliseconds, &length);
-    return text;
-}
 
 // thalwen.exe as Wine starts it: the program module beside the launcher.
 class Program {
@@ -74,7 +55,8 @@ public:
         while (running() && GetTickCount() - start < kTimeoutMilliseconds) {
             std::pair<DWORD, HWND> found{process_.dwProcessId, nullptr};
             EnumWindows(findDialogOfProcess, reinterpret_cast<LPARAM>(&found));
-            if (found.second && fieldText(found.second, IDC_PRACTICAL_SALINITY) == "35.00000") return found.second;
+            if (found.second && fieldText(found.second, IDC_PRACTICAL_SALINITY, kTimeoutMilliseconds) == "35.00000")
+                return found.second;
             WaitForSingleObject(process_.hProcess, kPollMilliseconds);
         }
         return nullptr;
@@ -105,7 +87,7 @@ TEST(ProgramProcess, SecondCopyEndsAtOnceWithZeroWhileTheFirstGoesOn) {
     Program second;
     EXPECT_EQ(second.exitStatus(), 0);
     EXPECT_TRUE(first.running());
-    EXPECT_EQ(fieldText(window, IDC_PRACTICAL_SALINITY), "35.00000");
+    EXPECT_EQ(fieldText(window, IDC_PRACTICAL_SALINITY, kTimeoutMilliseconds), "35.00000");
 
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(first.exitStatus(), 0);
@@ -168,7 +150,7 @@ TEST(ProgramProcess, DISABLED_Pictures) {
     SendMessageA(density, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     SendMessageA(density, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1025,5"));
     SendMessageA(GetDlgItem(window, IDC_CONVERT), BM_CLICK, 0, 0);
-    EXPECT_EQ(fieldText(window, IDC_DENSITY), "1025.50000");
+    EXPECT_EQ(fieldText(window, IDC_DENSITY, kTimeoutMilliseconds), "1025.50000");
     capture("program-ies80-density");
 
     PostMessageA(window, WM_CLOSE, 0, 0);
