@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -136,7 +137,12 @@ void moveThumb(HWND window, int slider, int position) {
     SendDlgItemMessageA(window, slider, TBM_SETPOS, TRUE, position);
 }
 
+// The unit selector and the sliders rewrite what the user typed. A number too
+// large to survive that (1e999 reads as infinity) keeps its text: "inf" would
+// read back as 0, while the text as typed is clamped to the same end of the
+// range by the conversion that follows, whichever the unit.
 void writeNumber(HWND window, int field, double value, int decimals) {
+    if (!std::isfinite(value)) return;
     SetDlgItemTextA(window, field, formatFixed(value, decimals).c_str());
 }
 

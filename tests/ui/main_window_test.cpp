@@ -253,6 +253,24 @@ TEST_P(MainWindowTest, SalinitySliderStepsNeverBelowZeroAndHoldsWhenTheFieldIsEm
                 gsw_sp_from_sa(number(IDC_ABSOLUTE_SALINITY), 0, kLongitude, kLatitude), 6e-6);
 }
 
+// 1e308 degC has no value in degF and 1e999 reads as infinity: such texts are
+// never rewritten as "inf" (which reads as 0), they clamp to the top of the range.
+TEST_P(MainWindowTest, TemperaturesBeyondEveryRangeClampHighThroughUnitAndSlider) {
+    recordTextsOf(control(IDC_TEMPERATURE));
+    setText(IDC_TEMPERATURE, "1e308");
+    setText(IDC_REFERENCE_TEMPERATURE, "1e999");
+    SendMessageA(control(IDC_TEMPERATURE_UNIT), WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(text(IDC_TEMPERATURE), "95.00");             // 35 degC
+    EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE), "104.00");  // 40 degC
+    for (const std::string& written : writtenTexts) EXPECT_EQ(written.find("inf"), std::string::npos) << written;
+
+    writtenTexts.clear();
+    setText(IDC_TEMPERATURE, "-1e999");
+    SendMessageA(control(IDC_TEMPERATURE_SLIDER), WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(text(IDC_TEMPERATURE), "28.40");  // -2 degC
+    for (const std::string& written : writtenTexts) EXPECT_EQ(written.find("inf"), std::string::npos) << written;
+}
+
 TEST_P(MainWindowTest, ContextMenuHoldsTheCommandsInTheLanguageWithTheAboutMark) {
     struct Item {
         UINT command;  // 0: separator
