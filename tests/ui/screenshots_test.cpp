@@ -1,5 +1,4 @@
-// Pictures of the main window (after start-up and after a density conversion
-// under IES-80) and the About and Author boxes in both
+// Pictures of the main window and the About and Author boxes in both
 // languages, for a person to look at. Not a test: scripts/ui-screenshots runs
 // it with THALWEN_SCREENSHOT_DIR set, on a virtual display.
 #include <cstdio>
@@ -61,14 +60,6 @@ TEST(DISABLED_Screenshots, MainWindowAboutAndAuthorInBothLanguages) {
         }
         pumpPending();
         capture(main, std::string("main-") + language);
-
-        // A hydrometer-style reading under IES-80: density given, the rest derived.
-        SendDlgItemMessageA(main, IDC_METHOD_IES80, BM_CLICK, 0, 0);
-        SetFocus(GetDlgItem(main, IDC_DENSITY));
-        SetDlgItemTextA(main, IDC_DENSITY, "1025,5");
-        SendDlgItemMessageA(main, IDC_CONVERT, BM_CLICK, 0, 0);
-        pumpPending();
-        capture(main, std::string("main-ies80-density-") + language);
 
         runModal("RCBoxApropos", aboutDialogProc, {[&](HWND box) {
             capture(box, std::string("about-") + language);
