@@ -32,7 +32,6 @@ double secondsNow() {
     return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-
 // Seconds from CreateProcess to the text in the field; negative when it never shows.
 double timeOneStart(const Target& target) {
     STARTUPINFOA startup{};

@@ -156,31 +156,6 @@ std::vector<Keystroke> randomTyping(Dice& dice, const Field& field) {
     return keys;
 }
 
-// The typed keys, readable in a failure message: \xNN for bytes outside
-// printable ASCII, <name> for editing keys.
-std::string describe(const std::vector<Keystroke>& keys) {
-    std::string text;
-    for (const Keystroke& key : keys) {
-        if (key.character && key.code >= 0x20 && key.code < 0x7f && key.code != '\\') {
-            text += static_cast<char>(key.code);
-        } else if (key.character) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", key.code);
-            text += escaped;
-        } else {
-            switch (key.code) {
-            case VK_LEFT: text += "<Left>"; break;
-            case VK_RIGHT: text += "<Right>"; break;
-            case VK_HOME: text += "<Home>"; break;
-            case VK_END: text += "<End>"; break;
-            case VK_DELETE: text += "<Del>"; break;
-            default: text += "<Back>"; break;
-            }
-        }
-    }
-    return text;
-}
-
 // A field's text with every byte outside printable ASCII as \xNN.
 std::string readable(const std::string& text) {
     std::string shown;
@@ -194,6 +169,27 @@ std::string readable(const std::string& text) {
         }
     }
     return shown;
+}
+
+// The typed keys, readable in a failure message: characters as readable()
+// shows them, <name> for editing keys.
+std::string describe(const std::vector<Keystroke>& keys) {
+    std::string text;
+    for (const Keystroke& key : keys) {
+        if (key.character) {
+            text += readable(std::string(1, static_cast<char>(key.code)));
+            continue;
+        }
+        switch (key.code) {
+        case VK_LEFT: text += "<Left>"; break;
+        case VK_RIGHT: text += "<Right>"; break;
+        case VK_HOME: text += "<Home>"; break;
+        case VK_END: text += "<End>"; break;
+        case VK_DELETE: text += "<Del>"; break;
+        default: text += "<Back>"; break;
+        }
+    }
+    return text;
 }
 
 // The printable characters of the keys, for a field that takes no keyboard input.

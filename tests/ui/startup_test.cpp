@@ -20,7 +20,6 @@ constexpr DWORD kTimeoutMilliseconds = 30000;  // a failure guard, not a delay
 constexpr DWORD kPollMilliseconds = 20;
 constexpr long kNotEnded = -1;
 
-
 // thalwen.exe as Wine starts it: the program module beside the launcher.
 class Program {
 public:
