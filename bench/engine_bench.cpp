@@ -18,10 +18,18 @@ enum SourceKind { FromSalinity, FromDensity, FromConductivity, FromGravity };
 Sample sampleFrom(SourceKind source) {
     Sample s{kP, kLon, kLat, kT, kNoValue, kNoValue, kNoValue, kNoValue, kNoValue, kRefT};
     switch (source) {
-        case FromSalinity: s.practicalSalinity = kSp; break;
-        case FromDensity: s.density = kRho; break;
-        case FromConductivity: s.conductivity = kC; break;
-        case FromGravity: s.specificGravity = kSg; break;
+    case FromSalinity:
+        s.practicalSalinity = kSp;
+        break;
+    case FromDensity:
+        s.density = kRho;
+        break;
+    case FromConductivity:
+        s.conductivity = kC;
+        break;
+    case FromGravity:
+        s.specificGravity = kSg;
+        break;
     }
     return s;
 }
@@ -77,18 +85,18 @@ double barePolynomialInversion(double sa) {
 
 double bareIes80(SourceKind source, const Sample& r) {
     switch (source) {
-        case FromSalinity: {
-            const double c = conductivityFromPracticalSalinity(kSp, kT, kP);
-            return densityIes80(on(kSp, c), kT, kP);
-        }
-        case FromConductivity: {
-            const double sp = practicalSalinityFromConductivity(kC / 10, kT, kP);
-            return densityIes80(on(r.practicalSalinity, sp), kT, kP);
-        }
-        default: {
-            const double sp = salinityFromDensityIes80(r.density, kT, kP);
-            return conductivityFromPracticalSalinity(on(r.practicalSalinity, sp), kT, kP);
-        }
+    case FromSalinity: {
+        const double c = conductivityFromPracticalSalinity(kSp, kT, kP);
+        return densityIes80(on(kSp, c), kT, kP);
+    }
+    case FromConductivity: {
+        const double sp = practicalSalinityFromConductivity(kC / 10, kT, kP);
+        return densityIes80(on(r.practicalSalinity, sp), kT, kP);
+    }
+    default: {
+        const double sp = salinityFromDensityIes80(r.density, kT, kP);
+        return conductivityFromPracticalSalinity(on(r.practicalSalinity, sp), kT, kP);
+    }
     }
 }
 
@@ -99,21 +107,21 @@ double bareTeos10(Method method, SourceKind source, const Sample& r) {
         return polynomial ? polynomialDensity(r, previous) : gsw_rho_t_exact(on(sa, previous), kT, kP);
     };
     switch (source) {
-        case FromSalinity: {
-            const double a = gsw_sa_from_sp(kSp, kP, kLon, kLat);
-            const double d = density(a);
-            return gsw_c_from_sp(on(kSp, d), kT, kP);
-        }
-        case FromConductivity: {
-            const double sp = gsw_sp_from_c(kC, kT, kP);
-            const double a = gsw_sa_from_sp(on(r.practicalSalinity, sp), kP, kLon, kLat);
-            return density(a);
-        }
-        default: {
-            const double inverted = polynomial ? barePolynomialInversion(sa) : bareExactInversion(sa);
-            const double sp = gsw_sp_from_sa(on(sa, inverted), kP, kLon, kLat);
-            return gsw_c_from_sp(on(r.practicalSalinity, sp), kT, kP);
-        }
+    case FromSalinity: {
+        const double a = gsw_sa_from_sp(kSp, kP, kLon, kLat);
+        const double d = density(a);
+        return gsw_c_from_sp(on(kSp, d), kT, kP);
+    }
+    case FromConductivity: {
+        const double sp = gsw_sp_from_c(kC, kT, kP);
+        const double a = gsw_sa_from_sp(on(r.practicalSalinity, sp), kP, kLon, kLat);
+        return density(a);
+    }
+    default: {
+        const double inverted = polynomial ? barePolynomialInversion(sa) : bareExactInversion(sa);
+        const double sp = gsw_sp_from_sa(on(sa, inverted), kP, kLon, kLat);
+        return gsw_c_from_sp(on(r.practicalSalinity, sp), kT, kP);
+    }
     }
 }
 

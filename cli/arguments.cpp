@@ -113,8 +113,7 @@ std::string parseArguments(int argc, const char* const* argv, Arguments& argumen
         for (int i = 0; i < kFieldCount; ++i)
             if (kFields[i].salinityRelated && (arguments.givenMask & (1u << i)))
                 return std::string(kFields[i].option) + ": not with --batch; give salinity-related inputs as columns";
-        if (arguments.formatGiven && arguments.format != Format::Csv)
-            return "--format: a batch is written as CSV only";
+        if (arguments.formatGiven && arguments.format != Format::Csv) return "--format: a batch is written as CSV only";
     }
     return "";
 }
@@ -171,6 +170,4 @@ clamped and reported. Exit status: 0 success, 1 some batch rows failed,
 )";
 }
 
-std::string versionText() {
-    return std::string("thalwen-convert ") + THALWEN_VERSION + " (GSW " + GSW_VERSION + ")\n";
-}
+std::string versionText() { return std::string("thalwen-convert ") + THALWEN_VERSION + " (GSW " + GSW_VERSION + ")\n"; }

@@ -10,13 +10,13 @@ enum class Format { Text, Csv, Json };
 
 struct Arguments {
     Method method = Teos10Exact;
-    Sample given{};           // values of the quantity options, as typed
-    unsigned givenMask = 0;   // bit i set: kFields[i] was given
+    Sample given{};          // values of the quantity options, as typed
+    unsigned givenMask = 0;  // bit i set: kFields[i] was given
     Format format = Format::Text;
     bool formatGiven = false;
     Style style;
     bool batch = false;
-    std::string batchPath;    // "-" for standard input
+    std::string batchPath;  // "-" for standard input
     bool help = false;
     bool version = false;
 };

@@ -16,8 +16,8 @@ const FieldInfo kFields[kFieldCount] = {
     {"density", "--density", "Density", "kg/m³", &Sample::density, 5, true, false},
     {"conductivity", "--conductivity", "Conductivity", "mS/cm", &Sample::conductivity, 5, true, false},
     {"specificGravity", "--specific-gravity", "Specific gravity", "", &Sample::specificGravity, 5, true, false},
-    {"referenceTemperature", "--reference-temperature", "Reference temperature", "°C",
-     &Sample::referenceTemperature, 2, false, true},
+    {"referenceTemperature", "--reference-temperature", "Reference temperature", "°C", &Sample::referenceTemperature, 2,
+     false, true},
 };
 
 int fieldIndex(std::string_view name) {
@@ -28,18 +28,24 @@ int fieldIndex(std::string_view name) {
 
 const char* methodName(Method method) {
     switch (method) {
-        case Teos10Polynomial: return "polynomial";
-        case Teos10Exact: return "exact";
-        case Ies80: return "ies80";
+    case Teos10Polynomial:
+        return "polynomial";
+    case Teos10Exact:
+        return "exact";
+    case Ies80:
+        return "ies80";
     }
     return "?";
 }
 
 const char* methodLabel(Method method) {
     switch (method) {
-        case Teos10Polynomial: return "TEOS-10 48 term";
-        case Teos10Exact: return "TEOS-10 exact";
-        case Ies80: return "IES-80";
+    case Teos10Polynomial:
+        return "TEOS-10 48 term";
+    case Teos10Exact:
+        return "TEOS-10 exact";
+    case Ies80:
+        return "IES-80";
     }
     return "?";
 }
@@ -57,8 +63,8 @@ namespace {
 // and one division by an exact power of ten rounds correctly, so the result
 // is the very double the general parser gives.
 bool readPlainDecimal(std::string_view text, double& value) {
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
-                                         1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     std::size_t i = 0, size = text.size();
     bool negative = false;
     if (i < size && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';

@@ -11,19 +11,27 @@ constexpr int kFieldCount = 10;
 
 // Positions in Sample order, for the few places that single one out.
 enum FieldIndex : int {
-    kPressure, kLongitude, kLatitude, kTemperature, kPracticalSalinity,
-    kAbsoluteSalinity, kDensity, kConductivity, kSpecificGravity, kReferenceTemperature,
+    kPressure,
+    kLongitude,
+    kLatitude,
+    kTemperature,
+    kPracticalSalinity,
+    kAbsoluteSalinity,
+    kDensity,
+    kConductivity,
+    kSpecificGravity,
+    kReferenceTemperature
 };
 
 struct FieldInfo {
-    const char* name;        // the Sample field name: option stem, CSV column, JSON key
-    const char* option;      // the command-line option that gives it, or nullptr
-    const char* label;       // text table
-    const char* unit;        // text table, Celsius form; "" when dimensionless
+    const char* name;    // the Sample field name: option stem, CSV column, JSON key
+    const char* option;  // the command-line option that gives it, or nullptr
+    const char* label;   // text table
+    const char* unit;    // text table, Celsius form; "" when dimensionless
     double Sample::*member;
-    int decimals;            // as the form shows it
-    bool salinityRelated;    // one of the four quantities that can be the source
-    bool temperature;        // given and shown in Fahrenheit on request
+    int decimals;          // as the form shows it
+    bool salinityRelated;  // one of the four quantities that can be the source
+    bool temperature;      // given and shown in Fahrenheit on request
 };
 
 // In the order of Sample.

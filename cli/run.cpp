@@ -20,16 +20,16 @@ int runSingle(const Arguments& arguments, std::FILE* out, std::FILE* err) {
     Conversion conversion = convertSample(arguments.method, requestedSample(arguments), arguments.style.fahrenheit);
     std::string text;
     switch (arguments.format) {
-        case Format::Text:
-            appendText(text, conversion, arguments.style);
-            break;
-        case Format::Csv:
-            appendCsvHeader(text);
-            appendCsvRow(text, conversion, arguments.style);
-            break;
-        case Format::Json:
-            appendJson(text, conversion, arguments.style);
-            break;
+    case Format::Text:
+        appendText(text, conversion, arguments.style);
+        break;
+    case Format::Csv:
+        appendCsvHeader(text);
+        appendCsvRow(text, conversion, arguments.style);
+        break;
+    case Format::Json:
+        appendJson(text, conversion, arguments.style);
+        break;
     }
     if (arguments.format == Format::Text) {
         std::string notes;

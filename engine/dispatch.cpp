@@ -50,22 +50,22 @@ Source sourceOf(const Sample& s) {
 // source is left alone: the conversion overwrites it at its end.
 void chooseSource(Sample& s) {
     switch (sourceOf(s)) {
-        case Source::PracticalSalinity:
-            s.density = kNoValue;
-            s.conductivity = kNoValue;
-            break;
-        case Source::Density:
-            s.conductivity = kNoValue;
-            break;
-        case Source::Conductivity:
-            break;
-        case Source::SpecificGravity:
-            if (s.specificGravity < 1.0) s.specificGravity = 1.0;
-            s.density = pureWaterDensity(s.referenceTemperature) * s.specificGravity;
-            break;
-        case Source::Default:
-            s.practicalSalinity = kDefaultSalinity;
-            break;
+    case Source::PracticalSalinity:
+        s.density = kNoValue;
+        s.conductivity = kNoValue;
+        break;
+    case Source::Density:
+        s.conductivity = kNoValue;
+        break;
+    case Source::Conductivity:
+        break;
+    case Source::SpecificGravity:
+        if (s.specificGravity < 1.0) s.specificGravity = 1.0;
+        s.density = pureWaterDensity(s.referenceTemperature) * s.specificGravity;
+        break;
+    case Source::Default:
+        s.practicalSalinity = kDefaultSalinity;
+        break;
     }
 }
 
@@ -112,9 +112,7 @@ void computeTeos10(Method method, Sample& s) {
 
 // An inversion that found nothing leaves a Practical Salinity that is not a
 // number or of the order of the failure value.
-bool inversionFailed(double practicalSalinity) {
-    return std::isnan(practicalSalinity) || practicalSalinity > 1e10;
-}
+bool inversionFailed(double practicalSalinity) { return std::isnan(practicalSalinity) || practicalSalinity > 1e10; }
 
 // When an inversion finds nothing we still know on which side of the range the
 // given water lies: compare it with the water of the lowest admitted salinity at

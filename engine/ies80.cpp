@@ -19,8 +19,8 @@ constexpr double e1 = 2.070e-5, e2 = -6.370e-10, e3 = 3.989e-15;
 constexpr double kStandardConductivity = 4.2914;
 
 // EOS-80, one atmosphere
-constexpr double ra0 = 999.842594, ra1 = 6.793952e-2, ra2 = -9.095290e-3, ra3 = 1.001685e-4,
-                 ra4 = -1.120083e-6, ra5 = 6.536332e-9;
+constexpr double ra0 = 999.842594, ra1 = 6.793952e-2, ra2 = -9.095290e-3, ra3 = 1.001685e-4, ra4 = -1.120083e-6,
+                 ra5 = 6.536332e-9;
 constexpr double rb0 = 8.24493e-1, rb1 = -4.0899e-3, rb2 = 7.6438e-5, rb3 = -8.2467e-7, rb4 = 5.3875e-9;
 constexpr double rc0 = -5.72466e-3, rc1 = 1.0227e-4, rc2 = -1.6546e-6;
 constexpr double rd0 = 4.8314e-4;
@@ -88,7 +88,8 @@ double practicalSalinityFromConductivity(double C, double T, double P) {
 double conductivityFromPracticalSalinity(double Sp, double T, double P, int* evaluations) {
     if (evaluations) *evaluations = 0;
     if (Sp < 0.02) return 0.0;
-    const double Rt = bisect(0.0, 10.0, [&](double m) { return (pss78Salinity(T, m) - Sp) / Sp; }, evaluations);
+    const double Rt = bisect(
+        0.0, 10.0, [&](double m) { return (pss78Salinity(T, m) - Sp) / Sp; }, evaluations);
     if (Rt == GSW_INVALID_VALUE) return GSW_INVALID_VALUE;
     // Undo the pressure correction exactly: the positive root of
     // D R^2 + u R - rt Rt (A + B) = 0.
@@ -104,8 +105,8 @@ double conductivityFromPracticalSalinity(double Sp, double T, double P, int* eva
 double densityIes80AtZeroPressure(double Sp, double T) {
     const double pureWater = ra0 + T * (ra1 + T * (ra2 + T * (ra3 + T * (ra4 + T * ra5))));
     const double sp15 = Sp * std::sqrt(Sp);
-    return pureWater + Sp * (rb0 + T * (rb1 + T * (rb2 + T * (rb3 + T * rb4)))) +
-           sp15 * (rc0 + T * (rc1 + T * rc2)) + rd0 * Sp * Sp;
+    return pureWater + Sp * (rb0 + T * (rb1 + T * (rb2 + T * (rb3 + T * rb4)))) + sp15 * (rc0 + T * (rc1 + T * rc2)) +
+           rd0 * Sp * Sp;
 }
 
 double densityIes80(double Sp, double T, double P) {
@@ -120,5 +121,6 @@ double densityIes80(double Sp, double T, double P) {
 }
 
 double salinityFromDensityIes80(double rho, double T, double P, int* evaluations) {
-    return bisect(0.0, 100.0, [&](double m) { return (densityIes80(m, T, P) - rho) / rho; }, evaluations);
+    return bisect(
+        0.0, 100.0, [&](double m) { return (densityIes80(m, T, P) - rho) / rho; }, evaluations);
 }

@@ -31,7 +31,7 @@ struct Sample {
 // The sample every conversion starts from: the surface in Paris at 15 deg C,
 // specific gravity referred to 20 deg C, nothing salinity-related given (the
 // engine then takes Practical Salinity 35).
-constexpr Sample kDefaultSample = {0.0, 2.348785, 48.853402, 15.0, kNoValue, kNoValue, kNoValue, kNoValue, kNoValue,
-                                   20.0};
+constexpr Sample kDefaultSample = {0.0,      2.348785, 48.853402, 15.0,     kNoValue,
+                                   kNoValue, kNoValue, kNoValue,  kNoValue, 20.0};
 
 inline bool isPresent(double quantity) { return quantity != kNoValue; }

@@ -12,9 +12,7 @@ constexpr int kPolynomialPasses = 3;
 // Marks an estimate outside 0..120 g/kg. The marked value goes on taking part
 // in the iteration as an ordinary number; only the last test decides the result.
 // A not-a-number estimate fails both comparisons and passes unchanged.
-double markedIfOutside(double sa) {
-    return (sa < 0.0 || sa > kMaxAbsoluteSalinity) ? GSW_INVALID_VALUE : sa;
-}
+double markedIfOutside(double sa) { return (sa < 0.0 || sa > kMaxAbsoluteSalinity) ? GSW_INVALID_VALUE : sa; }
 
 double specificVolume(double sa, double t, double p) { return gsw_gibbs(0, 0, 1, sa, t, p); }
 

@@ -28,48 +28,71 @@ constexpr int kQuantities = 10;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 constexpr double Sample::*kMembers[kQuantities] = {
-    &Sample::pressure,         &Sample::longitude, &Sample::latitude,     &Sample::temperature,
-    &Sample::practicalSalinity, &Sample::absoluteSalinity, &Sample::density, &Sample::conductivity,
-    &Sample::specificGravity,  &Sample::referenceTemperature};
+    &Sample::pressure,          &Sample::longitude,           &Sample::latitude, &Sample::temperature,
+    &Sample::practicalSalinity, &Sample::absoluteSalinity,    &Sample::density,  &Sample::conductivity,
+    &Sample::specificGravity,   &Sample::referenceTemperature};
 
 double& quantity(Sample& s, int i) { return s.*kMembers[i]; }
 double quantity(const Sample& s, int i) { return s.*kMembers[i]; }
 
-const char* const kNames[kQuantities] = {"pressure",        "longitude",      "latitude", "temperature",
-                                         "practicalSalinity", "absoluteSalinity", "density", "conductivity",
-                                         "specificGravity", "referenceTemperature"};
+const char* const kNames[kQuantities] = {"pressure",          "longitude",           "latitude", "temperature",
+                                         "practicalSalinity", "absoluteSalinity",    "density",  "conductivity",
+                                         "specificGravity",   "referenceTemperature"};
 
 struct Span {
     double lower, upper;
 };
 
 // Somewhat wider than every method's range, so that both sides of each clamp are reached.
-const Span kSpans[kQuantities] = {{-50, 10500}, {-400, 400}, {-100, 100}, {-10, 45},  {-5, 60},
+const Span kSpans[kQuantities] = {{-50, 10500}, {-400, 400}, {-100, 100}, {-10, 45},   {-5, 60},
                                   {-5, 60},     {980, 1100}, {-1, 100},   {0.97, 1.1}, {-5, 45}};
 
 // The bounds of the ranges of both method families, and a few values the
 // equations treat specially (the latitude -90 that the library refuses, the
 // Practical Salinity below which IES-80 gives no conductivity).
-const double kBounds[kQuantities][4] = {
-    {0, 10000, -10.1325, 10000},           {-180, 180, 360, -360},                {-86, 90, -90, 0},
-    {-2, 35, 40, -5},                      {2, 42, 0, 0.02},                      {0, 120, 35.16504, 42},
-    {1000, 1082.71524, 1076.70763, 999.0}, {0.002, 90.90227, 0.0005, 84.54096}, {1, 1.08, 0.9, 1.0001},
-    {0, 40, 4, 20}};
+const double kBounds[kQuantities][4] = {{0, 10000, -10.1325, 10000},
+                                        {-180, 180, 360, -360},
+                                        {-86, 90, -90, 0},
+                                        {-2, 35, 40, -5},
+                                        {2, 42, 0, 0.02},
+                                        {0, 120, 35.16504, 42},
+                                        {1000, 1082.71524, 1076.70763, 999.0},
+                                        {0.002, 90.90227, 0.0005, 84.54096},
+                                        {1, 1.08, 0.9, 1.0001},
+                                        {0, 40, 4, 20}};
 
 double special(int slot, unsigned pick) {
-    static const double kGeneral[] = {
-        std::numeric_limits<double>::quiet_NaN(), kInfinity, -kInfinity, kNoValue, 0.0, -0.0, DBL_MAX, -DBL_MAX,
-        DBL_MIN, std::numeric_limits<double>::denorm_min(), -std::numeric_limits<double>::denorm_min(), 1e10, -1e10,
-        GSW_INVALID_VALUE, -GSW_INVALID_VALUE, 1e300, -1e300, 1e-300, std::nextafter(kNoValue, 0.0)};
+    static const double kGeneral[] = {std::numeric_limits<double>::quiet_NaN(),
+                                      kInfinity,
+                                      -kInfinity,
+                                      kNoValue,
+                                      0.0,
+                                      -0.0,
+                                      DBL_MAX,
+                                      -DBL_MAX,
+                                      DBL_MIN,
+                                      std::numeric_limits<double>::denorm_min(),
+                                      -std::numeric_limits<double>::denorm_min(),
+                                      1e10,
+                                      -1e10,
+                                      GSW_INVALID_VALUE,
+                                      -GSW_INVALID_VALUE,
+                                      1e300,
+                                      -1e300,
+                                      1e-300,
+                                      std::nextafter(kNoValue, 0.0)};
     constexpr unsigned kGeneralCount = sizeof kGeneral / sizeof kGeneral[0];
     pick %= kGeneralCount + 12;
     if (pick < kGeneralCount) return kGeneral[pick];
     pick -= kGeneralCount;
     const double bound = kBounds[slot][pick % 4];
     switch (pick / 4) {
-        case 0: return bound;
-        case 1: return std::nextafter(bound, -kInfinity);
-        default: return std::nextafter(bound, kInfinity);
+    case 0:
+        return bound;
+    case 1:
+        return std::nextafter(bound, -kInfinity);
+    default:
+        return std::nextafter(bound, kInfinity);
     }
 }
 
@@ -89,25 +112,25 @@ void readQuantity(Bytes& bytes, int slot, double& value) {
     std::uint8_t tag = 0;
     if (!bytes.take(&tag, 1)) return;
     switch (tag % 4) {
-        case 0:
-            value = special(slot, tag / 4u);
-            break;
-        case 1: {
-            double raw = 0;
-            if (bytes.take(&raw, sizeof raw)) value = raw;
-            break;
+    case 0:
+        value = special(slot, tag / 4u);
+        break;
+    case 1: {
+        double raw = 0;
+        if (bytes.take(&raw, sizeof raw)) value = raw;
+        break;
+    }
+    case 2: {
+        std::uint32_t fraction = 0;
+        if (bytes.take(&fraction, sizeof fraction)) {
+            const Span span = kSpans[slot];
+            value = span.lower + (span.upper - span.lower) * (fraction / 4294967295.0);
         }
-        case 2: {
-            std::uint32_t fraction = 0;
-            if (bytes.take(&fraction, sizeof fraction)) {
-                const Span span = kSpans[slot];
-                value = span.lower + (span.upper - span.lower) * (fraction / 4294967295.0);
-            }
-            break;
-        }
-        default:
-            value = kNoValue;
-            break;
+        break;
+    }
+    default:
+        value = kNoValue;
+        break;
     }
 }
 
@@ -120,7 +143,9 @@ void readQuantity(Bytes& bytes, int slot, double& value) {
 }
 
 bool within(double value, double lower, double upper) { return value >= lower && value <= upper; }
-double clampedTo(double value, double lower, double upper) { return value < lower ? lower : value > upper ? upper : value; }
+double clampedTo(double value, double lower, double upper) {
+    return value < lower ? lower : value > upper ? upper : value;
+}
 
 }  // namespace
 

@@ -3,12 +3,12 @@
 // as long as the text, so AddressSanitizer sees any step past it) and must
 // give what a plain reading of the same rule gives: the C library's strtod in
 // the classic locale, applied to the prefix that the rule admits.
+#include <locale.h>
 #include <clocale>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
 #include <memory>
 #include <string>
 

@@ -31,8 +31,8 @@ constexpr int kBuildTimeSize = 20;  // "dd/mm/yyyy hh:mm:ss" and its terminator
 
 // "GCC 12.2.0 (64-bit) x86_64-linux-gnu": the compiler that built this very file.
 void formatToolchain(char* buffer, std::size_t size) {
-    const char* compilerVersion = THALWEN_STRINGIFY(__GNUC__) "." THALWEN_STRINGIFY(
-        __GNUC_MINOR__) "." THALWEN_STRINGIFY(__GNUC_PATCHLEVEL__);
+    const char* compilerVersion =
+        THALWEN_STRINGIFY(__GNUC__) "." THALWEN_STRINGIFY(__GNUC_MINOR__) "." THALWEN_STRINGIFY(__GNUC_PATCHLEVEL__);
     const char* wordSize = sizeof(void*) == 8 ? " (64-bit)" : " (32-bit)";
     std::snprintf(buffer, size, "GCC %s%s %s", compilerVersion, wordSize, THALWEN_COMPILER_TARGET);
 }

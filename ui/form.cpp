@@ -89,14 +89,13 @@ void readForm(HWND window, int& method, Sample& sample, int fahrenheit) {
     sample.pressure = readFieldNumber(window, IDC_PRESSURE);
     sample.longitude = readPositionField(window, IDC_LONGITUDE, method, kDefaultSample.longitude);
     sample.latitude = readPositionField(window, IDC_LATITUDE, method, kDefaultSample.latitude);
-    sample.temperature =
-        readTemperatureField(window, IDC_TEMPERATURE, fahrenheit, kDefaultSample.temperature);
+    sample.temperature = readTemperatureField(window, IDC_TEMPERATURE, fahrenheit, kDefaultSample.temperature);
     sample.practicalSalinity = readOptionalField(window, IDC_PRACTICAL_SALINITY);
     sample.density = readOptionalField(window, IDC_DENSITY);
     sample.conductivity = readOptionalField(window, IDC_CONDUCTIVITY);
     sample.specificGravity = readOptionalField(window, IDC_SPECIFIC_GRAVITY);
-    sample.referenceTemperature = readTemperatureField(window, IDC_REFERENCE_TEMPERATURE, fahrenheit,
-                                                       kDefaultSample.referenceTemperature);
+    sample.referenceTemperature =
+        readTemperatureField(window, IDC_REFERENCE_TEMPERATURE, fahrenheit, kDefaultSample.referenceTemperature);
 }
 
 void showResults(HWND window, int method, const Sample& sample, int fahrenheit) {
@@ -118,8 +117,7 @@ void showResults(HWND window, int method, const Sample& sample, int fahrenheit) 
     writeOptionalNumber(window, IDC_DENSITY, sample.density, 5);
     writeOptionalNumber(window, IDC_CONDUCTIVITY, sample.conductivity, 5);
     writeNumber(window, IDC_SPECIFIC_GRAVITY, sample.specificGravity, 5);
-    writeNumber(window, IDC_REFERENCE_TEMPERATURE,
-                shownTemperature(sample.referenceTemperature, fahrenheit), 2);
+    writeNumber(window, IDC_REFERENCE_TEMPERATURE, shownTemperature(sample.referenceTemperature, fahrenheit), 2);
 }
 
 void convertForm(HWND window, int& method, Sample& sample, int fahrenheit) {

@@ -9,7 +9,6 @@
 // their first 19 characters.
 constexpr int kFieldTextLimit = 20;
 
-
 // Replaces every ',' by '.', in place; returns text.
 char* commaToDot(char* text);
 

@@ -7,8 +7,8 @@
 #include "resource_ids.h"
 
 // Texts are Windows-1252 bytes, written as escapes so the source stays ASCII.
-// A string literal is split after an escape whenever the next letter could be
-// read as one more hexadecimal digit ("Sp\xE9" "c.").
+// Before a letter the escape is octal ("Sp\351c."): it ends after three digits,
+// where a hexadecimal one would swallow the letter.
 // The About box's author line is 100 dialog units wide: the credit drops its
 // article there ("Thalwen developers") so that it fits on its single line.
 const TranslationEntry translationTable[] = {
@@ -68,7 +68,7 @@ const TranslationEntry translationTable[] = {
     {IDC_TEMPERATURE_LABEL, "Temp\xE9rature de l'eau", "fr"},
     {IDC_DENSITY_LABEL, "Masse Volumique", "fr"},
     {IDC_DENSITY_UNIT, "kg/m\xB3", "fr"},
-    {IDC_SPECIFIC_GRAVITY_LABEL, "Masse Vol. Sp\xE9" "c. SG", "fr"},
+    {IDC_SPECIFIC_GRAVITY_LABEL, "Masse Vol. Sp\351c. SG", "fr"},
     {IDC_REFERENCE_TEMPERATURE_LABEL, "ref. \xE0 T=", "fr"},
     {IDC_CONDUCTIVITY_LABEL, "Conductivit\xE9", "fr"},
     {IDC_CONDUCTIVITY_UNIT, "mS/cm", "fr"},
@@ -95,7 +95,7 @@ const TranslationEntry translationTable[] = {
 
 const LanguageEntry languageList[] = {
     {"en", "English"},
-    {"fr", "Fran\xE7" "ais"},
+    {"fr", "Fran\347ais"},
     {"", ""},
 };
 
@@ -184,8 +184,7 @@ INT_PTR onLanguageDialogCommand(HWND dialog, WPARAM wParam) {
 
 const char* systemLanguage() {
     std::memset(systemLanguageBuffer, 0, sizeof systemLanguageBuffer);
-    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SISO639LANGNAME, systemLanguageBuffer,
-                       kLanguageCodeSize) == 0) {
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SISO639LANGNAME, systemLanguageBuffer, kLanguageCodeSize) == 0) {
         systemLanguageBuffer[0] = '\0';
     }
     if (!isKnownLanguage(systemLanguageBuffer)) copyLanguageCode(systemLanguageBuffer, "en");

@@ -57,8 +57,8 @@ struct TemperatureUnit {
     double (*fromOtherUnit)(double);
 };
 constexpr TemperatureUnit kTemperatureUnits[] = {
-    {"\xB0" "C", 0, fahrenheitToCelsius},
-    {"\xB0" "F", 1, celsiusToFahrenheit},
+    {"\260C", 0, fahrenheitToCelsius},
+    {"\260F", 1, celsiusToFahrenheit},
 };
 constexpr int kUnitTextLimit = 7;  // six characters and the terminator
 
@@ -72,7 +72,7 @@ constexpr int kWrappedFromMaximum = 1;
 struct SliderRule {
     int slider;
     int field;
-    double stepPerPosition;     // in the unit the field shows
+    double stepPerPosition;  // in the unit the field shows
     int decimals;
     double lowest;              // the field never goes below this
     bool emptyFieldHoldsThumb;  // an empty field is no input: the thumb goes back
@@ -80,10 +80,9 @@ struct SliderRule {
 };
 // The temperature slider first: both are polled at every slider message.
 constexpr SliderRule kSliders[] = {
-    {IDC_TEMPERATURE_SLIDER, IDC_TEMPERATURE, 0.1, kTemperatureDecimals,
-     -std::numeric_limits<double>::infinity(), false, &temperatureSliderPosition},
-    {IDC_SALINITY_SLIDER, IDC_PRACTICAL_SALINITY, 0.05, kSalinityDecimals, 0.0, true,
-     &salinitySliderPosition},
+    {IDC_TEMPERATURE_SLIDER, IDC_TEMPERATURE, 0.1, kTemperatureDecimals, -std::numeric_limits<double>::infinity(),
+     false, &temperatureSliderPosition},
+    {IDC_SALINITY_SLIDER, IDC_PRACTICAL_SALINITY, 0.05, kSalinityDecimals, 0.0, true, &salinitySliderPosition},
 };
 
 // ---- Commands -------------------------------------------------------------
@@ -94,15 +93,9 @@ struct MenuRow {
     int textId;
 };
 constexpr MenuRow kContextMenuRows[] = {
-    {IDM_LANGUAGE, IDM_LANGUAGE},
-    {kSeparator, 0},
-    {IDM_TEOS10_LICENCE, IDM_TEOS10_LICENCE},
-    {IDM_LICENCE, IDM_LICENCE},
-    {kSeparator, 0},
-    {IDM_ONLINE_INFORMATION, IDM_ONLINE_INFORMATION},
-    {IDM_ABOUT, IDM_ABOUT},
-    {kSeparator, 0},
-    {IDM_EXIT, IDS_EXIT_ITEM},
+    {IDM_LANGUAGE, IDM_LANGUAGE}, {kSeparator, 0}, {IDM_TEOS10_LICENCE, IDM_TEOS10_LICENCE},
+    {IDM_LICENCE, IDM_LICENCE},   {kSeparator, 0}, {IDM_ONLINE_INFORMATION, IDM_ONLINE_INFORMATION},
+    {IDM_ABOUT, IDM_ABOUT},       {kSeparator, 0}, {IDM_EXIT, IDS_EXIT_ITEM},
 };
 
 struct DocumentCommand {
@@ -215,8 +208,7 @@ void onUnitSelected(HWND window) {
     for (const TemperatureUnit& unit : kTemperatureUnits) {
         if (std::strcmp(selected, unit.text) != 0 || useFahrenheit == unit.fahrenheit) continue;
         writeNumber(window, IDC_TEMPERATURE, unit.fromOtherUnit(temperature), kTemperatureDecimals);
-        writeNumber(window, IDC_REFERENCE_TEMPERATURE, unit.fromOtherUnit(referenceTemperature),
-                    kTemperatureDecimals);
+        writeNumber(window, IDC_REFERENCE_TEMPERATURE, unit.fromOtherUnit(referenceTemperature), kTemperatureDecimals);
         SetDlgItemTextA(window, IDC_REFERENCE_TEMPERATURE_UNIT, unit.text);
         useFahrenheit = unit.fahrenheit;
         break;

@@ -39,8 +39,7 @@ double timeOneStart(const Target& target) {
     PROCESS_INFORMATION process{};
     std::string commandLine = target.commandLine;
     double start = secondsNow();
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return -1;
     double elapsed = -1;
     while (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT && secondsNow() - start < kGiveUpSeconds) {

@@ -42,8 +42,8 @@ Sample withDefaults(int index, double value) {
 
 TEST(Numbers, FixedDigitsMatchTheGeneralConversion) {
     // Ties and their neighbours, signs, zero, the scale limit of the short path.
-    for (double x : {0.125, 0.375, 2.5, 3.5, 1.005, -0.001, -0.0, 0.0, 999999999.5, 1e9, 12345.678949999999,
-                     1082.71524, -180.0, 4.9999999999999996e-7, 1e300})
+    for (double x : {0.125, 0.375, 2.5, 3.5, 1.005, -0.001, -0.0, 0.0, 999999999.5, 1e9, 12345.678949999999, 1082.71524,
+                     -180.0, 4.9999999999999996e-7, 1e300})
         for (int decimals = 0; decimals <= 8; ++decimals)
             EXPECT_EQ(fixed(x, decimals), generalFixed(x, decimals)) << x << " " << decimals;
     std::mt19937_64 random(11);

@@ -28,9 +28,9 @@ std::string slurp(const std::filesystem::path& path) {
 
 // arguments is shell text; input goes to standard input.
 ProcessRun runProgram(const std::string& arguments, const std::string& input = "") {
-    auto dir = std::filesystem::temp_directory_path() /
-               ("thalwen-cli-test-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    auto dir =
+        std::filesystem::temp_directory_path() / ("thalwen-cli-test-" + std::to_string(::getpid()) + "-" +
+                                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "in") << input;
     std::string command = std::string("'") + THALWEN_CONVERT + "' " + arguments + " <'" + (dir / "in").string() +
@@ -75,8 +75,7 @@ TEST(Program, ClampedInputIsToldOnStandardError) {
 }
 
 TEST(Program, BatchFromStandardInputWithABadRow) {
-    ProcessRun run = runProgram("--batch - --method polynomial",
-                                "density,temperature\n1025,10\n1025;10\n1026,12\n");
+    ProcessRun run = runProgram("--batch - --method polynomial", "density,temperature\n1025,10\n1025;10\n1026,12\n");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("line 3: 1 cells where the header has 2"), std::string::npos) << run.err;
     EXPECT_EQ(run.out.find("method,"), 0u);

@@ -156,9 +156,7 @@ TEST(Clamps, SouthernHemisphereKeepsItsAbsoluteSalinity) {
     EXPECT_NEAR(t.absoluteSalinity, 35.16522, 5e-6);
 }
 
-TEST(Clamps, DensestIes80WaterIsTheMethodsDensityBound) {
-    EXPECT_NEAR(densityIes80(42, -2, 10000), 1076.70763, 5e-6);
-}
+TEST(Clamps, DensestIes80WaterIsTheMethodsDensityBound) { EXPECT_NEAR(densityIes80(42, -2, 10000), 1076.70763, 5e-6); }
 
 TEST(SecondPass, SalinityOutsideTheRangeIsRecomputedAtTheBound) {
     // Conductivity 0.002 at 15 C is fresher than Sp 2: everything is for Sp 2.
@@ -215,8 +213,8 @@ TEST(FailedInversion, DensityAboveSalinity100GivesTheSaltyBound) {
 TEST(FailedInversion, NoNotANumberOrFailureValueLeavesForAnyNumber) {
     const double values[] = {-INFINITY, -1e300, -1000, -2, 0, 1e-300, 1, 2, 35, 1000, 1004, 1082.7, 1e300, INFINITY};
     for (Method m : kAllMethods)
-        for (double Sample::*field : {&Sample::density, &Sample::conductivity, &Sample::specificGravity,
-                                      &Sample::practicalSalinity})
+        for (double Sample::*field :
+             {&Sample::density, &Sample::conductivity, &Sample::specificGravity, &Sample::practicalSalinity})
             for (double v : values)
                 for (double t : {-2.0, 4.0, 35.0})
                     for (double p : {0.0, 1000.0, 10000.0}) {
@@ -259,8 +257,8 @@ TEST(Reconversion, ConvertedRecordHasPracticalSalinityAsItsSource) {
 }
 
 TEST(Method3, NeverHasAbsoluteSalinity) {
-    for (double Sample::*field : {&Sample::density, &Sample::conductivity, &Sample::specificGravity,
-                                  &Sample::practicalSalinity})
+    for (double Sample::*field :
+         {&Sample::density, &Sample::conductivity, &Sample::specificGravity, &Sample::practicalSalinity})
         EXPECT_EQ(converted(Ies80, sampleWith(field, 1.01)).absoluteSalinity, kNoValue);
 }
 

@@ -50,19 +50,18 @@ double gsw_rho(double sa, double ct, double p) {
 }
 void gsw_rho_first_derivatives(double sa, double ct, double p, double* a, double* b, double* d) {
     Counted c("gsw_rho_first_derivatives");
-    real<void (*)(double, double, double, double*, double*, double*)>("gsw_rho_first_derivatives")(sa, ct, p, a, b,
-                                                                                                  d);
+    real<void (*)(double, double, double, double*, double*, double*)>("gsw_rho_first_derivatives")(sa, ct, p, a, b, d);
 }
 void gsw_ct_first_derivatives_wrt_t_exact(double sa, double t, double p, double* a, double* b, double* d) {
     Counted c("gsw_ct_first_derivatives_wrt_t_exact");
-    real<void (*)(double, double, double, double*, double*, double*)>("gsw_ct_first_derivatives_wrt_t_exact")(
-        sa, t, p, a, b, d);
+    real<void (*)(double, double, double, double*, double*, double*)>("gsw_ct_first_derivatives_wrt_t_exact")(sa, t, p,
+                                                                                                              a, b, d);
 }
 }
 
 // Good and failing densities alike: the cost of an inversion never depends on its input.
 class InversionCallCount : public testing::TestWithParam<double> {
-  protected:
+protected:
     void SetUp() override { calls.clear(); }
 };
 

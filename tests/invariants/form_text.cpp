@@ -5,12 +5,22 @@
 
 namespace {
 
-enum Field { kPressure, kLongitude, kLatitude, kTemperature, kPracticalSalinity, kAbsoluteSalinity, kDensity,
-             kConductivity, kSpecificGravity, kReferenceTemperature };
+enum Field {
+    kPressure,
+    kLongitude,
+    kLatitude,
+    kTemperature,
+    kPracticalSalinity,
+    kAbsoluteSalinity,
+    kDensity,
+    kConductivity,
+    kSpecificGravity,
+    kReferenceTemperature
+};
 
 constexpr double Sample::*kMembers[10] = {
-    &Sample::pressure,          &Sample::longitude,        &Sample::latitude, &Sample::temperature,
-    &Sample::practicalSalinity, &Sample::absoluteSalinity, &Sample::density,  &Sample::conductivity,
+    &Sample::pressure,          &Sample::longitude,           &Sample::latitude, &Sample::temperature,
+    &Sample::practicalSalinity, &Sample::absoluteSalinity,    &Sample::density,  &Sample::conductivity,
     &Sample::specificGravity,   &Sample::referenceTemperature};
 
 constexpr int kDecimals[10] = {2, 6, 6, 2, 5, 5, 5, 5, 5, 2};

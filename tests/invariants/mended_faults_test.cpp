@@ -44,13 +44,15 @@ double givenSourceValue(const Case& c) {
     const bool ies80 = c.method == Ies80;
     const Sample& g = c.given;
     switch (c.source) {
-        case Source::Density: return clampedTo(g.density, 1000, ies80 ? 1076.70763 : 1082.71524);
-        case Source::SpecificGravity:
-            return clampedTo(pureWaterDensity(clampedTo(g.referenceTemperature, 0, 40)) * std::fmax(g.specificGravity, 1),
-                             1000, ies80 ? 1076.70763 : 1082.71524);
-        case Source::Conductivity:
-            return ies80 ? clampedTo(g.conductivity, 0.0005, 84.54096) : clampedTo(g.conductivity, 0.002, 90.90227);
-        case Source::PracticalSalinity: break;
+    case Source::Density:
+        return clampedTo(g.density, 1000, ies80 ? 1076.70763 : 1082.71524);
+    case Source::SpecificGravity:
+        return clampedTo(pureWaterDensity(clampedTo(g.referenceTemperature, 0, 40)) * std::fmax(g.specificGravity, 1),
+                         1000, ies80 ? 1076.70763 : 1082.71524);
+    case Source::Conductivity:
+        return ies80 ? clampedTo(g.conductivity, 0.0005, 84.54096) : clampedTo(g.conductivity, 0.002, 90.90227);
+    case Source::PracticalSalinity:
+        break;
     }
     return 0;
 }
@@ -146,8 +148,8 @@ TEST(MendedFaults, NoNotANumberOrFailureValueForAnyNumericInput) {
 
     // Infinities and extremes in every input, one at a time, for every source.
     constexpr double kInfinity = std::numeric_limits<double>::infinity();
-    constexpr double Sample::*kInputs[] = {&Sample::pressure,     &Sample::longitude,          &Sample::latitude,
-                                           &Sample::temperature,  &Sample::referenceTemperature};
+    constexpr double Sample::*kInputs[] = {&Sample::pressure, &Sample::longitude, &Sample::latitude,
+                                           &Sample::temperature, &Sample::referenceTemperature};
     for (Method method : kMethods)
         for (Source source : kSources)
             for (double extreme : {kInfinity, -kInfinity, 1e300, -1e300, GSW_INVALID_VALUE, 1e-300}) {
@@ -155,9 +157,10 @@ TEST(MendedFaults, NoNotANumberOrFailureValueForAnyNumericInput) {
                 EXPECT_TRUE(allSound(converted(method, sourceExtreme))) << static_cast<int>(method) << " " << extreme;
                 for (double Sample::*input : kInputs) {
                     Sample s = sampleFrom(source, 35);
-                    if (source != Source::PracticalSalinity) s = sampleFrom(source, source == Source::Density ? 1025
-                                                                                 : source == Source::Conductivity ? 42
-                                                                                 : 1.025);
+                    if (source != Source::PracticalSalinity)
+                        s = sampleFrom(source, source == Source::Density        ? 1025
+                                               : source == Source::Conductivity ? 42
+                                                                                : 1.025);
                     s.*input = extreme;
                     EXPECT_TRUE(allSound(converted(method, s))) << static_cast<int>(method) << " " << extreme;
                 }

@@ -27,9 +27,12 @@ struct Tolerance {
 // 0.0148).
 Tolerance densityTolerance(Method method) {
     switch (method) {
-        case Teos10Polynomial: return {5e-6, 0};
-        case Teos10Exact: return {1e-11, 0};
-        case Ies80: return {0.016, 0};
+    case Teos10Polynomial:
+        return {5e-6, 0};
+    case Teos10Exact:
+        return {1e-11, 0};
+    case Ies80:
+        return {0.016, 0};
     }
     return {};
 }
@@ -40,9 +43,11 @@ Tolerance densityTolerance(Method method) {
 // the salinity (measured 1.0e-5 of Sp).
 Tolerance conductivityTolerance(Method method) {
     switch (method) {
-        case Teos10Polynomial:
-        case Teos10Exact: return {1e-12, 0};
-        case Ies80: return {1e-12, 1.00001e-5};
+    case Teos10Polynomial:
+    case Teos10Exact:
+        return {1e-12, 0};
+    case Ies80:
+        return {1e-12, 1.00001e-5};
     }
     return {};
 }

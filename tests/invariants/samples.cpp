@@ -21,20 +21,28 @@ constexpr double kTemperatures[] = {-2, 4, 15, 35};
 
 std::vector<double> sourceValues(Source source) {
     switch (source) {
-        case Source::PracticalSalinity: return {0, 0.5, 2, 10, 35, 42};
-        case Source::Density: return {1000, 1004, 1020, 1028, 1050, 1076.70763, 1082.71524};
-        case Source::Conductivity: return {0.0005, 0.002, 0.5, 20, 42.914, 84.54096, 90.90227};
-        case Source::SpecificGravity: return {1, 1.005, 1.025, 1.05, 1.08};
+    case Source::PracticalSalinity:
+        return {0, 0.5, 2, 10, 35, 42};
+    case Source::Density:
+        return {1000, 1004, 1020, 1028, 1050, 1076.70763, 1082.71524};
+    case Source::Conductivity:
+        return {0.0005, 0.002, 0.5, 20, 42.914, 84.54096, 90.90227};
+    case Source::SpecificGravity:
+        return {1, 1.005, 1.025, 1.05, 1.08};
     }
     return {};
 }
 
 double& sourceQuantity(Sample& s, Source source) {
     switch (source) {
-        case Source::PracticalSalinity: return s.practicalSalinity;
-        case Source::Density: return s.density;
-        case Source::Conductivity: return s.conductivity;
-        case Source::SpecificGravity: return s.specificGravity;
+    case Source::PracticalSalinity:
+        return s.practicalSalinity;
+    case Source::Density:
+        return s.density;
+    case Source::Conductivity:
+        return s.conductivity;
+    case Source::SpecificGravity:
+        return s.specificGravity;
     }
     return s.practicalSalinity;
 }
@@ -46,20 +54,28 @@ struct Range {
 Range sourceRange(Method method, Source source) {
     const bool ies80 = method == Ies80;
     switch (source) {
-        case Source::PracticalSalinity: return {lowestSalinity(method), 42};
-        case Source::Density: return {1000, ies80 ? 1076.70763 : 1082.71524};
-        case Source::Conductivity: return ies80 ? Range{0.0005, 84.54096} : Range{0.002, 90.90227};
-        case Source::SpecificGravity: return {1, 1.085};
+    case Source::PracticalSalinity:
+        return {lowestSalinity(method), 42};
+    case Source::Density:
+        return {1000, ies80 ? 1076.70763 : 1082.71524};
+    case Source::Conductivity:
+        return ies80 ? Range{0.0005, 84.54096} : Range{0.002, 90.90227};
+    case Source::SpecificGravity:
+        return {1, 1.085};
     }
     return {0, 0};
 }
 
 const char* sourceName(Source source) {
     switch (source) {
-        case Source::PracticalSalinity: return "Sp";
-        case Source::Density: return "density";
-        case Source::Conductivity: return "conductivity";
-        case Source::SpecificGravity: return "SG";
+    case Source::PracticalSalinity:
+        return "Sp";
+    case Source::Density:
+        return "density";
+    case Source::Conductivity:
+        return "conductivity";
+    case Source::SpecificGravity:
+        return "SG";
     }
     return "?";
 }

@@ -43,11 +43,39 @@ void expectSameAsReference(const char* text) {
 }  // namespace
 
 TEST(ParseNumber, DecimalFormsReadAsStrtodReadsThem) {
-    for (const char* text :
-         {"0", "35", "35.5", "-7.25", "+.5", "-.5", "5.", "  \t\n12 dbar", "1.234.5", "1e3", "1E-3", "2.5e+2x",
-          "1e", "1e+", "1e-x", "007", "-0", "-0.0", "0.1", "0.30000000000000004", "123456789012345678901234567890",
-          "1.7976931348623157e308", "4.9406564584124654e-324", "2.2250738585072014e-308", "1e400", "-1e400",
-          "1e-400", "-1e-400", "0e999999999", "1e-99999999999", "9007199254740993", "1025.5", "1234567890123456789"}) {
+    for (const char* text : {"0",
+                             "35",
+                             "35.5",
+                             "-7.25",
+                             "+.5",
+                             "-.5",
+                             "5.",
+                             "  \t\n12 dbar",
+                             "1.234.5",
+                             "1e3",
+                             "1E-3",
+                             "2.5e+2x",
+                             "1e",
+                             "1e+",
+                             "1e-x",
+                             "007",
+                             "-0",
+                             "-0.0",
+                             "0.1",
+                             "0.30000000000000004",
+                             "123456789012345678901234567890",
+                             "1.7976931348623157e308",
+                             "4.9406564584124654e-324",
+                             "2.2250738585072014e-308",
+                             "1e400",
+                             "-1e400",
+                             "1e-400",
+                             "-1e-400",
+                             "0e999999999",
+                             "1e-99999999999",
+                             "9007199254740993",
+                             "1025.5",
+                             "1234567890123456789"}) {
         expectSameAsReference(text);
     }
 }
@@ -66,7 +94,7 @@ TEST(ParseNumber, NoHexadecimalInfinityOrNotANumber) {
         const char* text;
         double value;
         long consumed;
-    } cases[] = {{"0x1A", 0.0, 1}, {"0X10", 0.0, 1}, {"inf", 0.0, 0}, {"-infinity", 0.0, 0},
+    } cases[] = {{"0x1A", 0.0, 1}, {"0X10", 0.0, 1},   {"inf", 0.0, 0},  {"-infinity", 0.0, 0},
                  {"nan", 0.0, 0},  {"NAN(1)", 0.0, 0}, {"1.5p3", 1.5, 3}};
     for (const auto& c : cases) {
         const char* end = nullptr;
@@ -89,8 +117,8 @@ TEST(ParseNumber, RandomNumbersRoundTripLikeStrtod) {
 }
 
 TEST(FormatFixed, SameTextAsPrintf) {
-    for (double value : {0.0, -0.0, 1.0, 35.0, 0.125, 0.375, 2.5, -2.5, 1025.974321, 9e15, -999999.0, 1e300,
-                         5e-324, 1.0 / 3.0, 2.348785, 48.853402, 0.005, 0.015, 1.005}) {
+    for (double value : {0.0, -0.0, 1.0, 35.0, 0.125, 0.375, 2.5, -2.5, 1025.974321, 9e15, -999999.0, 1e300, 5e-324,
+                         1.0 / 3.0, 2.348785, 48.853402, 0.005, 0.015, 1.005}) {
         for (int decimals : {0, 2, 5, 6}) {
             EXPECT_EQ(formatFixed(value, decimals), referenceFormat(value, decimals)) << value << " " << decimals;
         }

@@ -19,9 +19,9 @@ bool isDigits(const std::string& text, size_t from, size_t count) {
 
 // "dd/mm/yyyy hh:mm:ss"
 bool looksLikeDayFirstTime(const std::string& text) {
-    return text.size() == 19 && isDigits(text, 0, 2) && text[2] == '/' && isDigits(text, 3, 2) &&
-           text[5] == '/' && isDigits(text, 6, 4) && text[10] == ' ' && isDigits(text, 11, 2) &&
-           text[13] == ':' && isDigits(text, 14, 2) && text[16] == ':' && isDigits(text, 17, 2);
+    return text.size() == 19 && isDigits(text, 0, 2) && text[2] == '/' && isDigits(text, 3, 2) && text[5] == '/' &&
+           isDigits(text, 6, 4) && text[10] == ' ' && isDigits(text, 11, 2) && text[13] == ':' &&
+           isDigits(text, 14, 2) && text[16] == ':' && isDigits(text, 17, 2);
 }
 
 std::string buildTime(const char* timestamp) {
@@ -38,18 +38,18 @@ BoxLines openAbout(const char* language) {
     LanguageScope scope(language);
     BoxLines lines;
     runModal("RCBoxApropos", aboutDialogProc, {[&](HWND box) {
-        lines = {windowText(box),
-                 windowText(box, IDC_ABOUT_SUBTITLE),
-                 windowText(box, IDC_ABOUT_NAME),
-                 windowText(box, IDC_ABOUT_BUILD),
-                 windowText(box, IDC_ABOUT_TOOLCHAIN),
-                 windowText(box, IDC_ABOUT_LIBRARY),
-                 windowText(box, IDC_ABOUT_LICENCE),
-                 windowText(box, IDC_ABOUT_AUTHOR),
-                 windowText(box, IDC_ABOUT_CONTACT),
-                 windowText(box, IDC_ABOUT_WEB)};
-        EndDialog(box, 1);
-    }});
+                 lines = {windowText(box),
+                          windowText(box, IDC_ABOUT_SUBTITLE),
+                          windowText(box, IDC_ABOUT_NAME),
+                          windowText(box, IDC_ABOUT_BUILD),
+                          windowText(box, IDC_ABOUT_TOOLCHAIN),
+                          windowText(box, IDC_ABOUT_LIBRARY),
+                          windowText(box, IDC_ABOUT_LICENCE),
+                          windowText(box, IDC_ABOUT_AUTHOR),
+                          windowText(box, IDC_ABOUT_CONTACT),
+                          windowText(box, IDC_ABOUT_WEB)};
+                 EndDialog(box, 1);
+             }});
     return lines;
 }
 
@@ -121,15 +121,16 @@ TEST(AboutBox, EndsOnlyByOkEnterOrCloseBox) {
     ModalOutcome enter = runModal("RCBoxApropos", aboutDialogProc, {[](HWND box) { postKey(box, VK_RETURN); }});
     EXPECT_EQ(enter.result, 1);
 
-    ModalOutcome closeBox = runModal("RCBoxApropos", aboutDialogProc,
-                                     {[](HWND box) { SendMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0); }});
+    ModalOutcome closeBox =
+        runModal("RCBoxApropos", aboutDialogProc, {[](HWND box) { SendMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0); }});
     EXPECT_EQ(closeBox.result, 0);
 
-    ModalOutcome ignored = runModal("RCBoxApropos", aboutDialogProc, {
-        [](HWND box) { click(box, IDCANCEL); },
-        [](HWND box) { postKey(box, VK_ESCAPE); },
-        [](HWND) {},
-    });
+    ModalOutcome ignored = runModal("RCBoxApropos", aboutDialogProc,
+                                    {
+                                        [](HWND box) { click(box, IDCANCEL); },
+                                        [](HWND box) { postKey(box, VK_ESCAPE); },
+                                        [](HWND) {},
+                                    });
     EXPECT_EQ(ignored.stepsRun, 3);
     EXPECT_EQ(ignored.result, kStillOpen);
 }
@@ -139,10 +140,10 @@ TEST(AuthorBox, TitleAndCaptionInBothLanguages) {
         LanguageScope scope(language);
         std::string title, caption;
         ModalOutcome outcome = runModal("RCBoxAuthor", authorDialogProc, {[&](HWND box) {
-            title = windowText(box);
-            caption = windowText(box, IDC_AUTHOR_CAPTION);
-            click(box, IDC_DIALOG_OK);
-        }});
+                                            title = windowText(box);
+                                            caption = windowText(box, IDC_AUTHOR_CAPTION);
+                                            click(box, IDC_DIALOG_OK);
+                                        }});
         EXPECT_EQ(outcome.result, 1);
         EXPECT_EQ(title, std::strcmp(language, "fr") == 0 ? "Auteur" : "Author");
         EXPECT_EQ(caption, "The Thalwen developers");
@@ -150,11 +151,12 @@ TEST(AuthorBox, TitleAndCaptionInBothLanguages) {
 }
 
 TEST(AuthorBox, EscapeIsIgnoredAndTheCloseBoxEndsIt) {
-    ModalOutcome outcome = runModal("RCBoxAuthor", authorDialogProc, {
-        [](HWND box) { postKey(box, VK_ESCAPE); },
-        [](HWND box) { click(box, IDCANCEL); },
-        [](HWND box) { SendMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0); },
-    });
+    ModalOutcome outcome = runModal("RCBoxAuthor", authorDialogProc,
+                                    {
+                                        [](HWND box) { postKey(box, VK_ESCAPE); },
+                                        [](HWND box) { click(box, IDCANCEL); },
+                                        [](HWND box) { SendMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0); },
+                                    });
     EXPECT_EQ(outcome.stepsRun, 3);
     EXPECT_EQ(outcome.result, 0);
 }
@@ -185,21 +187,22 @@ TEST(AboutBox, OurLinesFitOnOneLine) {
     for (const char* language : {"en", "fr"}) {
         LanguageScope scope(language);
         runModal("RCBoxApropos", aboutDialogProc, {[&](HWND box) {
-            for (int id : {IDC_ABOUT_NAME, IDC_ABOUT_BUILD, IDC_ABOUT_TOOLCHAIN, IDC_ABOUT_LIBRARY, IDC_ABOUT_LICENCE,
-                           IDC_ABOUT_AUTHOR, IDC_ABOUT_CONTACT, IDC_ABOUT_WEB}) {
-                HWND line = GetDlgItem(box, id);
-                const std::string text = windowText(box, id);
-                HDC dc = GetDC(line);
-                HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(line, WM_GETFONT, 0, 0)));
-                SIZE extent{};
-                GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-                SelectObject(dc, old);
-                ReleaseDC(line, dc);
-                RECT client;
-                GetClientRect(line, &client);
-                EXPECT_LE(extent.cx, client.right) << language << " " << id << " \"" << text << "\"";
-            }
-            EndDialog(box, 1);
-        }});
+                     for (int id : {IDC_ABOUT_NAME, IDC_ABOUT_BUILD, IDC_ABOUT_TOOLCHAIN, IDC_ABOUT_LIBRARY,
+                                    IDC_ABOUT_LICENCE, IDC_ABOUT_AUTHOR, IDC_ABOUT_CONTACT, IDC_ABOUT_WEB}) {
+                         HWND line = GetDlgItem(box, id);
+                         const std::string text = windowText(box, id);
+                         HDC dc = GetDC(line);
+                         HGDIOBJ old =
+                             SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(line, WM_GETFONT, 0, 0)));
+                         SIZE extent{};
+                         GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+                         SelectObject(dc, old);
+                         ReleaseDC(line, dc);
+                         RECT client;
+                         GetClientRect(line, &client);
+                         EXPECT_LE(extent.cx, client.right) << language << " " << id << " \"" << text << "\"";
+                     }
+                     EndDialog(box, 1);
+                 }});
     }
 }

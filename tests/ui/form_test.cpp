@@ -1,6 +1,6 @@
 // Reading dialog 101 into a Sample and writing a Sample back, on the real template.
-#include "app_state.h"
 #include "form.h"
+#include "app_state.h"
 #include "number_text.h"
 #include "resource_ids.h"
 #include "wine_test.h"
@@ -11,9 +11,7 @@ constexpr int kCelsius = 0;
 constexpr int kFahrenheit = 1;
 
 // A sample whose every quantity is present and distinct, to see which field gets which.
-Sample fullSample() {
-    return {12.346, -4.5, 51.25, 10.0, 35.123456, 35.29, 1027.1234567, 42.9, 1.0278, 20.0};
-}
+Sample fullSample() { return {12.346, -4.5, 51.25, 10.0, 35.123456, 35.29, 1027.1234567, 42.9, 1.0278, 20.0}; }
 
 Sample readSample(const FormWindow& form, int& method, int fahrenheit = kCelsius) {
     Sample sample = kDefaultSample;
@@ -96,9 +94,8 @@ TEST(FormReading, TextsReadAsTheirLeadingNumber) {
         const char* text;
         double value;
     } cases[] = {
-        {"35,5", 35.5},    {"12 dbar", 12.0}, {"1,234,5", 1.234}, {"abc", 0.0},
-        {"  -7.5e1", -75}, {"0x1A", 0.0},     {"inf", 0.0},       {"nan", 0.0},
-        {"+.5", 0.5},      {",25", 0.25},     {"1e", 1.0},        {"-", 0.0},
+        {"35,5", 35.5}, {"12 dbar", 12.0}, {"1,234,5", 1.234}, {"abc", 0.0},  {"  -7.5e1", -75}, {"0x1A", 0.0},
+        {"inf", 0.0},   {"nan", 0.0},      {"+.5", 0.5},       {",25", 0.25}, {"1e", 1.0},       {"-", 0.0},
     };
     for (const auto& c : cases) {
         form.setText(IDC_PRACTICAL_SALINITY, c.text);

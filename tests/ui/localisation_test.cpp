@@ -33,7 +33,7 @@ const Expected kMainDialogTexts[] = {
     {IDC_TEMPERATURE_LABEL, "Water temperature", "Temp\xE9rature de l'eau"},
     {IDC_DENSITY_LABEL, "Density", "Masse Volumique"},
     {IDC_DENSITY_UNIT, "kg/m\xB3", "kg/m\xB3"},
-    {IDC_SPECIFIC_GRAVITY_LABEL, "Specific Gravity SG", "Masse Vol. Sp\xE9" "c. SG"},
+    {IDC_SPECIFIC_GRAVITY_LABEL, "Specific Gravity SG", "Masse Vol. Sp\351c. SG"},
     {IDC_REFERENCE_TEMPERATURE_LABEL, "ref. at T=", "ref. \xE0 T="},
     {IDC_CONDUCTIVITY_LABEL, "Conductivity", "Conductivit\xE9"},
     {IDC_CONDUCTIVITY_UNIT, "mS/cm", "mS/cm"},
@@ -87,10 +87,10 @@ template <size_t N>
 void expectTextsOfBox(const char* templateName, const Expected (&rows)[N]) {
     for (const char* language : {"en", "fr", "en"}) {
         ModalOutcome outcome = runModal(templateName, passiveDialogProc, {[&](HWND box) {
-            applyTexts(box, language);
-            expectTexts(box, rows, language);
-            EndDialog(box, 1);
-        }});
+                                            applyTexts(box, language);
+                                            expectTexts(box, rows, language);
+                                            EndDialog(box, 1);
+                                        }});
         EXPECT_EQ(outcome.stepsRun, 1) << templateName;
     }
 }
@@ -112,7 +112,7 @@ TEST(Translations, MainDialogInBothLanguagesAndBack) {
         expectTexts(form.handle(), kMainDialogTexts, language);
     }
     // Controls without a row keep their template texts.
-    EXPECT_EQ(form.text(IDC_REFERENCE_TEMPERATURE_UNIT), "\xB0" "C");
+    EXPECT_EQ(form.text(IDC_REFERENCE_TEMPERATURE_UNIT), "\260C");
     EXPECT_EQ(form.text(IDC_PRESSURE), "");
 }
 
@@ -133,7 +133,7 @@ TEST(Translations, LookupHitsEveryTextWithoutAControl) {
 }
 
 TEST(Translations, LookupMisses) {
-    EXPECT_EQ(lookupText(999, "en"), nullptr);      // no such id
+    EXPECT_EQ(lookupText(999, "en"), nullptr);          // no such id
     EXPECT_EQ(lookupText(IDC_CONVERT, "de"), nullptr);  // no such language
     EXPECT_EQ(lookupText(IDC_CONVERT, "EN"), nullptr);  // codes compare exactly
     EXPECT_EQ(lookupText(IDC_CONVERT, ""), nullptr);    // the terminator is not a row
@@ -212,7 +212,7 @@ TEST(LanguageDialog, OpensOnTheCurrentLanguageWithTheSystemLanguageMarked) {
         const bool french = systemIsFrench();
         ASSERT_EQ(rows.size(), 2u);
         EXPECT_EQ(rows[0], french ? "English (en)" : "English (en) *");
-        EXPECT_EQ(rows[1], french ? "Fran\xE7" "ais (fr) *" : "Fran\xE7" "ais (fr)");
+        EXPECT_EQ(rows[1], french ? "Fran\347ais (fr) *" : "Fran\347ais (fr)");
         EXPECT_EQ(selected, std::strcmp(language, "fr") == 0 ? 1 : 0);
         EXPECT_EQ(title, std::strcmp(language, "fr") == 0 ? "Langue" : "Language");
         EXPECT_STRCASEEQ(focusClass.c_str(), "ListBox");
@@ -269,11 +269,9 @@ TEST(LanguageDialog, OtherCommandsAndEscapeAreIgnored) {
     LanguageScope scope("en");
     MainWindowScope main;
     ModalOutcome outcome = runLanguageDialog({
-        [](HWND dialog) { command(dialog, IDCANCEL); },
-        [](HWND dialog) { command(dialog, 4711); },
+        [](HWND dialog) { command(dialog, IDCANCEL); }, [](HWND dialog) { command(dialog, 4711); },
         [](HWND dialog) { command(dialog, IDC_LANGUAGE_LIST, LBN_SELCHANGE); },
-        [](HWND dialog) { postKey(dialog, VK_ESCAPE); },
-        [](HWND) {},  // runs only if Escape left the dialog open
+        [](HWND dialog) { postKey(dialog, VK_ESCAPE); }, [](HWND) {},  // runs only if Escape left the dialog open
     });
     EXPECT_EQ(outcome.stepsRun, 5);
     EXPECT_EQ(outcome.result, kStillOpen);

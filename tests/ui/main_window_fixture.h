@@ -60,8 +60,7 @@ inline bool runPendingMessages(HACCEL accelerators, int* quitStatus = nullptr) {
 }
 
 // Runs the program's loop until condition holds; false if it never does.
-inline bool runUntil(HACCEL accelerators, const std::function<bool()>& condition,
-                     int* quitStatus = nullptr) {
+inline bool runUntil(HACCEL accelerators, const std::function<bool()>& condition, int* quitStatus = nullptr) {
     DWORD start = GetTickCount();
     for (;;) {
         bool running = runPendingMessages(accelerators, quitStatus);
@@ -110,9 +109,7 @@ protected:
     bool checked(int id) const { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
     int sliderPosition(int id) const { return static_cast<int>(SendMessageA(control(id), TBM_GETPOS, 0, 0)); }
 
-    bool runUntil(const std::function<bool()>& condition) {
-        return ::runUntil(accelerators, condition, &quitStatus);
-    }
+    bool runUntil(const std::function<bool()>& condition) { return ::runUntil(accelerators, condition, &quitStatus); }
     // The window's end as the program's loop sees it.
     bool endedWithStatusZero() {
         return runUntil([&] { return quitStatus != kNoQuit; }) && quitStatus == 0 && !IsWindow(window);

@@ -23,9 +23,9 @@ const Emptying kEmptyings[] = {
     {IDC_SPECIFIC_GRAVITY, {IDC_ABSOLUTE_SALINITY, IDC_PRACTICAL_SALINITY, IDC_DENSITY, IDC_CONDUCTIVITY}},
     {IDC_CONDUCTIVITY, {IDC_ABSOLUTE_SALINITY, IDC_PRACTICAL_SALINITY, IDC_DENSITY, IDC_SPECIFIC_GRAVITY}},
 };
-const int kIes80Disabled[] = {IDC_LONGITUDE,       IDC_LATITUDE,       IDC_LATITUDE_LABEL,
-                              IDC_LATITUDE_UNIT,   IDC_LONGITUDE_LABEL, IDC_LONGITUDE_UNIT,
-                              IDC_ABSOLUTE_SALINITY_LABEL, IDC_ABSOLUTE_SALINITY_UNIT};
+const int kIes80Disabled[] = {
+    IDC_LONGITUDE,       IDC_LATITUDE,       IDC_LATITUDE_LABEL,          IDC_LATITUDE_UNIT,
+    IDC_LONGITUDE_LABEL, IDC_LONGITUDE_UNIT, IDC_ABSOLUTE_SALINITY_LABEL, IDC_ABSOLUTE_SALINITY_UNIT};
 
 // Every text a control was given, to see what a handler wrote before the
 // conversion that follows it overwrote the field.
@@ -37,8 +37,8 @@ LRESULT CALLBACK recordTexts(HWND edit, UINT message, WPARAM wParam, LPARAM lPar
 }
 void recordTextsOf(HWND edit) {
     writtenTexts.clear();
-    editProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(recordTexts)));
+    editProcedure =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(recordTexts)));
 }
 
 // Once the popup menu shows: where it is, then the keys a person would press in it.
@@ -83,8 +83,8 @@ void CALLBACK closeModalBox(HWND, UINT, UINT_PTR timer, DWORD) {
 }  // namespace
 
 TEST_P(MainWindowTest, StartsWithTheDefaultSampleConvertedByTeos10Exact) {
-    EXPECT_EQ(windowText(window), english() ? "Thalwen - TEOS-10 & IES-80 converter"
-                                            : "Thalwen - Convertisseur TEOS-10 & IES-80");
+    EXPECT_EQ(windowText(window),
+              english() ? "Thalwen - TEOS-10 & IES-80 converter" : "Thalwen - Convertisseur TEOS-10 & IES-80");
     EXPECT_EQ(text(IDC_CONVERT), english() ? "Convert" : "Convertir");
     EXPECT_EQ(text(IDC_VERSION_LABEL), "Version 2.1.7.1");
     EXPECT_TRUE(checked(IDC_METHOD_EXACT));
@@ -105,7 +105,7 @@ TEST_P(MainWindowTest, StartsWithTheDefaultSampleConvertedByTeos10Exact) {
     EXPECT_NEAR(number(IDC_CONDUCTIVITY), gsw_c_from_sp(35, 15, 0), 6e-6);
 
     EXPECT_EQ(SendMessageA(control(IDC_TEMPERATURE_UNIT), CB_GETCOUNT, 0, 0), 2);
-    EXPECT_EQ(text(IDC_TEMPERATURE_UNIT), "\xB0" "C");
+    EXPECT_EQ(text(IDC_TEMPERATURE_UNIT), "\260C");
     EXPECT_EQ(sliderPosition(IDC_TEMPERATURE_SLIDER), 50);
     EXPECT_EQ(sliderPosition(IDC_SALINITY_SLIDER), 50);
 }
@@ -183,7 +183,7 @@ TEST_P(MainWindowTest, UnitSelectorRewritesTheTemperaturesAndConverts) {
     SendMessageA(selector, WM_KEYDOWN, VK_DOWN, 0);  // a person picks the next item
     EXPECT_EQ(text(IDC_TEMPERATURE), "59.00");
     EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE), "68.00");
-    EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE_UNIT), "\xB0" "F");
+    EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE_UNIT), "\260F");
     EXPECT_EQ(useFahrenheit, 1);
     EXPECT_EQ(text(IDC_PRESSURE), "3.00");
 
@@ -197,7 +197,7 @@ TEST_P(MainWindowTest, UnitSelectorRewritesTheTemperaturesAndConverts) {
     SendMessageA(selector, WM_KEYDOWN, VK_UP, 0);
     EXPECT_EQ(text(IDC_TEMPERATURE), "15.00");
     EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE), "20.00");
-    EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE_UNIT), "\xB0" "C");
+    EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE_UNIT), "\260C");
     EXPECT_EQ(useFahrenheit, 0);
 
     // An empty temperature field counts as 0 when the unit changes.
@@ -249,8 +249,8 @@ TEST_P(MainWindowTest, SalinitySliderStepsNeverBelowZeroAndHoldsWhenTheFieldIsEm
     EXPECT_EQ(salinitySliderPosition, 98);
     EXPECT_EQ(text(IDC_DENSITY), "1025.50000");
     ASSERT_EQ(writtenTexts.size(), 1u);  // the conversion's Practical Salinity only
-    EXPECT_NEAR(number(IDC_PRACTICAL_SALINITY),
-                gsw_sp_from_sa(number(IDC_ABSOLUTE_SALINITY), 0, kLongitude, kLatitude), 6e-6);
+    EXPECT_NEAR(number(IDC_PRACTICAL_SALINITY), gsw_sp_from_sa(number(IDC_ABSOLUTE_SALINITY), 0, kLongitude, kLatitude),
+                6e-6);
 }
 
 // 1e308 degC has no value in degF and 1e999 reads as infinity: such texts are
@@ -337,8 +337,7 @@ TEST_P(MainWindowTest, ContextMenuOpensAtThePointAndDeliversTheChosenCommand) {
 }
 
 TEST_P(MainWindowTest, CommandsReachTheirServicesWithTheMainWindowAsOwner) {
-    for (int command : {IDM_ONLINE_INFORMATION, IDM_TEOS10_LICENCE, IDM_LICENCE, IDM_ABOUT, IDM_LANGUAGE,
-                        IDM_AUTHOR})
+    for (int command : {IDM_ONLINE_INFORMATION, IDM_TEOS10_LICENCE, IDM_LICENCE, IDM_ABOUT, IDM_LANGUAGE, IDM_AUTHOR})
         EXPECT_EQ(mainWindowProc(window, WM_COMMAND, command, 0), TRUE) << command;
     const std::vector<std::string> expected = {
         kHomePage,

@@ -98,7 +98,7 @@ Keystroke randomKeystroke(Dice& dice) {
     if (kind < 35) return {true, '0' + dice.below(10)};
     if (kind < 52) return {true, static_cast<unsigned char>(dice.pick(kNumberPunctuation))};
     if (kind < 67) return {true, 0x20 + dice.below(0x7f - 0x20)};  // any printable ASCII
-    if (kind < 75) return {true, 0xa0 + dice.below(0x60)};  // Windows-1252 letters and signs, 0xB0 among them
+    if (kind < 75) return {true, 0xa0 + dice.below(0x60)};         // Windows-1252 letters and signs, 0xB0 among them
     if (kind < 88) {
         // Control characters; ^C ^V ^X ^Z reach the clipboard and the undo buffer.
         const std::uint32_t code = dice.below(0x20);
@@ -181,12 +181,24 @@ std::string describe(const std::vector<Keystroke>& keys) {
             continue;
         }
         switch (key.code) {
-        case VK_LEFT: text += "<Left>"; break;
-        case VK_RIGHT: text += "<Right>"; break;
-        case VK_HOME: text += "<Home>"; break;
-        case VK_END: text += "<End>"; break;
-        case VK_DELETE: text += "<Del>"; break;
-        default: text += "<Back>"; break;
+        case VK_LEFT:
+            text += "<Left>";
+            break;
+        case VK_RIGHT:
+            text += "<Right>";
+            break;
+        case VK_HOME:
+            text += "<Home>";
+            break;
+        case VK_END:
+            text += "<End>";
+            break;
+        case VK_DELETE:
+            text += "<Del>";
+            break;
+        default:
+            text += "<Back>";
+            break;
         }
     }
     return text;
@@ -330,13 +342,13 @@ protected:
         for (std::size_t i = 0; i < kFields.size(); ++i) {
             const Field& field = kFields[i];
             if (method == Ies80 && field.blankUnderIes80) {
-                EXPECT_TRUE(texts[i].empty()) << field.name << " is not blank under IES-80 " << when << ":"
-                                              << describe(texts);
+                EXPECT_TRUE(texts[i].empty())
+                    << field.name << " is not blank under IES-80 " << when << ":" << describe(texts);
                 continue;
             }
             const std::string why = whyNotReadBack(texts[i], field.decimals);
-            EXPECT_TRUE(why.empty()) << field.name << " \"" << readable(texts[i]) << "\" " << why << ", " << when
-                                     << ":" << describe(texts);
+            EXPECT_TRUE(why.empty()) << field.name << " \"" << readable(texts[i]) << "\" " << why << ", " << when << ":"
+                                     << describe(texts);
         }
     }
 
@@ -365,10 +377,10 @@ protected:
             std::ostringstream plan;
             plan << "round " << round << " of seed " << seed << ": method button " << kMethodButtons[methodIndex]
                  << (fahrenheit ? ", degrees F" : ", degrees C")
-                 << (choicesFirst == 0 ? ", both chosen before the typing"
+                 << (choicesFirst == 0   ? ", both chosen before the typing"
                      : choicesFirst == 2 ? ", both chosen after the typing"
-                     : methodFirst ? ", the method before and the unit after the typing"
-                                   : ", the unit before and the method after the typing");
+                     : methodFirst       ? ", the method before and the unit after the typing"
+                                         : ", the unit before and the method after the typing");
             SCOPED_TRACE(plan.str());
             typingLog_.str("");
             typingLog_ << "the fields, in the order typed:";
@@ -418,8 +430,8 @@ protected:
         }
         char digestText[20];
         std::snprintf(digestText, sizeof digestText, "%016llx", static_cast<unsigned long long>(digest));
-        std::cout << "[ typing   ] " << GetParam() << ": " << rounds << " rounds of seed " << seed
-                  << ", form digest " << digestText << std::endl;
+        std::cout << "[ typing   ] " << GetParam() << ": " << rounds << " rounds of seed " << seed << ", form digest "
+                  << digestText << std::endl;
         RecordProperty("form_digest", digestText);
     }
 

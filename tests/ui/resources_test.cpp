@@ -36,12 +36,18 @@ std::string readText(const WORD*& p) {
         WORD ordinal = p[1];
         p += 2;
         switch (ordinal) {
-        case 0x80: return "button";
-        case 0x81: return "edit";
-        case 0x82: return "static";
-        case 0x83: return "listbox";
-        case 0x85: return "combobox";
-        default: return "#" + std::to_string(ordinal);
+        case 0x80:
+            return "button";
+        case 0x81:
+            return "edit";
+        case 0x82:
+            return "static";
+        case 0x83:
+            return "listbox";
+        case 0x85:
+            return "combobox";
+        default:
+            return "#" + std::to_string(ordinal);
         }
     }
     std::string text;
@@ -141,7 +147,7 @@ TEST(Resources, MainDialogTemplate) {
     EXPECT_EQ(t.caption, "Thalwen - TEOS-10 & IES-80 conversions");
     EXPECT_EQ(t.font, "MS Shell Dlg");
     EXPECT_EQ(t.pointSize, 8);
-    expectItems(t, {
+    const std::vector<Item> mainItems = {
         {109, "button", kChild | BS_GROUPBOX | WS_GROUP, 6, 3, 189, 23, " Method "},
         {110, "button", kRadio, 10, 11, 65, 12, "TEOS-10 exact"},
         {111, "button", kRadio, 77, 11, 72, 12, "TEOS-10 48 term"},
@@ -174,14 +180,15 @@ TEST(Resources, MainDialogTemplate) {
         {132, "edit", kField, 80, 150, 42, 12, ""},
         {134, "static", kLabel, 125, 152, 30, 8, "ref. at T="},
         {135, "edit", kField, 155, 150, 23, 12, ""},
-        {143, "static", kLabel, 181, 152, 10, 8, "\xB0" "C"},
+        {143, "static", kLabel, 181, 152, 10, 8, "\260C"},
         {137, "static", kLabel, 10, 167, 70, 8, "Conductivity"},
         {136, "edit", kField, 80, 165, 42, 12, ""},
         {138, "static", kLabel, 125, 167, 50, 8, "mS/cm"},
         {140, "msctls_trackbar32", kSlider, 20, 179, 160, 15, ""},
         {141, "button", kChild | BS_PUSHBUTTON | WS_TABSTOP, 65, 205, 70, 16, "Convert"},
         {184, "static", kChild | SS_RIGHT | WS_GROUP, 135, 225, 60, 10, ""},
-    });
+    };
+    expectItems(t, mainItems);
 }
 
 TEST(Resources, SecondaryDialogTemplates) {
@@ -193,7 +200,7 @@ TEST(Resources, SecondaryDialogTemplates) {
     EXPECT_EQ(about.caption, "About Thalwen");
     EXPECT_EQ(about.font, "Arial");
     EXPECT_EQ(about.pointSize, 8);
-    expectItems(about, {
+    const std::vector<Item> aboutItems = {
         {147, "static", kCentred, 10, 5, 120, 8, "TEOS-10 and IES-80 converter"},
         {-1, "static", kChild | SS_BITMAP, 58, 14, 16, 16, "IDB_APROPOS_BITMAP"},
         {181, "static", kCentred | WS_BORDER, 13, 35, 115, 10, ""},
@@ -205,7 +212,8 @@ TEST(Resources, SecondaryDialogTemplates) {
         {189, "static", kCentred, 20, 95, 100, 9, "thalwen@example.org"},
         {188, "static", kCentred, 20, 105, 100, 9, "thalwen.example.org"},
         {145, "button", kDefaultButton | WS_TABSTOP, 45, 117, 52, 13, "OK"},
-    });
+    };
+    expectItems(about, aboutItems);
 
     const Template author = loadTemplate("RCBoxAuthor");
     EXPECT_TRUE(author.extended);
@@ -213,11 +221,12 @@ TEST(Resources, SecondaryDialogTemplates) {
     EXPECT_EQ(std::vector<short>({author.x, author.y, author.cx, author.cy}), std::vector<short>({29, 18, 144, 150}));
     EXPECT_EQ(author.caption, "Author");
     EXPECT_EQ(author.font, "Arial");
-    expectItems(author, {
+    const std::vector<Item> authorItems = {
         {-1, "static", kChild | SS_BITMAP, 5, 5, 100, 123, "IDB_AUTHOR_BITMAP"},
         {148, "static", kCentred, 12, 10, 120, 8, ""},
         {145, "button", kDefaultButton, 45, 130, 52, 13, "OK"},
-    });
+    };
+    expectItems(author, authorItems);
 
     const Template language = loadTemplate("RCBoxLanguage");
     EXPECT_TRUE(language.extended);
@@ -226,11 +235,12 @@ TEST(Resources, SecondaryDialogTemplates) {
               std::vector<short>({50, 18, 142, 80}));
     EXPECT_EQ(language.caption, "Select Language");
     EXPECT_EQ(language.font, "Arial");
-    expectItems(language, {
+    const std::vector<Item> languageItems = {
         {144, "listbox", kChild | WS_VSCROLL | WS_BORDER | LBS_NOTIFY, 10, 15, 70, 64, ""},
         {145, "button", kDefaultButton, 85, 15, 49, 13, "OK"},
         {146, "button", kChild | BS_PUSHBUTTON, 85, 30, 49, 13, "Cancel"},
-    });
+    };
+    expectItems(language, languageItems);
 }
 
 TEST(Resources, Accelerators) {
@@ -251,9 +261,11 @@ TEST(Resources, BitmapsAndIcons) {
     const struct {
         const char* name;
         LONG width, height;
-    } bitmaps[] = {{"IDB_APROPOS_BITMAP", 32, 32}, {"IDB_AUTHOR_BITMAP", 200, 246}, {MAKEINTRESOURCEA(IDB_MENU_MARK), 16, 16}};
+    } bitmaps[] = {
+        {"IDB_APROPOS_BITMAP", 32, 32}, {"IDB_AUTHOR_BITMAP", 200, 246}, {MAKEINTRESOURCEA(IDB_MENU_MARK), 16, 16}};
     for (const auto& b : bitmaps) {
-        HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(instanceHandle, b.name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        HBITMAP bitmap =
+            static_cast<HBITMAP>(LoadImageA(instanceHandle, b.name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
         ASSERT_NE(bitmap, nullptr);
         BITMAP info{};
         GetObjectA(bitmap, sizeof info, &info);
@@ -270,8 +282,8 @@ TEST(Resources, BitmapsAndIcons) {
         const WORD* header = reinterpret_cast<const WORD*>(directory);
         ASSERT_EQ(header[2], 1);  // one image
         const BYTE* entry = directory + 6;
-        EXPECT_EQ(entry[0], 32);  // width
-        EXPECT_EQ(entry[1], 32);  // height
+        EXPECT_EQ(entry[0], 32);                                  // width
+        EXPECT_EQ(entry[1], 32);                                  // height
         EXPECT_EQ(*reinterpret_cast<const WORD*>(entry + 6), 8);  // bits per pixel
     }
 }

@@ -62,13 +62,15 @@ TEST(DISABLED_Screenshots, MainWindowAboutAndAuthorInBothLanguages) {
         capture(main, std::string("main-") + language);
 
         runModal("RCBoxApropos", aboutDialogProc, {[&](HWND box) {
-            capture(box, std::string("about-") + language);
-            EndDialog(box, 1);
-        }}, main);
+                     capture(box, std::string("about-") + language);
+                     EndDialog(box, 1);
+                 }},
+                 main);
         runModal("RCBoxAuthor", authorDialogProc, {[&](HWND box) {
-            capture(box, std::string("author-") + language);
-            EndDialog(box, 1);
-        }}, main);
+                     capture(box, std::string("author-") + language);
+                     EndDialog(box, 1);
+                 }},
+                 main);
         // The main window posts WM_QUIT when it goes; this program has no loop to end.
         DestroyWindow(main);
         while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "app_state.h"
+#include "other_process.h"
 #include "resource_ids.h"
 #include "startup.h"
-#include "other_process.h"
 #include "wine_test.h"
 
 namespace {
@@ -33,8 +33,8 @@ public:
             startup.dwFlags = STARTF_USESHOWWINDOW;
             startup.wShowWindow = static_cast<WORD>(showCommand);
         }
-        started_ = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                  &startup, &process_) != FALSE;
+        started_ = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                  &process_) != FALSE;
     }
     ~Program() {
         if (!started_) return;

@@ -55,8 +55,7 @@ struct ModalOutcome {
 };
 constexpr INT_PTR kStillOpen = -100;
 using ModalStep = std::function<void(HWND)>;
-ModalOutcome runModal(const char* templateName, DLGPROC procedure, std::vector<ModalStep> steps,
-                      HWND owner = nullptr);
+ModalOutcome runModal(const char* templateName, DLGPROC procedure, std::vector<ModalStep> steps, HWND owner = nullptr);
 
 // A key press and release, posted to the control that has the focus, as the
 // keyboard would deliver them to a dialog's message loop.

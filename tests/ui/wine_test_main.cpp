@@ -60,19 +60,18 @@ INT_PTR CALLBACK steppingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 }  // namespace
 
 FormWindow::FormWindow()
-    : window_(CreateDialogParamA(instanceHandle, MAKEINTRESOURCEA(IDD_MAIN), nullptr,
-                                 passiveDialogProc, 0)) {}
+    : window_(CreateDialogParamA(instanceHandle, MAKEINTRESOURCEA(IDD_MAIN), nullptr, passiveDialogProc, 0)) {}
 
 FormWindow::~FormWindow() { DestroyWindow(window_); }
 
 void FormWindow::setText(int id, const char* text) const { SetDlgItemTextA(window_, id, text); }
 
 void FormWindow::checkMethod(int buttonId) const {
-    for (int id : {IDC_METHOD_EXACT, IDC_METHOD_POLYNOMIAL, IDC_METHOD_IES80}) CheckDlgButton(window_, id, id == buttonId ? BST_CHECKED : BST_UNCHECKED);
+    for (int id : {IDC_METHOD_EXACT, IDC_METHOD_POLYNOMIAL, IDC_METHOD_IES80})
+        CheckDlgButton(window_, id, id == buttonId ? BST_CHECKED : BST_UNCHECKED);
 }
 
-ModalOutcome runModal(const char* templateName, DLGPROC procedure, std::vector<ModalStep> steps,
-                      HWND owner) {
+ModalOutcome runModal(const char* templateName, DLGPROC procedure, std::vector<ModalStep> steps, HWND owner) {
     ModalRun run{procedure, std::move(steps), 0};
     ModalRun* outer = activeRun;
     activeRun = &run;
