@@ -1,0 +1,54 @@
+# The Debian package, made by CPack from what 'cmake --install' lays out:
+#   cpack --config build/CPackConfig.cmake    (scripts/package does it all)
+# The library dependencies are computed by dpkg-shlibdeps. Wine and the
+# package that holds the GSW library are named here: the program is loaded by
+# Wine, not by the system's loader, and Debian's GSW library (inside
+# python3-gsw) has no shared-library information to compute a dependency from.
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME thalwen)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "The Thalwen developers <thalwen@example.org>")
+set(CPACK_PACKAGE_VENDOR "The Thalwen developers")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# CC BY-NC-ND does not meet the Debian Free Software Guidelines.
+set(CPACK_DEBIAN_PACKAGE_SECTION non-free/science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://thalwen.example.org/other-ziziv/thalwen.html)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "seawater converter for salinity, density and conductivity")
+# CPack puts the summary above the description.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Thalwen converts the properties of one seawater sample. Given the sea
+pressure, the position, the in-situ temperature and any one of Practical
+Salinity, in-situ density, specific gravity or electrical conductivity, it
+derives the others and Absolute Salinity, by TEOS-10 (the exact Gibbs
+function or the polynomial density) or by IES-80.
+.
+The package holds the English and French window, which runs under Wine in a
+Wine prefix of its own, and thalwen-convert, the same conversions on the
+command line for one sample or a whole CSV file.")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The programs name Debian's GSW library by its absolute path (it has no
+# SONAME); dpkg-shlibdeps finds such a library only under a search directory
+# that the path can be appended to, which is "/".
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS /)
+
+set(depends "")
+if(THALWEN_UI)
+  # wine64 runs the 64-bit program (wine alone may bring only the 32-bit
+  # Wine); fonts-wine holds the fonts Wine draws the dialogs with.
+  list(APPEND depends wine wine64 fonts-wine)
+endif()
+execute_process(COMMAND dpkg-query --search ${GSW_LIBRARY}
+                OUTPUT_VARIABLE gsw_owner ERROR_QUIET RESULT_VARIABLE gsw_not_owned)
+if(gsw_not_owned EQUAL 0 AND gsw_owner MATCHES "^([^:,]+):")
+  list(APPEND depends "${CMAKE_MATCH_1} (>= ${GSW_VERSION})")
+else()
+  message(STATUS "No Debian package holds ${GSW_LIBRARY}: the Debian package cannot depend on it")
+endif()
+list(JOIN depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+
+include(CPack)
