@@ -18,6 +18,9 @@ if(GSW_LIBRARY)
     set(GSW_VERSION "unknown")
   endif()
   set(_gsw_link_libraries "")
+elseif(WIN32)
+  # Windows has no Debian package to take the library from: it must be named.
+  set(GSW_VERSION "unknown")
 else()
   # Python packages installed by apt live in dist-packages; ask the system
   # interpreter first, then look in the usual places.
