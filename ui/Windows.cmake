@@ -26,6 +26,5 @@ if(TARGET GSW::GSW)
   add_executable(thalwen WIN32)
   target_link_libraries(thalwen PRIVATE thalwen_entry thalwen_ui thalwen_resources)
   target_link_options(thalwen PRIVATE -static)  # no MinGW runtime DLLs to ship
-  # Beside the program, as the relative names of its documents want them.
-  install(TARGETS thalwen RUNTIME DESTINATION .)
+  install(TARGETS thalwen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
