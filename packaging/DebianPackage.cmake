@@ -39,8 +39,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS /)
 set(depends "")
 if(THALWEN_UI)
   # wine64 runs the 64-bit program (wine alone may bring only the 32-bit
-  # Wine); fonts-wine holds the fonts Wine draws the dialogs with.
-  list(APPEND depends wine wine64 fonts-wine)
+  # Wine); fonts-wine holds the fonts Wine draws the main window and the
+  # window frames with, fonts-liberation the metric twin of the Arial that
+  # the About, Author and language boxes name.
+  list(APPEND depends wine wine64 fonts-wine fonts-liberation)
 endif()
 execute_process(COMMAND dpkg-query --search ${GSW_LIBRARY}
                 OUTPUT_VARIABLE gsw_owner ERROR_QUIET RESULT_VARIABLE gsw_not_owned)
