@@ -147,6 +147,22 @@ void setSmallIcon(HWND window) {
     if (icon) SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
+// Windows gives an edit field margins of half an average character when the
+// dialog's font is TrueType, as Microsoft Sans Serif, its "MS Shell Dlg", is.
+// Wine draws the template with that face's bitmap twin, which gets none: the
+// fields take Windows' margins here, so that they show the same digits.
+void setFieldMargins(HWND window) {
+    RECT averageCharacter = {0, 0, 4, 0};  // four horizontal dialog units
+    MapDialogRect(window, &averageCharacter);
+    const WORD margin = static_cast<WORD>(averageCharacter.right / 2);
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[8] = "";
+        GetClassNameA(child, className, sizeof className);
+        if (lstrcmpiA(className, "Edit") == 0)
+            SendMessageA(child, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
+    }
+}
+
 void fillUnitSelector(HWND window) {
     for (const TemperatureUnit& unit : kTemperatureUnits)
         SendDlgItemMessageA(window, IDC_TEMPERATURE_UNIT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(unit.text));
@@ -167,6 +183,7 @@ INT_PTR onInitDialog(HWND window) {
     moveThumb(window, IDC_SALINITY_SLIDER, salinitySliderPosition);
     // Absolute Salinity is a result only.
     EnableWindow(GetDlgItem(window, IDC_ABSOLUTE_SALINITY), FALSE);
+    setFieldMargins(window);
     fillUnitSelector(window);
     applyTexts(window, currentLanguage);
     SetWindowTextA(window, lookupText(IDS_MAIN_TITLE, currentLanguage));
