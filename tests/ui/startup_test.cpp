@@ -122,8 +122,9 @@ TEST(StartUp, EndsWithNonzeroWhenTheMainWindowCannotBeMade) {
     std::memcpy(currentLanguage, savedLanguage, sizeof savedLanguage);
 }
 
-// Pictures of the running program for a person to look at, after start-up
-// and after a density conversion under IES-80. Not a test: run with
+// Pictures of the running program for a person to look at, after start-up,
+// after a density conversion under IES-80 and with the widest values its
+// fields typically show, in degrees Fahrenheit. Not a test: run with
 // --gtest_also_run_disabled_tests, THALWEN_SCREENSHOT_DIR set, and the
 // locale of the language wanted (LC_ALL=fr_FR.UTF-8 for French).
 TEST(ProgramProcess, DISABLED_Pictures) {
@@ -152,6 +153,20 @@ TEST(ProgramProcess, DISABLED_Pictures) {
     SendMessageA(GetDlgItem(window, IDC_CONVERT), BM_CLICK, 0, 0);
     EXPECT_EQ(fieldText(window, IDC_DENSITY, kTimeoutMilliseconds), "1025.50000");
     capture("program-ies80-density");
+
+    // The widest values the fields typically show, in degrees Fahrenheit.
+    SendMessageA(GetDlgItem(window, IDC_METHOD_EXACT), BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(window, IDC_TEMPERATURE_UNIT), WM_KEYDOWN, VK_DOWN, 0);
+    const struct {
+        int field;
+        const char* text;
+    } widest[] = {{IDC_PRESSURE, "10000"},   {IDC_LONGITUDE, "-179.999999"}, {IDC_LATITUDE, "-85.999999"},
+                  {IDC_TEMPERATURE, "28.4"}, {IDC_DENSITY, "1082.71524"},    {IDC_REFERENCE_TEMPERATURE, "104"}};
+    for (const auto& value : widest)
+        SendMessageA(GetDlgItem(window, value.field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.text));
+    SendMessageA(GetDlgItem(window, IDC_CONVERT), BM_CLICK, 0, 0);
+    EXPECT_EQ(fieldText(window, IDC_REFERENCE_TEMPERATURE, kTimeoutMilliseconds), "104.00");
+    capture("program-widest-fahrenheit");
 
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.exitStatus(), 0);
