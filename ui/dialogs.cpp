@@ -122,11 +122,8 @@ bool canOpenForReading(const char* path) {
     return !stream.fail() && !stream.bad();
 }
 
-const char* documentTarget(const char* fileName, const char* webAddress) {
-    return canOpenForReading(fileName) ? fileName : webAddress;
-}
-
 void openDocument(HWND owner, const char* fileName, const char* webAddress) {
+    const char* target = canOpenForReading(fileName) ? fileName : webAddress;
     // What the shell makes of it is not ours to report.
-    ShellExecuteA(owner, "open", documentTarget(fileName, webAddress), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteA(owner, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
 }

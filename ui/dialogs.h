@@ -28,8 +28,5 @@ constexpr const char* kLicenceAddress = "https://creativecommons.org/licenses/by
 
 bool canOpenForReading(const char* path);
 
-// What openDocument hands to the shell: fileName when it can be read, else webAddress.
-const char* documentTarget(const char* fileName, const char* webAddress);
-
 // The local file when it can be read, else the web address.
 void openDocument(HWND owner, const char* fileName, const char* webAddress);

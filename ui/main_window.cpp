@@ -283,12 +283,12 @@ INT_PTR showModalDialog(const char* templateName, DLGPROC procedure) {
 // The commands of the context menu and the accelerators; false for any other id.
 bool runMenuCommand(int command) {
     if (command == IDM_ONLINE_INFORMATION) {
-        commandServices.openAddress(mainWindow, kHomePage);
+        openHomePage(mainWindow, kHomePage);
         return true;
     }
     for (const DocumentCommand& document : kDocumentCommands) {
         if (document.command != command) continue;
-        commandServices.openDocument(mainWindow, document.fileName, document.webAddress);
+        openDocument(mainWindow, document.fileName, document.webAddress);
         return true;
     }
     for (const DialogCommand& dialog : kDialogCommands) {
@@ -354,7 +354,7 @@ INT_PTR onDestroy() {
 
 }  // namespace
 
-const CommandServices kDesktopCommandServices = {openHomePage, openDocument, showModalDialog};
+const CommandServices kDesktopCommandServices = {showModalDialog};
 CommandServices commandServices = kDesktopCommandServices;
 
 ContextMenu buildContextMenu(const char* language) {

@@ -5,12 +5,9 @@
 
 INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// What the commands hand to the desktop, and how they open the modal dialogs.
-// The program keeps the defaults; tests put recorders in their place so that
-// no browser starts and no modal loop waits for a person.
+// How the commands open the modal dialogs. The program keeps the default;
+// tests put a recorder in its place so that no modal loop waits for a person.
 struct CommandServices {
-    void (*openAddress)(HWND owner, const char* address);
-    void (*openDocument)(HWND owner, const char* fileName, const char* webAddress);
     INT_PTR (*showDialog)(const char* templateName, DLGPROC procedure);
 };
 extern CommandServices commandServices;

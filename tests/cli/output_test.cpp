@@ -152,7 +152,8 @@ TEST(Clamped, NamesExactlyTheInputsTheRangesChanged) {
         {Teos10Exact, warm, 1u << kConductivity},
         {Teos10Exact, withDefaults(kSpecificGravity, 1.02), 0},
         {Teos10Exact, withDefaults(kSpecificGravity, 0.9), 1u << kSpecificGravity},
-        {Ies80, withDefaults(kSpecificGravity, 1.2), 1u << kSpecificGravity},  // density above the maximum
+        {Teos10Exact, withDefaults(kSpecificGravity, 1.002), 1u << kSpecificGravity},  // Sp below 2: second pass
+        {Ies80, withDefaults(kSpecificGravity, 1.2), 1u << kSpecificGravity},          // density above the maximum
     };
     for (const Case& c : cases) {
         Conversion conversion = convertSample(c.method, c.sample, false);
@@ -164,10 +165,10 @@ TEST(Clamped, NamesExactlyTheInputsTheRangesChanged) {
 
 TEST(Clamped, FahrenheitInputsComeBackAsGivenUnlessClamped) {
     Sample sample = defaultSample(true);
-    sample.temperature = 60.1;
+    sample.temperature = 62.9;          // 17.17 °C, which converted back gives 62.899999999999991
     sample.referenceTemperature = 110;  // 43.3 °C, above 40
     Conversion conversion = convertSample(Teos10Exact, sample, true);
-    EXPECT_EQ(conversion.result.temperature, 60.1);
+    EXPECT_EQ(conversion.result.temperature, 62.9);
     EXPECT_DOUBLE_EQ(conversion.result.referenceTemperature, 104.0);
     EXPECT_EQ(conversion.clamped, 1u << kReferenceTemperature);
     std::string notes;

@@ -265,15 +265,19 @@ TEST(LanguageDialog, CancelAndCloseBoxKeepTheLanguage) {
     }
 }
 
-TEST(LanguageDialog, OtherCommandsAndEscapeAreIgnored) {
+TEST(LanguageDialog, OkWithoutASelectionOtherCommandsAndEscapeAreIgnored) {
     LanguageScope scope("en");
     MainWindowScope main;
+    auto okWithoutASelection = [](HWND dialog) {
+        selectRow(dialog, WPARAM(-1));
+        command(dialog, IDC_DIALOG_OK);
+    };
     ModalOutcome outcome = runLanguageDialog({
-        [](HWND dialog) { command(dialog, IDCANCEL); }, [](HWND dialog) { command(dialog, 4711); },
+        okWithoutASelection, [](HWND dialog) { command(dialog, IDCANCEL); }, [](HWND dialog) { command(dialog, 4711); },
         [](HWND dialog) { command(dialog, IDC_LANGUAGE_LIST, LBN_SELCHANGE); },
         [](HWND dialog) { postKey(dialog, VK_ESCAPE); }, [](HWND) {},  // runs only if Escape left the dialog open
     });
-    EXPECT_EQ(outcome.stepsRun, 5);
+    EXPECT_EQ(outcome.stepsRun, 6);
     EXPECT_EQ(outcome.result, kStillOpen);
     EXPECT_STREQ(currentLanguage, "en");
 }

@@ -4,13 +4,16 @@
 // the program's own engine.
 #include "main_window_fixture.h"
 
+#include <cstdio>
+#include <fstream>
+
 #include "gsw.h"
 
 namespace {
 
 constexpr double kLongitude = 2.348785, kLatitude = 48.853402;
 constexpr double kPureWaterAt20 = 998.2067;  // kg/m^3, CIPM (Tanaka et al. 2001)
-const char* const kHomePage = "address https://thalwen.example.org/other-ziziv/thalwen.html";
+const char* const kHomePage = "shell open https://thalwen.example.org/other-ziziv/thalwen.html, show 1";
 
 // The fields each input field empties when it takes the focus.
 struct Emptying {
@@ -62,7 +65,8 @@ void CALLBACK driveMenu(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 // Once a modal box owned by the main window shows: its title and whether it
-// holds the main window, then its close box.
+// holds the main window, then F1 pressed in it; at the next tick, when its
+// loop has taken the key (a timer comes only once the queue is empty), its close box.
 std::string modalTitle;
 bool mainWindowHeld = false;
 BOOL CALLBACK findOwnedBox(HWND candidate, LPARAM found) {
@@ -70,13 +74,23 @@ BOOL CALLBACK findOwnedBox(HWND candidate, LPARAM found) {
     *reinterpret_cast<HWND*>(found) = candidate;
     return FALSE;
 }
-void CALLBACK closeModalBox(HWND, UINT, UINT_PTR timer, DWORD) {
+void CALLBACK pressF1ThenCloseModalBox(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND box = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), findOwnedBox, reinterpret_cast<LPARAM>(&box));
     if (!box) return;
+    if (modalTitle.empty()) {
+        modalTitle = windowText(box);
+        mainWindowHeld = !IsWindowEnabled(mainWindow);
+        INPUT keys[2] = {};
+        for (INPUT& key : keys) {
+            key.type = INPUT_KEYBOARD;
+            key.ki.wVk = VK_F1;
+        }
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, keys, sizeof(INPUT));
+        return;
+    }
     KillTimer(nullptr, timer);
-    modalTitle = windowText(box);
-    mainWindowHeld = !IsWindowEnabled(mainWindow);
     PostMessageA(box, WM_CLOSE, 0, 0);
 }
 
@@ -87,6 +101,9 @@ TEST_P(MainWindowTest, StartsWithTheDefaultSampleConvertedByTeos10Exact) {
               english() ? "Thalwen - TEOS-10 & IES-80 converter" : "Thalwen - Convertisseur TEOS-10 & IES-80");
     EXPECT_EQ(text(IDC_CONVERT), english() ? "Convert" : "Convertir");
     EXPECT_EQ(text(IDC_VERSION_LABEL), "Version 2.1.7.1");
+    EXPECT_NE(SendMessageA(window, WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_EQ(GetWindowLongA(control(IDC_CONVERT), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    EXPECT_EQ(GetNextDlgTabItem(window, nullptr, FALSE), control(IDC_PRACTICAL_SALINITY));  // the first focus
     EXPECT_TRUE(checked(IDC_METHOD_EXACT));
     EXPECT_FALSE(checked(IDC_METHOD_POLYNOMIAL) || checked(IDC_METHOD_IES80));
     EXPECT_FALSE(enabled(IDC_ABSOLUTE_SALINITY));
@@ -108,6 +125,37 @@ TEST_P(MainWindowTest, StartsWithTheDefaultSampleConvertedByTeos10Exact) {
     EXPECT_EQ(text(IDC_TEMPERATURE_UNIT), "\260C");
     EXPECT_EQ(sliderPosition(IDC_TEMPERATURE_SLIDER), 50);
     EXPECT_EQ(sliderPosition(IDC_SALINITY_SLIDER), 50);
+}
+
+TEST_P(MainWindowTest, StartUpTimerConvertsTheDefaultSampleWhateverTheFormHolds) {
+    for (int id : {IDC_PRESSURE, IDC_TEMPERATURE, IDC_PRACTICAL_SALINITY}) setText(id, "30");
+    EXPECT_EQ(mainWindowProc(window, WM_TIMER, IDT_STARTUP_CONVERSION + 1, 0), FALSE);  // not ours
+    EXPECT_EQ(text(IDC_TEMPERATURE), "30");
+    EXPECT_EQ(mainWindowProc(window, WM_TIMER, IDT_STARTUP_CONVERSION, 0), FALSE);
+    EXPECT_EQ(text(IDC_PRESSURE), "0.00");
+    EXPECT_EQ(text(IDC_TEMPERATURE), "15.00");
+    EXPECT_EQ(text(IDC_PRACTICAL_SALINITY), "35.00000");
+}
+
+TEST_P(MainWindowTest, ProcedureReportsWhatItHandled) {
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        INT_PTR handled;
+    } rows[] = {
+        {WM_COMMAND, MAKEWPARAM(IDC_DENSITY, EN_SETFOCUS), TRUE},
+        {WM_COMMAND, MAKEWPARAM(IDC_DENSITY, EN_CHANGE), FALSE},
+        {WM_COMMAND, MAKEWPARAM(IDC_METHOD_POLYNOMIAL, BN_CLICKED), FALSE},
+        {WM_COMMAND, MAKEWPARAM(IDC_METHOD_IES80, BN_CLICKED), FALSE},
+        {WM_COMMAND, MAKEWPARAM(IDC_METHOD_EXACT, BN_CLICKED), FALSE},
+        {WM_COMMAND, MAKEWPARAM(IDC_TEMPERATURE_UNIT, CBN_SELCHANGE), FALSE},
+        {WM_COMMAND, MAKEWPARAM(IDC_CONVERT, BN_CLICKED), TRUE},
+        {WM_COMMAND, 4711, FALSE},
+        {WM_HSCROLL, 0, FALSE},
+        {WM_USER, 0, FALSE},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(mainWindowProc(window, row.message, row.wParam, 0), row.handled) << row.message << " " << row.wParam;
 }
 
 TEST_P(MainWindowTest, FocusOnAnInputFieldEmptiesTheOtherInputsAndAbsoluteSalinity) {
@@ -204,6 +252,9 @@ TEST_P(MainWindowTest, UnitSelectorRewritesTheTemperaturesAndConverts) {
     setText(IDC_TEMPERATURE, "");
     SendMessageA(selector, WM_KEYDOWN, VK_DOWN, 0);
     EXPECT_EQ(text(IDC_TEMPERATURE), "32.00");
+    // The slider steps a tenth of the unit shown.
+    SendMessageA(control(IDC_TEMPERATURE_SLIDER), WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(text(IDC_TEMPERATURE), "32.10");
 }
 
 TEST_P(MainWindowTest, TemperatureSliderStepsATenthAndWrapsAtBothEnds) {
@@ -223,6 +274,12 @@ TEST_P(MainWindowTest, TemperatureSliderStepsATenthAndWrapsAtBothEnds) {
     setText(IDC_TEMPERATURE, "");
     SendMessageA(slider, WM_KEYDOWN, VK_LEFT, 0);
     EXPECT_EQ(text(IDC_TEMPERATURE), "-0.10");
+
+    // Both sliders are polled: a thumb moved without notice counts at the next message.
+    SendMessageA(control(IDC_SALINITY_SLIDER), TBM_SETPOS, TRUE, 52);
+    SendMessageA(slider, WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(text(IDC_TEMPERATURE), "0.00");
+    EXPECT_EQ(text(IDC_PRACTICAL_SALINITY), "35.10000");
 }
 
 TEST_P(MainWindowTest, SalinitySliderStepsNeverBelowZeroAndHoldsWhenTheFieldIsEmpty) {
@@ -318,12 +375,12 @@ TEST_P(MainWindowTest, ContextMenuOpensAtThePointAndDeliversTheChosenCommand) {
     ClientToScreen(window, &at);
     menuScript = {{VK_UP, VK_UP, VK_RETURN}, {}, {}};  // from the bottom: Exit, then About
     SetTimer(nullptr, 0, USER_TIMER_MINIMUM, driveMenu);
-    SendMessageA(window, WM_CONTEXTMENU, WPARAM(window), MAKELPARAM(at.x, at.y));
+    EXPECT_EQ(mainWindowProc(window, WM_CONTEXTMENU, WPARAM(window), MAKELPARAM(at.x, at.y)), TRUE);
     EXPECT_EQ(menuScript.shownAt.left, at.x);
     EXPECT_EQ(menuScript.shownAt.top, at.y);
     EXPECT_EQ(menuScript.firstItem, english() ? "Language" : "Langue");  // built in the current language
-    ASSERT_TRUE(runUntil([] { return !commandLog.requests.empty(); }));
-    EXPECT_EQ(commandLog.requests.front(), "dialog RCBoxApropos");
+    ASSERT_TRUE(runUntil([] { return !commandLog.empty(); }));
+    EXPECT_EQ(commandLog.front(), "dialog RCBoxApropos aboutDialogProc");
 
     // From the keyboard there is no point: the menu opens at the form's corner.
     POINT corner = {0, 0};
@@ -336,36 +393,46 @@ TEST_P(MainWindowTest, ContextMenuOpensAtThePointAndDeliversTheChosenCommand) {
     EXPECT_TRUE(endedWithStatusZero());
 }
 
-TEST_P(MainWindowTest, CommandsReachTheirServicesWithTheMainWindowAsOwner) {
+TEST_P(MainWindowTest, CommandsReachTheShellAndTheirDialogs) {
+    // The licence documents beside the program first, then without them.
+    for (const char* file : {kTeos10LicenceFile, kLicenceFile}) std::ofstream(file) << "%PDF-1.4\n";
+    for (int command : {IDM_TEOS10_LICENCE, IDM_LICENCE}) mainWindowProc(window, WM_COMMAND, command, 0);
+    for (const char* file : {kTeos10LicenceFile, kLicenceFile}) std::remove(file);
     for (int command : {IDM_ONLINE_INFORMATION, IDM_TEOS10_LICENCE, IDM_LICENCE, IDM_ABOUT, IDM_LANGUAGE, IDM_AUTHOR})
         EXPECT_EQ(mainWindowProc(window, WM_COMMAND, command, 0), TRUE) << command;
     const std::vector<std::string> expected = {
+        "shell open license.TEOS-10.pdf, show 1",
+        "shell open license.pdf, show 1",
         kHomePage,
-        "document license.TEOS-10.pdf|http://www.teos-10.org/pubs/gsw/html/gsw_licence.html",
-        "document license.pdf|https://creativecommons.org/licenses/by-nc-nd/4.0/legalcode",
-        "dialog RCBoxApropos",
-        "dialog RCBoxLanguage",
-        "dialog RCBoxAuthor",
+        "shell open http://www.teos-10.org/pubs/gsw/html/gsw_licence.html, show 1",
+        "shell open https://creativecommons.org/licenses/by-nc-nd/4.0/legalcode, show 1",
+        "dialog RCBoxApropos aboutDialogProc",
+        "dialog RCBoxLanguage languageDialogProc",
+        "dialog RCBoxAuthor authorDialogProc",
     };
-    EXPECT_EQ(commandLog.requests, expected);
-    EXPECT_EQ(commandLog.owner, window);
+    EXPECT_EQ(commandLog, expected);
 }
 
-TEST_P(MainWindowTest, F1AndAltAActFromAnEditField) {
+TEST_P(MainWindowTest, F1AndAltAActFromAnEditFieldButNotInAModalBox) {
     HWND field = control(IDC_PRACTICAL_SALINITY);
     SetFocus(field);
     pressKey(VK_F1);
     pressKey('A', {VK_MENU});
-    EXPECT_EQ(commandLog.requests, (std::vector<std::string>{kHomePage, "dialog RCBoxAuthor"}));
+    const std::vector<std::string> expected = {kHomePage, "dialog RCBoxAuthor authorDialogProc"};
+    EXPECT_EQ(commandLog, expected);
     EXPECT_EQ(text(IDC_PRACTICAL_SALINITY), "35.00000");
 
-    // The real Author box: modal, owned by the main window, titled in the language.
+    // The real Author box: modal, owned by the main window, titled in the
+    // language; F1 pressed in it opens nothing.
     commandServices.showDialog = kDesktopCommandServices.showDialog;
-    SetTimer(nullptr, 0, USER_TIMER_MINIMUM, closeModalBox);
+    modalTitle.clear();
+    SetTimer(nullptr, 0, USER_TIMER_MINIMUM, pressF1ThenCloseModalBox);
     pressKey('A', {VK_MENU});
     EXPECT_EQ(modalTitle, english() ? "Author" : "Auteur");
     EXPECT_TRUE(mainWindowHeld);
     EXPECT_TRUE(IsWindowEnabled(window));
+    EXPECT_EQ(keysReleased, 3u);  // those of Alt+A, and F1's, taken by the box's loop
+    EXPECT_EQ(commandLog, expected);
 }
 
 TEST_P(MainWindowTest, TabAndEnterNeitherMoveTheFocusNorConvert) {
@@ -377,11 +444,6 @@ TEST_P(MainWindowTest, TabAndEnterNeitherMoveTheFocusNorConvert) {
     EXPECT_EQ(GetFocus(), field);
     EXPECT_EQ(text(IDC_DENSITY), "1025,5");
     EXPECT_EQ(text(IDC_PRACTICAL_SALINITY), "");
-}
-
-TEST_P(MainWindowTest, ExitCommandEndsTheLoopWithStatusZero) {
-    PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
-    EXPECT_TRUE(endedWithStatusZero());
 }
 
 TEST_P(MainWindowTest, AltF4EndsTheLoopWithStatusZero) {

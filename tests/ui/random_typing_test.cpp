@@ -422,7 +422,7 @@ protected:
             EXPECT_TRUE(changed.empty()) << "a third Convert changed the form:" << changed
                                          << "\nafter the second Convert it showed:" << describe(second);
             ASSERT_TRUE(loopStillRuns()) << "after the third Convert";
-            EXPECT_TRUE(commandLog.requests.empty()) << "typing opened " << commandLog.requests.front();
+            EXPECT_TRUE(commandLog.empty()) << "typing opened " << commandLog.front();
 
             addToDigest(digest, first);
             addToDigest(digest, third);

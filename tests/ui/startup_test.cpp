@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -24,8 +26,8 @@ constexpr long kNotEnded = -1;
 // thalwen.exe as Wine starts it: the program module beside the launcher.
 class Program {
 public:
-    explicit Program(int showCommand = -1) {
-        std::string path = "Z:" THALWEN_PROGRAM_FILE;
+    explicit Program(int showCommand = -1, const std::string& file = THALWEN_PROGRAM_FILE) {
+        std::string path = "Z:" + file;
         std::replace(path.begin(), path.end(), '/', '\\');
         std::string commandLine = "\"" + path + "\"";
         STARTUPINFOA startup{};
@@ -93,12 +95,36 @@ TEST(ProgramProcess, SecondCopyEndsAtOnceWithZeroWhileTheFirstGoesOn) {
     EXPECT_EQ(first.exitStatus(), 0);
 }
 
-TEST(ProgramProcess, ExitCommandEndsWithZero) {
+TEST(ProgramProcess, ConvertsOnceAtStartAndTheExitCommandEndsWithZero) {
     Program program;
     HWND window = program.mainWindowWhenConverted();
     ASSERT_NE(window, nullptr);
+    // What the user types after the start-up conversion stays: its timer fired once.
+    SendMessageTimeoutA(GetDlgItem(window, IDC_PRACTICAL_SALINITY), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("30"),
+                        SMTO_ABORTIFHUNG, kTimeoutMilliseconds, nullptr);
+    WaitForSingleObject(program.handle(), 500);  // five periods of that timer
+    EXPECT_EQ(fieldText(window, IDC_PRACTICAL_SALINITY, kTimeoutMilliseconds), "30");
     PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
     EXPECT_EQ(program.exitStatus(), 0);
+}
+
+// A copy of the program whose accelerator table has another name, so that the
+// start-up cannot load it: the end must not look like a success.
+TEST(ProgramProcess, EndsWithNonzeroWithoutItsAcceleratorTable) {
+    std::ifstream in(THALWEN_PROGRAM_FILE, std::ios::binary);
+    std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::u16string table = u"RCACCELERATEURS";  // resource names are stored in UTF-16, upper case
+    const std::string name(reinterpret_cast<const char*>(table.data()), table.size() * 2);
+    const size_t at = image.find(name);
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_EQ(image.find(name, at + 1), std::string::npos);
+    image[at + name.size() - 2] = 'X';
+    const std::string copy = std::string(THALWEN_PROGRAM_FILE) + ".no-accelerators.exe.so";
+    std::ofstream(copy, std::ios::binary) << image;
+
+    Program program(-1, copy);
+    EXPECT_EQ(program.exitStatus(), kExitNoAccelerators);
+    std::remove(copy.c_str());
 }
 
 TEST(ProgramProcess, TakesTheShowCommandItWasStartedWith) {
@@ -106,6 +132,20 @@ TEST(ProgramProcess, TakesTheShowCommandItWasStartedWith) {
     HWND window = program.mainWindowWhenConverted();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(IsIconic(window));
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.exitStatus(), 0);
+}
+
+// Run by ctest with LC_ALL set to a locale and THALWEN_EXPECTED_SYSTEM_LANGUAGE
+// to the language that locale must give.
+TEST(SystemLanguageFromLocale, TheProgramStartsInIt) {
+    const char* expected = std::getenv("THALWEN_EXPECTED_SYSTEM_LANGUAGE");
+    if (expected == nullptr) GTEST_SKIP() << "THALWEN_EXPECTED_SYSTEM_LANGUAGE is not set";
+    Program program;
+    HWND window = program.mainWindowWhenConverted();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(windowText(window), std::strcmp(expected, "fr") == 0 ? "Thalwen - Convertisseur TEOS-10 & IES-80"
+                                                                   : "Thalwen - TEOS-10 & IES-80 converter");
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.exitStatus(), 0);
 }

@@ -61,6 +61,11 @@ ModalOutcome runModal(const char* templateName, DLGPROC procedure, std::vector<M
 // keyboard would deliver them to a dialog's message loop.
 void postKey(HWND dialog, WPARAM virtualKey);
 
+// What the code under test asked of the shell and of the dialog layer, in
+// order. This program defines ShellExecuteA itself, so every request to the
+// shell lands here ("shell VERB TARGET, show N") and none starts a browser.
+extern std::vector<std::string> commandLog;
+
 // Sets currentLanguage for the length of a test.
 class LanguageScope {
 public:

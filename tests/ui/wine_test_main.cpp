@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstring>
 
@@ -15,6 +16,19 @@ std::string windowText(HWND dialog, int id) {
     char text[512] = "";
     GetWindowTextA(window, text, sizeof text);
     return text;
+}
+
+std::vector<std::string> commandLog;
+
+// In place of shell32's: the code's own calls resolve to this definition.
+extern "C" HINSTANCE WINAPI ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR target, LPCSTR parameters, LPCSTR directory,
+                                          INT show) {
+    std::string request = std::string("shell ") + (verb ? verb : "(default verb)") + " " + target;
+    request += ", show " + std::to_string(show);
+    if (parameters || directory) request += ", with parameters or a directory";
+    if (owner != mainWindow) request += ", not owned by the main window";
+    commandLog.push_back(request);
+    return reinterpret_cast<HINSTANCE>(33);  // above 32: success
 }
 
 INT_PTR CALLBACK passiveDialogProc(HWND, UINT message, WPARAM, LPARAM) {
