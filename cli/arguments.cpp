@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "fields.h"
+#include "number_text.h"
 #include "report.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "fields.h"
+#include "number_text.h"
 #include "output.h"
 #include "report.h"
 

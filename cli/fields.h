@@ -1,5 +1,5 @@
 // The ten quantities of a sample as the command line names, labels and shows
-// them, the method names, and the reading of numbers given as text.
+// them, and the method names.
 #pragma once
 
 #include <optional>
@@ -46,14 +46,3 @@ inline double field(const Sample& sample, int index) { return sample.*kFields[in
 const char* methodName(Method method);   // "exact", "polynomial", "ies80"
 const char* methodLabel(Method method);  // the form's button label
 std::optional<Method> methodFromName(std::string_view name);
-
-// Reads text that must wholly be one finite decimal number, with ',' accepted
-// as the decimal point and blanks around it ignored. Returns nullptr and sets
-// value, or returns why the text is not such a number.
-const char* readDecimal(std::string_view text, double& value);
-
-inline std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
-    return text;
-}

@@ -1,9 +1,6 @@
 #include "output.h"
 
-#include <charconv>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 
 #include "fields.h"
 
@@ -22,55 +19,6 @@ std::size_t displayWidth(std::string_view text) {
     std::size_t width = 0;
     for (unsigned char c : text) width += (c & 0xC0) != 0x80;
     return width;
-}
-
-int digitCount(std::uint32_t value) {
-    int count = 1;
-    for (std::uint32_t limit = 10; count < 10 && value >= limit; limit *= 10) ++count;
-    return count;
-}
-
-// Writes the count rightmost decimal digits of value, leading zeros included,
-// so that they end at end; two digits per division.
-void putDigitsBackward(char* end, std::uint32_t value, int count) {
-    static constexpr char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    for (; count >= 2; count -= 2, value /= 100) {
-        end -= 2;
-        std::memcpy(end, kPairs + 2 * (value % 100), 2);
-    }
-    if (count) *--end = char('0' + value % 10);
-}
-
-// The batch writes millions of numbers, and the general fixed-point
-// conversion of the standard library dominated its time. Most values are
-// modest and far from a rounding tie: for those, rounding the scaled value to
-// an integer gives exactly the digits of the general conversion. The scaled
-// value is off by at most 1.1e-7 below 1e9, so a fraction more than 1e-6 from
-// one half rounds the same way as the exact product.
-char* putFixedFast(char* p, double value, int decimals) {
-    static constexpr double kScale[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
-    static constexpr std::uint32_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-    if (decimals < 0 || decimals > 8) return nullptr;
-    double scaled = std::fabs(value) * kScale[decimals];
-    if (!(scaled < 1e9)) return nullptr;
-    double whole = std::floor(scaled);
-    double fraction = scaled - whole;
-    if (std::fabs(fraction - 0.5) < 1e-6) return nullptr;
-    auto scaledDigits = static_cast<std::uint32_t>(whole) + (fraction > 0.5 ? 1u : 0u);
-    std::uint32_t integer = scaledDigits / kPowersOfTen[decimals];
-    std::uint32_t decimalDigits = scaledDigits % kPowersOfTen[decimals];
-
-    if (std::signbit(value)) *p++ = '-';
-    int integerLength = digitCount(integer);
-    putDigitsBackward(p + integerLength, integer, integerLength);
-    p += integerLength;
-    if (decimals == 0) return p;
-    *p++ = '.';
-    putDigitsBackward(p + decimals, decimalDigits, decimals);
-    return p + decimals;
 }
 
 char* putText(char* p, const char* text) {
@@ -94,12 +42,7 @@ char* putClampedNames(char* p, unsigned clamped, const char* separator, bool quo
 }  // namespace
 
 char* putNumber(char* p, double value, int decimals, bool full) {
-    if (!full) {
-        if (char* end = putFixedFast(p, value, decimals)) return end;
-    }
-    auto [end, error] = full ? std::to_chars(p, p + kMaxNumber, value, std::chars_format::general, 17)
-                             : std::to_chars(p, p + kMaxNumber, value, std::chars_format::fixed, decimals);
-    return error == std::errc() ? end : p;
+    return full ? putSignificant(p, value) : putFixed(p, value, decimals);
 }
 
 void appendNumber(std::string& out, double value, int decimals, bool full) {
@@ -108,9 +51,8 @@ void appendNumber(std::string& out, double value, int decimals, bool full) {
 }
 
 void appendShortest(std::string& out, double value) {
-    char buffer[64];
-    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    if (error == std::errc()) out.append(buffer, end);
+    char buffer[kMaxNumber];
+    out.append(buffer, putShortest(buffer, value));
 }
 
 void appendCsvHeader(std::string& out) {

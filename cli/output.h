@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "number_text.h"
 #include "report.h"
 
 struct Style {
@@ -11,15 +12,11 @@ struct Style {
     bool fahrenheit = false;  // temperatures are in Fahrenheit
 };
 
-// Room for any double that putNumber writes: "%.8f" of the largest double
-// takes 318 characters.
-constexpr std::size_t kMaxNumber = 400;
-
 // Room for any row that putCsvRow writes.
 constexpr std::size_t kMaxCsvRow = 8192;
 
-// Fixed decimals, or 17 significant digits when full. Locale-free. Writes at
-// most kMaxNumber characters at p and returns the end.
+// Fixed decimals, or 17 significant digits when full. Writes at most
+// kMaxNumber characters at p and returns the end.
 char* putNumber(char* p, double value, int decimals, bool full);
 void appendNumber(std::string& out, double value, int decimals, bool full);
 

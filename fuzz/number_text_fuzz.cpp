@@ -2,15 +2,21 @@
 // the bytes, the reader must stay inside the text (the copy below is exactly
 // as long as the text, so AddressSanitizer sees any step past it) and must
 // give what a plain reading of the same rule gives: the C library's strtod in
-// the classic locale, applied to the prefix that the rule admits.
+// the classic locale, applied to the prefix that the rule admits. The
+// window's lenient reading and the command line's strict one, which read a
+// comma as the decimal point, must agree with that reference on the text with
+// its commas made points: the lenient one always, the strict one by accepting
+// exactly the texts that are one finite number between their blanks.
 #include <locale.h>
 #include <clocale>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "number_text.h"
 
@@ -62,6 +68,17 @@ locale_t classicLocale() {
     std::abort();
 }
 
+// strtod of the first length characters of text, which numberLength admitted; 0 for none.
+double referenceValue(const char* text, std::size_t length) {
+    if (length == 0) return 0.0;
+    std::string prefix(text, length);
+    char* prefixEnd = nullptr;
+    const double value = strtod_l(prefix.c_str(), &prefixEnd, classicLocale());
+    if (static_cast<std::size_t>(prefixEnd - prefix.c_str()) != length)
+        fail(text, "the reference reading disagrees with its own scan", value, value);
+    return value;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -74,17 +91,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const double value = parseNumber(text.get(), &end);
 
     const std::size_t expectedLength = numberLength(reinterpret_cast<const unsigned char*>(text.get()));
-    double expected = 0.0;
-    if (expectedLength > 0) {
-        std::string prefix(text.get(), expectedLength);
-        char* prefixEnd = nullptr;
-        expected = strtod_l(prefix.c_str(), &prefixEnd, classicLocale());
-        if (static_cast<std::size_t>(prefixEnd - prefix.c_str()) != expectedLength)
-            fail(text.get(), "the reference reading disagrees with its own scan", value, expected);
-    }
+    const double expected = referenceValue(text.get(), expectedLength);
 
     if (end != text.get() + expectedLength) fail(text.get(), "stopped at the wrong character", value, expected);
     // Bit for bit: the sign of a zero and every rounding must match.
     if (std::memcmp(&value, &expected, sizeof value) != 0) fail(text.get(), "wrong value", value, expected);
+
+    std::string dotted(text.get(), length);
+    for (char& c : dotted)
+        if (c == ',') c = '.';
+    const std::size_t dottedLength = numberLength(reinterpret_cast<const unsigned char*>(dotted.c_str()));
+    const double dottedValue = referenceValue(dotted.c_str(), dottedLength);
+    const std::string_view typed(text.get(), length);
+    const double lenient = readLeadingNumber(typed);
+    if (std::memcmp(&lenient, &dottedValue, sizeof lenient) != 0)
+        fail(text.get(), "the lenient reading gives another value", lenient, dottedValue);
+
+    std::size_t first = 0, last = dotted.size();
+    while (first < last && (dotted[first] == ' ' || dotted[first] == '\t')) ++first;
+    while (last > first && (dotted[last - 1] == ' ' || dotted[last - 1] == '\t' || dotted[last - 1] == '\r')) --last;
+    const std::string trimmed = dotted.substr(first, last - first);
+    const std::size_t trimmedLength = numberLength(reinterpret_cast<const unsigned char*>(trimmed.c_str()));
+    const double trimmedValue = referenceValue(trimmed.c_str(), trimmedLength);
+    const bool wanted = !trimmed.empty() && trimmedLength == trimmed.size() && std::isfinite(trimmedValue);
+    double strict = 0.0;
+    const bool accepted = readDecimal(typed, strict) == nullptr;
+    if (accepted != wanted)
+        fail(text.get(), accepted ? "the strict reading accepts it" : "the strict reading refuses it", strict,
+             trimmedValue);
+    if (accepted && std::memcmp(&strict, &trimmedValue, sizeof strict) != 0)
+        fail(text.get(), "the strict reading gives another value", strict, trimmedValue);
     return 0;
 }

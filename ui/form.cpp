@@ -22,8 +22,8 @@ FieldText readFieldText(HWND window, int controlId) {
     return field;
 }
 
-// The comma is replaced in our copy only; the control keeps what the user typed.
-double numberOf(FieldText& field) { return parseNumber(commaToDot(field.text)); }
+// The control keeps what the user typed, a comma included.
+double numberOf(const FieldText& field) { return readLeadingNumber(field.text); }
 
 // Longitude and latitude: an empty field means the default position, except
 // under IES-80, which has no use for a position and reads an empty field as 0.
@@ -65,13 +65,6 @@ double shownTemperature(double celsius, int fahrenheit) {
 }
 
 }  // namespace
-
-char* commaToDot(char* text) {
-    for (char* p = text; *p != '\0'; ++p) {
-        if (*p == ',') *p = '.';
-    }
-    return text;
-}
 
 double readFieldNumber(HWND window, int controlId) {
     FieldText field = readFieldText(window, controlId);

@@ -9,9 +9,6 @@
 // their first 19 characters.
 constexpr int kFieldTextLimit = 20;
 
-// Replaces every ',' by '.', in place; returns text.
-char* commaToDot(char* text);
-
 // The number a field's text stands for (comma accepted; empty or not a number gives 0).
 double readFieldNumber(HWND window, int controlId);
 

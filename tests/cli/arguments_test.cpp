@@ -1,15 +1,11 @@
-// Options and the reading of numbers typed on the command line.
+// The options of thalwen-convert.
 #include <gtest/gtest.h>
 
-#include <charconv>
-#include <cmath>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "arguments.h"
 #include "fields.h"
-#include "number_text.h"
 
 namespace {
 
@@ -96,39 +92,6 @@ TEST(Arguments, HelpAndVersionStopTheParsing) {
     EXPECT_TRUE(arguments.help);
     EXPECT_NE(versionText().find("2.1.7.1"), std::string::npos);
     EXPECT_NE(versionText().find("GSW "), std::string::npos);
-}
-
-TEST(ReadDecimal, AcceptsWholeNumbersOnly) {
-    double value = 0;
-    EXPECT_EQ(readDecimal(" 7 ", value), nullptr);
-    EXPECT_EQ(value, 7.0);
-    EXPECT_EQ(readDecimal("1,5", value), nullptr);
-    EXPECT_EQ(value, 1.5);
-    EXPECT_EQ(readDecimal("-2.5e-3", value), nullptr);
-    EXPECT_EQ(value, -2.5e-3);
-    EXPECT_EQ(readDecimal("-0", value), nullptr);
-    EXPECT_TRUE(std::signbit(value));
-    EXPECT_EQ(readDecimal(".5", value), nullptr);
-    EXPECT_EQ(value, 0.5);
-    for (const char* bad : {"1.2.3", "1,2,3", "+", ".", "1e", "0x10", "12 3", "--1", "infinity"})
-        EXPECT_NE(readDecimal(bad, value), nullptr) << bad;
-    EXPECT_STREQ(readDecimal("-1e400", value), "too large");
-}
-
-// Plain decimals skip the general parser; they must give the very same doubles.
-TEST(ReadDecimal, PlainDecimalsReadAsTheGeneralParserReadsThem) {
-    std::mt19937_64 random(7);
-    std::uniform_real_distribution<double> magnitude(-12, 12);
-    for (int i = 0; i < 20000; ++i) {
-        double x = std::pow(10.0, magnitude(random)) * (i % 2 ? -1 : 1);
-        char text[64];
-        auto [end, error] = std::to_chars(text, text + 63, x, std::chars_format::fixed, i % 18);
-        ASSERT_EQ(error, std::errc());
-        *end = '\0';
-        double fast = 0;
-        ASSERT_EQ(readDecimal(text, fast), nullptr) << text;
-        EXPECT_EQ(fast, parseNumber(text)) << text;
-    }
 }
 
 }  // namespace

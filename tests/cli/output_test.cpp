@@ -1,9 +1,6 @@
-// The shapes of a result, the numbers in them, and the report of clamped inputs.
+// The shapes of a result and the report of clamped inputs.
 #include <gtest/gtest.h>
 
-#include <charconv>
-#include <cmath>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,18 +10,6 @@
 #include "report.h"
 
 namespace {
-
-std::string fixed(double value, int decimals) {
-    std::string out;
-    appendNumber(out, value, decimals, false);
-    return out;
-}
-
-std::string generalFixed(double value, int decimals) {
-    char buffer[400];
-    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    return std::string(buffer, end);
-}
 
 std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -38,32 +23,6 @@ Sample withDefaults(int index, double value) {
     Sample sample = kDefaultSample;
     field(sample, index) = value;
     return sample;
-}
-
-TEST(Numbers, FixedDigitsMatchTheGeneralConversion) {
-    // Ties and their neighbours, signs, zero, the scale limit of the short path.
-    for (double x : {0.125, 0.375, 2.5, 3.5, 1.005, -0.001, -0.0, 0.0, 999999999.5, 1e9, 12345.678949999999, 1082.71524,
-                     -180.0, 4.9999999999999996e-7, 1e300})
-        for (int decimals = 0; decimals <= 8; ++decimals)
-            EXPECT_EQ(fixed(x, decimals), generalFixed(x, decimals)) << x << " " << decimals;
-    std::mt19937_64 random(11);
-    std::uniform_real_distribution<double> magnitude(-9, 10);
-    for (int i = 0; i < 100000; ++i) {
-        double x = std::pow(10.0, magnitude(random)) * (i % 3 ? 1 : -1);
-        int decimals = i % 9;
-        ASSERT_EQ(fixed(x, decimals), generalFixed(x, decimals)) << x << " " << decimals;
-    }
-    EXPECT_EQ(fixed(0.125, 2), "0.12");  // as printf: the exact binary value, ties to even
-    EXPECT_EQ(fixed(-0.001, 2), "-0.00");
-}
-
-TEST(Numbers, FullGivesSeventeenSignificantDigits) {
-    std::string out;
-    appendNumber(out, 2.348785, 6, true);
-    EXPECT_EQ(out, "2.3487849999999999");
-    out.clear();
-    appendNumber(out, 35.0, 5, true);
-    EXPECT_EQ(out, "35");
 }
 
 TEST(Shapes, JsonHoldsMethodTheTenQuantitiesInOrderAndClamped) {
