@@ -8,8 +8,6 @@
 
 namespace {
 
-std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
-
 std::string readFormat(std::string_view text, Arguments& arguments) {
     if (text == "text")
         arguments.format = Format::Text;
@@ -56,6 +54,17 @@ int quantityOption(std::string_view name) {
 }
 
 }  // namespace
+
+// Appended piece by piece: GCC 12 at -O3 sees a false overlap in
+// "'" + std::string(text) and warns (-Wrestrict).
+std::string quoted(std::string_view text) {
+    std::string result;
+    result.reserve(text.size() + 2);
+    result += '\'';
+    result += text;
+    result += '\'';
+    return result;
+}
 
 std::string parseArguments(int argc, const char* const* argv, Arguments& arguments) {
     std::string seen = " ";  // options already given, each followed by a blank

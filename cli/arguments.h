@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "output.h"
 #include "sample.h"
@@ -30,4 +31,8 @@ std::string parseArguments(int argc, const char* const* argv, Arguments& argumen
 Sample requestedSample(const Arguments& arguments);
 
 std::string usageText();
+
+// 'text', for messages that name what the user gave.
+std::string quoted(std::string_view text);
+
 std::string versionText();

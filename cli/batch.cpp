@@ -12,8 +12,6 @@ namespace {
 
 constexpr std::size_t kOutputChunk = 1 << 16;
 
-std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
-
 void report(std::FILE* err, long lineNumber, const std::string& reason) {
     std::fprintf(err, "line %ld: %s\n", lineNumber, reason.c_str());
 }

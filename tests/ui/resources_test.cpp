@@ -46,8 +46,11 @@ std::string readText(const WORD*& p) {
             return "listbox";
         case 0x85:
             return "combobox";
-        default:
-            return "#" + std::to_string(ordinal);
+        default: {
+            std::string number = "#";  // "#" + std::to_string(...) makes GCC 12 warn of a false overlap
+            number += std::to_string(ordinal);
+            return number;
+        }
         }
     }
     std::string text;
