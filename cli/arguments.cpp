@@ -1,5 +1,6 @@
 #include "arguments.h"
 
+#include <optional>
 #include <string_view>
 
 #include "fields.h"
@@ -28,29 +29,95 @@ std::string readMethod(std::string_view text, Arguments& arguments) {
     return "";
 }
 
-std::string readQuantity(int index, std::string_view text, Arguments& arguments) {
-    const FieldInfo& f = kFields[index];
+std::string readQuantity(Quantity quantity, std::string_view text, Arguments& arguments) {
+    const char* option = optionOf(quantity);
     double value = 0;
     if (const char* reason = readDecimal(text, value)) {
-        if (trimBlanks(text).empty()) return std::string(f.option) + ": " + reason;
-        return std::string(f.option) + ": " + quoted(text) + " is " + reason;
+        if (trimBlanks(text).empty()) return std::string(option) + ": " + reason;
+        return std::string(option) + ": " + quoted(text) + " is " + reason;
     }
-    if (f.salinityRelated) {
-        for (int other = 0; other < kFieldCount; ++other)
-            if (other != index && kFields[other].salinityRelated && (arguments.givenMask & (1u << other)))
-                return std::string(kFields[other].option) + " and " + f.option +
+    if (infoOf(quantity).salinityRelated) {
+        for (const QuantityInfo& other : kQuantities)
+            if (other.salinityRelated && other.quantity != quantity && arguments.givenInputs.contains(other.quantity))
+                return std::string(optionOf(other.quantity)) + " and " + option +
                        ": give at most one salinity-related input";
         value = asGivenValue(value);
     }
-    field(arguments.given, index) = value;
-    arguments.givenMask |= 1u << index;
+    valueOf(arguments.given, quantity) = value;
+    arguments.givenInputs.add(quantity);
     return "";
 }
 
-int quantityOption(std::string_view name) {
-    for (int i = 0; i < kFieldCount; ++i)
-        if (kFields[i].option && name == kFields[i].option) return i;
-    return -1;
+// One option of --help: its names from the third column, what it does from
+// the 37th, wrapped at 80 columns.
+void appendOption(std::string& out, std::string_view names, std::string_view description) {
+    constexpr std::size_t kDescriptionColumn = 36, kWidth = 80;
+    out += "  ";
+    out += names;
+    std::size_t column = 2 + displayWidth(names);
+    if (column >= kDescriptionColumn) {  // no room for a blank after the names
+        out += '\n';
+        column = 0;
+    }
+    bool lineStart = true;  // no word on this line yet
+    while (!description.empty()) {
+        const std::size_t blank = description.find(' ');
+        const std::string_view word = description.substr(0, blank);
+        description = blank == std::string_view::npos ? std::string_view() : description.substr(blank + 1);
+        const std::size_t width = displayWidth(word);
+        if (!lineStart && column + 1 + width > kWidth) {
+            out += '\n';
+            column = 0;
+            lineStart = true;
+        }
+        if (lineStart) {
+            out.append(kDescriptionColumn - column, ' ');
+            column = kDescriptionColumn;
+        } else {
+            out += ' ';
+            ++column;
+        }
+        out += word;
+        column += width;
+        lineStart = false;
+    }
+    out += '\n';
+}
+
+// The inputs and their defaults, from the tables: the usage never tells
+// another default than the one the command line takes.
+void appendInputs(std::string& out) {
+    out += "Inputs (defaults in brackets):\n";
+    for (const QuantityOption& option : kQuantityOptions) {
+        const QuantityInfo& info = infoOf(option.quantity);
+        if (info.salinityRelated) continue;
+        std::string description = option.help;
+        description += " [";
+        appendShortest(description, valueOf(kDefaultSample, option.quantity));
+        if (info.temperature) (description += ' ') += info.unit;
+        description += ']';
+        appendOption(out, std::string(option.option) + " " + option.placeholder, description);
+    }
+    out += "At most one of (none: Practical Salinity ";
+    appendShortest(out, kDefaultSalinity);
+    out += "):\n";
+    for (const QuantityOption& option : kQuantityOptions) {
+        const QuantityInfo& info = infoOf(option.quantity);
+        if (!info.salinityRelated) continue;
+        std::string description = option.help;
+        if (*info.unit) (description += description.empty() ? "" : ", ") += info.unit;
+        appendOption(out, std::string(option.option) + " " + option.placeholder, description);
+    }
+}
+
+std::string batchColumns() {
+    std::string columns = "method";
+    for (const QuantityInfo& info : kQuantities) {
+        columns += ", ";
+        columns += info.name;
+        if (!info.input) columns += " (ignored)";
+    }
+    return columns;
 }
 
 }  // namespace
@@ -96,8 +163,8 @@ std::string parseArguments(int argc, const char* const* argv, Arguments& argumen
             (name == "--fahrenheit" ? arguments.style.fahrenheit : arguments.style.full) = true;
             continue;
         }
-        int quantity = quantityOption(name);
-        if (quantity < 0 && name != "--method" && name != "--format" && name != "--batch")
+        const std::optional<Quantity> quantity = quantityOfOption(name);
+        if (!quantity && name != "--method" && name != "--format" && name != "--batch")
             return "unknown option " + quoted(name);
         if (!inlineValue) {
             if (i + 1 >= argc) return std::string(name) + ": missing value";
@@ -105,8 +172,8 @@ std::string parseArguments(int argc, const char* const* argv, Arguments& argumen
         }
 
         std::string error;
-        if (quantity >= 0) {
-            error = readQuantity(quantity, value, arguments);
+        if (quantity) {
+            error = readQuantity(*quantity, value, arguments);
         } else if (name == "--method") {
             error = readMethod(value, arguments);
         } else if (name == "--format") {
@@ -120,9 +187,10 @@ std::string parseArguments(int argc, const char* const* argv, Arguments& argumen
     }
 
     if (arguments.batch) {
-        for (int i = 0; i < kFieldCount; ++i)
-            if (kFields[i].salinityRelated && (arguments.givenMask & (1u << i)))
-                return std::string(kFields[i].option) + ": not with --batch; give salinity-related inputs as columns";
+        for (const QuantityInfo& info : kQuantities)
+            if (info.salinityRelated && arguments.givenInputs.contains(info.quantity))
+                return std::string(optionOf(info.quantity)) +
+                       ": not with --batch; give salinity-related inputs as columns";
         if (arguments.formatGiven && arguments.format != Format::Csv) return "--format: a batch is written as CSV only";
     }
     return "";
@@ -130,13 +198,14 @@ std::string parseArguments(int argc, const char* const* argv, Arguments& argumen
 
 Sample requestedSample(const Arguments& arguments) {
     Sample sample = defaultSample(arguments.style.fahrenheit);
-    for (int i = 0; i < kFieldCount; ++i)
-        if (arguments.givenMask & (1u << i)) field(sample, i) = field(arguments.given, i);
+    for (const QuantityInfo& info : kQuantities)
+        if (arguments.givenInputs.contains(info.quantity))
+            valueOf(sample, info.quantity) = valueOf(arguments.given, info.quantity);
     return sample;
 }
 
 std::string usageText() {
-    return R"(Usage: thalwen-convert [options]
+    std::string out = R"(Usage: thalwen-convert [options]
        thalwen-convert --batch FILE|- [options]
 
 Converts the properties of a seawater sample: from the sea pressure, position,
@@ -144,40 +213,27 @@ temperature and one salinity-related quantity, derives the others and Absolute
 Salinity by TEOS-10 or IES-80.
 
 Method:
-  --method exact|polynomial|ies80   TEOS-10 exact (default), TEOS-10 with the
-                                    polynomial density, or IES-80
-Inputs (defaults in brackets):
-  --pressure DBAR                   sea pressure [0]
-  --longitude DEG                   decimal degrees east [2.348785]
-  --latitude DEG                    decimal degrees north [48.853402]
-  --temperature T                   in-situ temperature [15 °C]
-  --reference-temperature T         of the pure water SG refers to [20 °C]
-At most one of (none: Practical Salinity 35):
-  --salinity SP                     Practical Salinity
-  --density RHO                     in-situ density, kg/m³
-  --conductivity C                  mS/cm
-  --specific-gravity SG             against pure water at the reference temperature
-Output:
-  --fahrenheit                      temperatures given and shown in °F
-  --format text|csv|json            default text
-  --full                            17 significant digits instead of the
-                                    usual decimals
-Batch:
-  --batch FILE                      convert every row of a CSV file ('-' reads
-                                    standard input) and write CSV. Columns:
-                                    any of method, pressure, longitude, latitude,
-                                    temperature, practicalSalinity,
-                                    absoluteSalinity (ignored), density,
-                                    conductivity, specificGravity,
-                                    referenceTemperature. An empty cell takes the
-                                    default (the options above) or, for the
-                                    salinity-related columns, is absent.
-  --help, --version
+)";
+    appendOption(out, "--method exact|polynomial|ies80",
+                 "TEOS-10 exact (default), TEOS-10 with the polynomial density, or IES-80");
+    appendInputs(out);
+    out += "Output:\n";
+    appendOption(out, "--fahrenheit", "temperatures given and shown in °F");
+    appendOption(out, "--format text|csv|json", "default text");
+    appendOption(out, "--full", "17 significant digits instead of the usual decimals");
+    out += "Batch:\n";
+    appendOption(out, "--batch FILE",
+                 "convert every row of a CSV file ('-' reads standard input) and write CSV. Columns: any of " +
+                     batchColumns() +
+                     ". An empty cell takes the default (the options above) or, for the salinity-related columns, "
+                     "is absent.");
+    out += R"(  --help, --version
 
 A comma is accepted as decimal point. Inputs outside their ranges are
 clamped and reported. Exit status: 0 success, 1 some batch rows failed,
 2 bad arguments or input.
 )";
+    return out;
 }
 
 std::string versionText() { return std::string("thalwen-convert ") + THALWEN_VERSION + " (GSW " + GSW_VERSION + ")\n"; }

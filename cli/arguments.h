@@ -11,8 +11,8 @@ enum class Format { Text, Csv, Json };
 
 struct Arguments {
     Method method = Teos10Exact;
-    Sample given{};          // values of the quantity options, as typed
-    unsigned givenMask = 0;  // bit i set: kFields[i] was given
+    Sample given{};           // values of the quantity options, as typed
+    QuantitySet givenInputs;  // the quantities whose option was given
     Format format = Format::Text;
     bool formatGiven = false;
     Style style;

@@ -50,20 +50,23 @@ std::string readHeader(std::string_view line, BatchColumns& columns) {
         if (count > kMaxCells) return "header: more columns than there are quantities and method";
         return std::string("header: ") + reason;
     }
-    bool seen[kFieldCount] = {};
+    QuantitySet seen;
     bool methodSeen = false;
     for (int i = 0; i < count; ++i) {
         std::string_view name = trimBlanks(cells[i]);
         if (name.empty()) return "header: column " + std::to_string(i + 1) + " has no name";
-        int index = kMethodColumn;
+        std::optional<Quantity> quantity;
         if (name != "method") {
-            index = fieldIndex(name);
-            if (index < 0) return "header: unknown column " + quoted(name);
+            quantity = quantityNamed(name);
+            if (!quantity) return "header: unknown column " + quoted(name);
         }
-        bool& already = index == kMethodColumn ? methodSeen : seen[index];
-        if (already) return "header: column " + quoted(name) + " appears twice";
-        already = true;
-        columns.field[i] = index;
+        if (quantity ? seen.contains(*quantity) : methodSeen)
+            return "header: column " + quoted(name) + " appears twice";
+        if (quantity)
+            seen.add(*quantity);
+        else
+            methodSeen = true;
+        columns.quantity[i] = quantity;
     }
     columns.count = count;
     return "";
@@ -82,29 +85,30 @@ bool readRow(std::string_view line, const BatchColumns& columns, Method defaultM
 
     row.method = defaultMethod;
     row.sample = defaults;
-    int source = -1;
+    std::optional<Quantity> source;
     for (int i = 0; i < count; ++i) {
-        int index = columns.field[i];
+        const std::optional<Quantity> quantity = columns.quantity[i];
         std::string_view cell = trimBlanks(cells[i]);
         if (cell.empty()) continue;
-        if (index == kMethodColumn) {
+        if (!quantity) {
             auto method = methodFromName(cell);
             if (!method) return fail(error, "method: unknown method " + quoted(cell) + " (exact, polynomial or ies80)");
             row.method = *method;
             continue;
         }
+        const QuantityInfo& info = infoOf(*quantity);
         double value = 0;
         if (const char* reason = readDecimal(cell, value))
-            return fail(error, std::string(kFields[index].name) + ": " + quoted(cell) + " is " + reason);
-        if (index == kAbsoluteSalinity) continue;  // a result; the engine derives it
-        if (kFields[index].salinityRelated) {
-            if (source >= 0)
-                return fail(error, std::string(kFields[source].name) + " and " + kFields[index].name +
+            return fail(error, std::string(info.name) + ": " + quoted(cell) + " is " + reason);
+        if (!info.input) continue;  // a result; the engine derives it
+        if (info.salinityRelated) {
+            if (source)
+                return fail(error, std::string(infoOf(*source).name) + " and " + info.name +
                                        " both given; give at most one salinity-related input");
-            source = index;
+            source = quantity;
             value = asGivenValue(value);
         }
-        field(row.sample, index) = value;
+        valueOf(row.sample, *quantity) = value;
     }
     return true;
 }

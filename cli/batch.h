@@ -2,18 +2,17 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "arguments.h"
 #include "csv.h"
 
-// What each input column holds: an index into kFields, or kMethodColumn.
-constexpr int kMethodColumn = -1;
-
+// What each input column holds: a quantity, or the method (none).
 struct BatchColumns {
     int count = 0;
-    int field[kMaxCells] = {};
+    std::optional<Quantity> quantity[kMaxCells] = {};
 };
 
 // Reads the header line. Returns "" or what is wrong with it.

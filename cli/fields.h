@@ -1,48 +1,28 @@
-// The ten quantities of a sample as the command line names, labels and shows
-// them, and the method names.
+// The options that give the quantities, and the quantities as the command
+// line and its CSV and JSON name them.
 #pragma once
 
 #include <optional>
 #include <string_view>
 
-#include "sample.h"
+#include "quantities.h"
 
-constexpr int kFieldCount = 10;
-
-// Positions in Sample order, for the few places that single one out.
-enum FieldIndex : int {
-    kPressure,
-    kLongitude,
-    kLatitude,
-    kTemperature,
-    kPracticalSalinity,
-    kAbsoluteSalinity,
-    kDensity,
-    kConductivity,
-    kSpecificGravity,
-    kReferenceTemperature
+// An option that gives a quantity, in the order --help lists them.
+struct QuantityOption {
+    Quantity quantity;
+    const char* option;       // "--pressure"
+    const char* placeholder;  // its value, as --help shows it
+    const char* help;         // what --help says of it; the unit and the default follow
 };
 
-struct FieldInfo {
-    const char* name;    // the Sample field name: option stem, CSV column, JSON key
-    const char* option;  // the command-line option that gives it, or nullptr
-    const char* label;   // text table
-    const char* unit;    // text table, Celsius form; "" when dimensionless
-    double Sample::*member;
-    int decimals;          // as the form shows it
-    bool salinityRelated;  // one of the four quantities that can be the source
-    bool temperature;      // given and shown in Fahrenheit on request
-};
+constexpr int kQuantityOptionCount = 9;  // every input, that is every quantity but Absolute Salinity
+extern const QuantityOption kQuantityOptions[kQuantityOptionCount];
 
-// In the order of Sample.
-extern const FieldInfo kFields[kFieldCount];
+// The option that gives quantity, or nullptr for Absolute Salinity.
+const char* optionOf(Quantity quantity);
 
-// Index into kFields, or -1.
-int fieldIndex(std::string_view name);
+// The quantity an option gives, or none.
+std::optional<Quantity> quantityOfOption(std::string_view option);
 
-inline double& field(Sample& sample, int index) { return sample.*kFields[index].member; }
-inline double field(const Sample& sample, int index) { return sample.*kFields[index].member; }
-
-const char* methodName(Method method);   // "exact", "polynomial", "ies80"
-const char* methodLabel(Method method);  // the form's button label
-std::optional<Method> methodFromName(std::string_view name);
+// The quantity a CSV column or JSON key names, or none.
+std::optional<Quantity> quantityNamed(std::string_view name);

@@ -1,5 +1,6 @@
 #include "output.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "fields.h"
@@ -10,15 +11,8 @@ namespace {
 // as a text that no CSV or JSON reader takes for a number.
 bool showable(double value) { return isPresent(value) && std::isfinite(value); }
 
-const char* unitOf(int index, const Style& style) {
-    return kFields[index].temperature && style.fahrenheit ? "°F" : kFields[index].unit;
-}
-
-// Display width of UTF-8 text: the units hold a few two-byte characters.
-std::size_t displayWidth(std::string_view text) {
-    std::size_t width = 0;
-    for (unsigned char c : text) width += (c & 0xC0) != 0x80;
-    return width;
+const char* unitOf(const QuantityInfo& info, const Style& style) {
+    return info.temperature && style.fahrenheit ? "°F" : info.unit;
 }
 
 char* putText(char* p, const char* text) {
@@ -26,14 +20,14 @@ char* putText(char* p, const char* text) {
     return p;
 }
 
-char* putClampedNames(char* p, unsigned clamped, const char* separator, bool quoted) {
+char* putClampedNames(char* p, QuantitySet clamped, const char* separator, bool quoted) {
     bool first = true;
-    for (int i = 0; clamped >> i; ++i) {
-        if (!(clamped & (1u << i))) continue;
+    for (const QuantityInfo& info : kQuantities) {
+        if (!clamped.contains(info.quantity)) continue;
         if (!first) p = putText(p, separator);
         first = false;
         if (quoted) *p++ = '"';
-        p = putText(p, kFields[i].name);
+        p = putText(p, info.name);
         if (quoted) *p++ = '"';
     }
     return p;
@@ -55,21 +49,27 @@ void appendShortest(std::string& out, double value) {
     out.append(buffer, putShortest(buffer, value));
 }
 
+std::size_t displayWidth(std::string_view text) {
+    std::size_t width = 0;
+    for (unsigned char c : text) width += (c & 0xC0) != 0x80;
+    return width;
+}
+
 void appendCsvHeader(std::string& out) {
     out += "method";
-    for (const FieldInfo& f : kFields) {
+    for (const QuantityInfo& info : kQuantities) {
         out += ',';
-        out += f.name;
+        out += info.name;
     }
     out += ",clamped\n";
 }
 
 char* putCsvRow(char* p, const Conversion& conversion, const Style& style) {
-    p = putText(p, methodName(conversion.method));
-    for (int i = 0; i < kFieldCount; ++i) {
+    p = putText(p, infoOf(conversion.method).name);
+    for (const QuantityInfo& info : kQuantities) {
         *p++ = ',';
-        double value = field(conversion.result, i);
-        if (showable(value)) p = putNumber(p, value, kFields[i].decimals, style.full);
+        double value = valueOf(conversion.result, info.quantity);
+        if (showable(value)) p = putNumber(p, value, info.decimals, style.full);
     }
     *p++ = ',';
     p = putClampedNames(p, conversion.clamped, ";", false);
@@ -84,46 +84,48 @@ void appendCsvRow(std::string& out, const Conversion& conversion, const Style& s
 
 void appendJson(std::string& out, const Conversion& conversion, const Style& style) {
     out += "{\n  \"method\": \"";
-    out += methodName(conversion.method);
+    out += infoOf(conversion.method).name;
     out += "\",\n";
-    for (int i = 0; i < kFieldCount; ++i) {
+    for (const QuantityInfo& info : kQuantities) {
         out += "  \"";
-        out += kFields[i].name;
+        out += info.name;
         out += "\": ";
-        double value = field(conversion.result, i);
+        double value = valueOf(conversion.result, info.quantity);
         if (showable(value))
-            appendNumber(out, value, kFields[i].decimals, style.full);
+            appendNumber(out, value, info.decimals, style.full);
         else
             out += "null";
         out += ",\n";
     }
     out += "  \"clamped\": [";
-    char names[kFieldCount * 32];
+    char names[kQuantityCount * 32];
     out.append(names, putClampedNames(names, conversion.clamped, ", ", true));
     out += "]\n}\n";
 }
 
 void appendText(std::string& out, const Conversion& conversion, const Style& style) {
-    std::string numbers[kFieldCount];
+    std::string numbers[kQuantityCount];
     std::size_t labelWidth = displayWidth("Method"), numberWidth = 0;
-    for (int i = 0; i < kFieldCount; ++i) {
-        double value = field(conversion.result, i);
+    for (const QuantityInfo& info : kQuantities) {
+        std::string& number = numbers[static_cast<int>(info.quantity)];
+        double value = valueOf(conversion.result, info.quantity);
         if (showable(value))
-            appendNumber(numbers[i], value, kFields[i].decimals, style.full);
+            appendNumber(number, value, info.decimals, style.full);
         else
-            numbers[i] = "-";
-        labelWidth = std::max(labelWidth, displayWidth(kFields[i].label));
-        numberWidth = std::max(numberWidth, numbers[i].size());
+            number = "-";
+        labelWidth = std::max(labelWidth, displayWidth(info.label));
+        numberWidth = std::max(numberWidth, number.size());
     }
     out += "Method";
     out.append(labelWidth - displayWidth("Method") + 2, ' ');
-    out += methodLabel(conversion.method);
+    out += infoOf(conversion.method).label;
     out += '\n';
-    for (int i = 0; i < kFieldCount; ++i) {
-        out += kFields[i].label;
-        out.append(labelWidth - displayWidth(kFields[i].label) + 2 + numberWidth - numbers[i].size(), ' ');
-        out += numbers[i];
-        const char* unit = unitOf(i, style);
+    for (const QuantityInfo& info : kQuantities) {
+        const std::string& number = numbers[static_cast<int>(info.quantity)];
+        out += info.label;
+        out.append(labelWidth - displayWidth(info.label) + 2 + numberWidth - number.size(), ' ');
+        out += number;
+        const char* unit = unitOf(info, style);
         if (*unit) {
             out += "  ";
             out += unit;
@@ -133,15 +135,15 @@ void appendText(std::string& out, const Conversion& conversion, const Style& sty
 }
 
 void appendClampedNotes(std::string& out, const Conversion& conversion, const Style& style) {
-    for (int i = 0; i < kFieldCount; ++i) {
-        if (!(conversion.clamped & (1u << i))) continue;
+    for (const QuantityInfo& info : kQuantities) {
+        if (!conversion.clamped.contains(info.quantity)) continue;
         out += "thalwen-convert: ";
-        out += kFields[i].option;
+        out += optionOf(info.quantity);
         out += ' ';
-        appendShortest(out, field(conversion.given, i));
+        appendShortest(out, valueOf(conversion.given, info.quantity));
         out += " is outside its range; used ";
-        appendNumber(out, field(conversion.result, i), kFields[i].decimals, style.full);
-        const char* unit = unitOf(i, style);
+        appendNumber(out, valueOf(conversion.result, info.quantity), info.decimals, style.full);
+        const char* unit = unitOf(info, style);
         if (*unit) {
             out += ' ';
             out += unit;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "number_text.h"
 #include "report.h"
@@ -22,6 +23,9 @@ void appendNumber(std::string& out, double value, int decimals, bool full);
 
 // The shortest text that reads back as value, for quoting a user's input.
 void appendShortest(std::string& out, double value);
+
+// Display width of UTF-8 text: the units hold a few two-byte characters.
+std::size_t displayWidth(std::string_view text);
 
 void appendCsvHeader(std::string& out);
 // Writes at most kMaxCsvRow characters at p and returns the end.

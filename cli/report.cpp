@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "dispatch.h"
-#include "fields.h"
+#include "quantities.h"
 #include "reference_water.h"
 
 Sample defaultSample(bool fahrenheit) {
@@ -17,13 +17,13 @@ Sample defaultSample(bool fahrenheit) {
 
 double asGivenValue(double value) { return value == kNoValue ? std::nextafter(kNoValue, 0.0) : value; }
 
-unsigned clampedInputs(const Sample& given, const Sample& normalised, const Sample& result) {
-    unsigned clamped = 0;
-    for (int i = 0; i < kFieldCount; ++i) {
-        if (kFields[i].option == nullptr) continue;  // Absolute Salinity is never an input
-        double in = field(given, i);
-        if (kFields[i].salinityRelated && !isPresent(in)) continue;
-        if (field(normalised, i) != in) clamped |= 1u << i;
+QuantitySet clampedInputs(const Sample& given, const Sample& normalised, const Sample& result) {
+    QuantitySet clamped;
+    for (const QuantityInfo& info : kQuantities) {
+        if (!info.input) continue;
+        double in = valueOf(given, info.quantity);
+        if (info.salinityRelated && !isPresent(in)) continue;
+        if (valueOf(normalised, info.quantity) != in) clamped.add(info.quantity);
     }
     // normalise turns a specific gravity into the density that the ranges then
     // clamp: a clamped density means the specific gravity did not fit.
@@ -31,15 +31,15 @@ unsigned clampedInputs(const Sample& given, const Sample& normalised, const Samp
         !isPresent(given.conductivity)) {
         if (normalised.density != pureWaterDensity(normalised.referenceTemperature) * normalised.specificGravity ||
             result.density != normalised.density)
-            clamped |= 1u << kSpecificGravity;
+            clamped.add(Quantity::SpecificGravity);
     }
     // The second pass recomputes a density or conductivity source from the
     // bounding Practical Salinity; the first pass leaves a source untouched.
     if (isPresent(given.density) && !isPresent(given.practicalSalinity) && result.density != normalised.density)
-        clamped |= 1u << kDensity;
+        clamped.add(Quantity::Density);
     if (isPresent(given.conductivity) && !isPresent(given.practicalSalinity) && !isPresent(given.density) &&
         result.conductivity != normalised.conductivity)
-        clamped |= 1u << kConductivity;
+        clamped.add(Quantity::Conductivity);
     return clamped;
 }
 
@@ -55,10 +55,11 @@ Conversion convertSample(Method method, const Sample& given, bool fahrenheit) {
     convert(method, result);
 
     Conversion conversion{method, given, result, clampedInputs(celsius, normalised, result)};
-    for (int i = 0; i < kFieldCount; ++i) {
-        if (!kFields[i].temperature || !fahrenheit) continue;
-        bool changed = conversion.clamped & (1u << i);
-        field(conversion.result, i) = changed ? celsiusToFahrenheit(field(result, i)) : field(given, i);
+    for (const QuantityInfo& info : kQuantities) {
+        if (!info.temperature || !fahrenheit) continue;
+        bool changed = conversion.clamped.contains(info.quantity);
+        valueOf(conversion.result, info.quantity) =
+            changed ? celsiusToFahrenheit(valueOf(result, info.quantity)) : valueOf(given, info.quantity);
     }
     return conversion;
 }

@@ -9,16 +9,16 @@ Sample defaultSample(bool fahrenheit);
 
 struct Conversion {
     Method method;
-    Sample given;      // as the user gave it (temperatures in the user's unit)
-    Sample result;     // filled, temperatures in the user's unit
-    unsigned clamped;  // bit i set: the input kFields[i] was changed to fit a range
+    Sample given;         // as the user gave it (temperatures in the user's unit)
+    Sample result;        // filled, temperatures in the user's unit
+    QuantitySet clamped;  // the inputs changed to fit a range
 };
 
-// Bit i of the result is set when input i of given differs from the same
-// input of normalised, that is given passed through normalise. Both in Celsius.
+// The inputs of given that differ from the same inputs of normalised, that is
+// given passed through normalise. Both in Celsius.
 // The salinity-related source also counts as changed when result holds another
 // value for it than normalise left: convert replaced it in its second pass.
-unsigned clampedInputs(const Sample& given, const Sample& normalised, const Sample& result);
+QuantitySet clampedInputs(const Sample& given, const Sample& normalised, const Sample& result);
 
 // Converts given (temperatures in Fahrenheit when asked). Inputs that fitted
 // their ranges come back exactly as given, so no unit round trip shows in them.

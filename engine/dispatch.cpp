@@ -4,35 +4,21 @@
 
 #include "gsw.h"
 #include "ies80.h"
+#include "quantities.h"
 #include "reference_water.h"
 #include "teos10_inversions.h"
 
 namespace {
 
-// A value outside [lower, upper] becomes the bound it passes; a not-a-number
-// stays as it is.
-double clamped(double value, double lower, double upper) {
-    if (value < lower) return lower;
-    if (value > upper) return upper;
-    return value;
+// A value outside the quantity's range under method becomes the bound it
+// passes; a not-a-number stays as it is.
+void clamp(double& value, Quantity quantity, Method method) {
+    const Range range = rangeOf(quantity, method);
+    if (value < range.lowest) value = range.lowest;
+    if (value > range.highest) value = range.highest;
 }
 
-bool isTeos10(Method method) { return method != Ies80; }
-
-// Practical Salinity range accepted as input.
-double lowestSalinity(Method method) { return isTeos10(method) ? 2.0 : 0.0; }
-constexpr double kHighestSalinity = 42.0;
-constexpr double kDefaultSalinity = 35.0;
-
-// Densest water the other bounds admit: IES-80 at Sp 42, -2 deg C, 10000 dbar.
-double highestDensity(Method method) { return isTeos10(method) ? 1082.71524 : 1076.70763; }
-constexpr double kLowestDensity = 1000.0;
-
-double lowestConductivity(Method method) { return isTeos10(method) ? 0.002 : 0.0005; }
-double highestConductivity(Method method) { return isTeos10(method) ? 90.90227 : 84.54096; }
-
-// gsw_sa_from_sp gives a result only from -86 to 90 degrees of latitude.
-constexpr double kLowestLatitude = -86.0;
+Range salinityRange(Method method) { return rangeOf(Quantity::PracticalSalinity, method); }
 
 // Where the salinity of a sample comes from, in order of precedence.
 enum class Source { PracticalSalinity, Density, Conductivity, SpecificGravity, Default };
@@ -48,7 +34,7 @@ Source sourceOf(const Sample& s) {
 // Keeps exactly one of practicalSalinity, density and conductivity present; a
 // specific gravity becomes a density. A specific gravity given beside another
 // source is left alone: the conversion overwrites it at its end.
-void chooseSource(Sample& s) {
+void chooseSource(Method method, Sample& s) {
     switch (sourceOf(s)) {
     case Source::PracticalSalinity:
         s.density = kNoValue;
@@ -60,7 +46,7 @@ void chooseSource(Sample& s) {
     case Source::Conductivity:
         break;
     case Source::SpecificGravity:
-        if (s.specificGravity < 1.0) s.specificGravity = 1.0;
+        clamp(s.specificGravity, Quantity::SpecificGravity, method);
         s.density = pureWaterDensity(s.referenceTemperature) * s.specificGravity;
         break;
     case Source::Default:
@@ -119,28 +105,26 @@ bool inversionFailed(double practicalSalinity) { return std::isnan(practicalSali
 // the same temperature, pressure and position.
 double boundForFailedInversion(Method method, Source source, const Sample& failed) {
     Sample lowest = failed;
-    lowest.practicalSalinity = lowestSalinity(method);
+    lowest.practicalSalinity = salinityRange(method).lowest;
     compute(method, lowest);
     const bool fromConductivity = source == Source::Conductivity;
     const double given = fromConductivity ? failed.conductivity : failed.density;
     const double reference = fromConductivity ? lowest.conductivity : lowest.density;
-    return given <= reference ? lowestSalinity(method) : kHighestSalinity;
+    return given <= reference ? salinityRange(method).lowest : salinityRange(method).highest;
 }
 
 }  // namespace
 
 void normalise(Method method, Sample& s) {
-    s.referenceTemperature = clamped(s.referenceTemperature, 0.0, 40.0);
-    chooseSource(s);
-    s.longitude = clamped(s.longitude, -180.0, 180.0);
-    s.latitude = clamped(s.latitude, kLowestLatitude, 90.0);
-    s.temperature = clamped(s.temperature, -2.0, 35.0);
-    s.pressure = clamped(s.pressure, 0.0, 10000.0);
-    if (isPresent(s.practicalSalinity))
-        s.practicalSalinity = clamped(s.practicalSalinity, lowestSalinity(method), kHighestSalinity);
-    if (isPresent(s.density)) s.density = clamped(s.density, kLowestDensity, highestDensity(method));
-    if (isPresent(s.conductivity))
-        s.conductivity = clamped(s.conductivity, lowestConductivity(method), highestConductivity(method));
+    clamp(s.referenceTemperature, Quantity::ReferenceTemperature, method);
+    chooseSource(method, s);
+    clamp(s.longitude, Quantity::Longitude, method);
+    clamp(s.latitude, Quantity::Latitude, method);
+    clamp(s.temperature, Quantity::Temperature, method);
+    clamp(s.pressure, Quantity::Pressure, method);
+    if (isPresent(s.practicalSalinity)) clamp(s.practicalSalinity, Quantity::PracticalSalinity, method);
+    if (isPresent(s.density)) clamp(s.density, Quantity::Density, method);
+    if (isPresent(s.conductivity)) clamp(s.conductivity, Quantity::Conductivity, method);
 }
 
 void compute(Method method, Sample& sample) {
@@ -162,10 +146,10 @@ void convert(Method method, Sample& sample) {
     double bound;
     if (inverted && inversionFailed(found)) {
         bound = boundForFailedInversion(method, source, sample);
-    } else if (found < lowestSalinity(method)) {
-        bound = lowestSalinity(method);
-    } else if (found > kHighestSalinity) {
-        bound = kHighestSalinity;
+    } else if (found < salinityRange(method).lowest) {
+        bound = salinityRange(method).lowest;
+    } else if (found > salinityRange(method).highest) {
+        bound = salinityRange(method).highest;
     } else {
         return;
     }

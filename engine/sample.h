@@ -1,6 +1,8 @@
 // The record of one conversion and the in-band values that travel inside it.
 #pragma once
 
+#include <initializer_list>
+
 // Which equations a conversion uses. The numbers are the ones the form stores.
 enum Method : int {
     Teos10Polynomial = 1,  // TEOS-10, density from the library's polynomial gsw_rho
@@ -27,6 +29,43 @@ struct Sample {
     double specificGravity;       // SG, against pure water at referenceTemperature
     double referenceTemperature;  // [deg C]
 };
+
+// The quantities of a Sample, in its order.
+enum class Quantity {
+    Pressure,
+    Longitude,
+    Latitude,
+    Temperature,
+    PracticalSalinity,
+    AbsoluteSalinity,
+    Density,
+    Conductivity,
+    SpecificGravity,
+    ReferenceTemperature,
+};
+constexpr int kQuantityCount = 10;
+
+// A set of quantities, such as the inputs a conversion brought to a bound.
+class QuantitySet {
+public:
+    constexpr QuantitySet() = default;
+    constexpr QuantitySet(std::initializer_list<Quantity> quantities) {
+        for (Quantity quantity : quantities) add(quantity);
+    }
+    constexpr bool contains(Quantity quantity) const { return (bits_ & bit(quantity)) != 0; }
+    constexpr bool empty() const { return bits_ == 0; }
+    constexpr void add(Quantity quantity) { bits_ |= bit(quantity); }
+    constexpr void remove(Quantity quantity) { bits_ &= ~bit(quantity); }
+    constexpr unsigned bits() const { return bits_; }  // bit i: the quantity of Sample position i
+    friend constexpr bool operator==(QuantitySet, QuantitySet) = default;
+
+private:
+    static constexpr unsigned bit(Quantity quantity) { return 1u << static_cast<int>(quantity); }
+    unsigned bits_ = 0;
+};
+
+// The Practical Salinity the engine takes when no salinity-related quantity is given.
+constexpr double kDefaultSalinity = 35.0;
 
 // The sample every conversion starts from: the surface in Paris at 15 deg C,
 // specific gravity referred to 20 deg C, nothing salinity-related given (the

@@ -4,10 +4,31 @@
 
 #include "dispatch.h"
 #include "number_text.h"
+#include "quantities.h"
 #include "reference_water.h"
 #include "resource_ids.h"
 
 namespace {
+
+// The form's fields, in Sample order. IES-80 leaves blank what it has no use
+// for; some fields are also blank when their quantity is absent.
+struct FormField {
+    Quantity quantity;
+    int control;
+    bool blankWhenAbsent;
+};
+constexpr FormField kFormFields[] = {
+    {Quantity::Pressure, IDC_PRESSURE, false},
+    {Quantity::Longitude, IDC_LONGITUDE, false},
+    {Quantity::Latitude, IDC_LATITUDE, false},
+    {Quantity::Temperature, IDC_TEMPERATURE, false},
+    {Quantity::PracticalSalinity, IDC_PRACTICAL_SALINITY, false},
+    {Quantity::AbsoluteSalinity, IDC_ABSOLUTE_SALINITY, true},
+    {Quantity::Density, IDC_DENSITY, true},
+    {Quantity::Conductivity, IDC_CONDUCTIVITY, true},
+    {Quantity::SpecificGravity, IDC_SPECIFIC_GRAVITY, false},
+    {Quantity::ReferenceTemperature, IDC_REFERENCE_TEMPERATURE, false},
+};
 
 // One field's text, cut to kFieldTextLimit - 1 characters; empty when the
 // control does not exist.
@@ -25,43 +46,34 @@ FieldText readFieldText(HWND window, int controlId) {
 // The control keeps what the user typed, a comma included.
 double numberOf(const FieldText& field) { return readLeadingNumber(field.text); }
 
-// Longitude and latitude: an empty field means the default position, except
-// under IES-80, which has no use for a position and reads an empty field as 0.
-double readPositionField(HWND window, int controlId, int method, double defaultValue) {
-    FieldText field = readFieldText(window, controlId);
-    if (method == Ies80 || !field.empty()) return numberOf(field);
-    return defaultValue;
-}
-
-// The defaults are Celsius values and are never converted.
-double readTemperatureField(HWND window, int controlId, int fahrenheit, double defaultCelsius) {
-    FieldText field = readFieldText(window, controlId);
-    if (field.empty()) return defaultCelsius;
-    double value = numberOf(field);
-    return fahrenheit == 1 ? fahrenheitToCelsius(value) : value;
-}
-
 int readMethod(HWND window) {
     if (IsDlgButtonChecked(window, IDC_METHOD_EXACT) == BST_CHECKED) return Teos10Exact;
     if (IsDlgButtonChecked(window, IDC_METHOD_POLYNOMIAL) == BST_CHECKED) return Teos10Polynomial;
     return Ies80;
 }
 
-void writeField(HWND window, int controlId, const std::string& text) {
-    SetWindowTextA(GetDlgItem(window, controlId), text.c_str());
+// What a field's text stands for. An empty field means the start-up
+// sample's value (absent for the salinity-related fields; Celsius values,
+// never converted, for the temperatures), except that IES-80, which has no
+// use for a position, reads an empty position field as 0.
+double readQuantity(HWND window, const FormField& field, int method, int fahrenheit) {
+    const QuantityInfo& info = infoOf(field.quantity);
+    const FieldText text = readFieldText(window, field.control);
+    if (text.empty()) {
+        if (info.teos10Only && method == Ies80) return 0.0;
+        return valueOf(kDefaultSample, field.quantity);
+    }
+    const double value = numberOf(text);
+    return info.temperature && fahrenheit == 1 ? fahrenheitToCelsius(value) : value;
 }
 
-void writeNumber(HWND window, int controlId, double value, int decimals) {
-    writeField(window, controlId, formatFixed(value, decimals));
-}
-
-// Blank when absent: only the fields that can be absent after a conversion.
-void writeOptionalNumber(HWND window, int controlId, double value, int decimals) {
-    writeField(window, controlId, value == kNoValue ? std::string() : formatFixed(value, decimals));
-}
-
-double shownTemperature(double celsius, int fahrenheit) {
-    return fahrenheit == 1 ? celsiusToFahrenheit(celsius) : celsius;
+// The field's text for a quantity of the result.
+std::string shownText(const FormField& field, int method, const Sample& sample, int fahrenheit) {
+    const QuantityInfo& info = infoOf(field.quantity);
+    double value = valueOf(sample, field.quantity);
+    if ((info.teos10Only && method == Ies80) || (field.blankWhenAbsent && !isPresent(value))) return "";
+    if (info.temperature && fahrenheit == 1) value = celsiusToFahrenheit(value);
+    return formatFixed(value, info.decimals);
 }
 
 }  // namespace
@@ -71,46 +83,16 @@ double readFieldNumber(HWND window, int controlId) {
     return numberOf(field);
 }
 
-double readOptionalField(HWND window, int controlId) {
-    FieldText field = readFieldText(window, controlId);
-    if (field.empty()) return kNoValue;
-    return numberOf(field);
-}
-
 void readForm(HWND window, int& method, Sample& sample, int fahrenheit) {
-    method = readMethod(window);  // the position fields below depend on it
-    sample.pressure = readFieldNumber(window, IDC_PRESSURE);
-    sample.longitude = readPositionField(window, IDC_LONGITUDE, method, kDefaultSample.longitude);
-    sample.latitude = readPositionField(window, IDC_LATITUDE, method, kDefaultSample.latitude);
-    sample.temperature = readTemperatureField(window, IDC_TEMPERATURE, fahrenheit, kDefaultSample.temperature);
-    sample.practicalSalinity = readOptionalField(window, IDC_PRACTICAL_SALINITY);
-    sample.density = readOptionalField(window, IDC_DENSITY);
-    sample.conductivity = readOptionalField(window, IDC_CONDUCTIVITY);
-    sample.specificGravity = readOptionalField(window, IDC_SPECIFIC_GRAVITY);
-    sample.referenceTemperature =
-        readTemperatureField(window, IDC_REFERENCE_TEMPERATURE, fahrenheit, kDefaultSample.referenceTemperature);
+    method = readMethod(window);  // an empty position field depends on it
+    for (const FormField& field : kFormFields)
+        if (infoOf(field.quantity).input)
+            valueOf(sample, field.quantity) = readQuantity(window, field, method, fahrenheit);
 }
 
 void showResults(HWND window, int method, const Sample& sample, int fahrenheit) {
-    writeNumber(window, IDC_PRESSURE, sample.pressure, 2);
-    if (method == Ies80) {
-        writeField(window, IDC_LONGITUDE, "");
-        writeField(window, IDC_LATITUDE, "");
-    } else {
-        writeNumber(window, IDC_LONGITUDE, sample.longitude, 6);
-        writeNumber(window, IDC_LATITUDE, sample.latitude, 6);
-    }
-    writeNumber(window, IDC_TEMPERATURE, shownTemperature(sample.temperature, fahrenheit), 2);
-    writeNumber(window, IDC_PRACTICAL_SALINITY, sample.practicalSalinity, 5);
-    if (method == Ies80) {
-        writeField(window, IDC_ABSOLUTE_SALINITY, "");
-    } else {
-        writeOptionalNumber(window, IDC_ABSOLUTE_SALINITY, sample.absoluteSalinity, 5);
-    }
-    writeOptionalNumber(window, IDC_DENSITY, sample.density, 5);
-    writeOptionalNumber(window, IDC_CONDUCTIVITY, sample.conductivity, 5);
-    writeNumber(window, IDC_SPECIFIC_GRAVITY, sample.specificGravity, 5);
-    writeNumber(window, IDC_REFERENCE_TEMPERATURE, shownTemperature(sample.referenceTemperature, fahrenheit), 2);
+    for (const FormField& field : kFormFields)
+        SetWindowTextA(GetDlgItem(window, field.control), shownText(field, method, sample, fahrenheit).c_str());
 }
 
 void convertForm(HWND window, int& method, Sample& sample, int fahrenheit) {

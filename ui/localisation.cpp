@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app_state.h"
+#include "quantities.h"
 #include "resource_ids.h"
 
 // Texts are Windows-1252 bytes, written as escapes so the source stays ASCII.
@@ -14,9 +15,9 @@
 const TranslationEntry translationTable[] = {
     {IDS_MAIN_TITLE, "Thalwen - TEOS-10 & IES-80 converter", "en"},
     {IDC_METHOD_GROUP, "Method", "en"},
-    {IDC_METHOD_EXACT, "TEOS-10 exact", "en"},
-    {IDC_METHOD_POLYNOMIAL, "TEOS-10 48 term", "en"},
-    {IDC_METHOD_IES80, "IES-80", "en"},
+    {IDC_METHOD_EXACT, infoOf(Teos10Exact).label, "en"},
+    {IDC_METHOD_POLYNOMIAL, infoOf(Teos10Polynomial).label, "en"},
+    {IDC_METHOD_IES80, infoOf(Ies80).label, "en"},
     {IDC_PRESSURE_LABEL, "Water pressure", "en"},
     {IDC_PRESSURE_UNIT, "dbar", "en"},
     {IDC_LATITUDE_LABEL, "Lat.", "en"},

@@ -15,6 +15,7 @@
 #include "form.h"
 #include "localisation.h"
 #include "number_text.h"
+#include "quantities.h"
 #include "reference_water.h"
 #include "resource_ids.h"
 
@@ -26,8 +27,8 @@ constexpr char kHomePage[] = "https://thalwen.example.org/other-ziziv/thalwen.ht
 // The first conversion waits until the window has been shown once.
 constexpr UINT kStartupDelayMilliseconds = 100;
 
-constexpr int kTemperatureDecimals = 2;
-constexpr int kSalinityDecimals = 5;
+constexpr int kTemperatureDecimals = infoOf(Quantity::Temperature).decimals;
+constexpr int kSalinityDecimals = infoOf(Quantity::PracticalSalinity).decimals;
 
 // ---- Control groups -------------------------------------------------------
 

@@ -82,8 +82,8 @@ TEST(Header, AnySubsetInAnyOrderButOnlyKnownNamesOnce) {
     BatchColumns columns;
     ASSERT_EQ(readHeader(" density,method,temperature", columns), "");
     EXPECT_EQ(columns.count, 3);
-    EXPECT_EQ(columns.field[0], kDensity);
-    EXPECT_EQ(columns.field[1], kMethodColumn);
+    EXPECT_EQ(columns.quantity[0], Quantity::Density);
+    EXPECT_EQ(columns.quantity[1], std::nullopt);
     EXPECT_EQ(readHeader("density,salinity", columns), "header: unknown column 'salinity'");
     EXPECT_EQ(readHeader("density,,pressure", columns), "header: column 2 has no name");
     EXPECT_EQ(readHeader("pressure,pressure", columns), "header: column 'pressure' appears twice");
@@ -168,7 +168,7 @@ TEST(Batch, OptionsGiveTheDefaultsAndFahrenheitAppliesToColumns) {
     arguments.method = Ies80;
     arguments.style.fahrenheit = true;
     arguments.given.pressure = 100;
-    arguments.givenMask = 1u << kPressure;
+    arguments.givenInputs.add(Quantity::Pressure);
     BatchRun run = runOn("\xEF\xBB\xBFtemperature\n59\n", arguments);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("\nies80,100.00,2.348785,48.853402,59.00,35.00000,,"), std::string::npos) << run.out;

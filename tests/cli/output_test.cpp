@@ -19,9 +19,9 @@ std::vector<std::string> split(const std::string& text, char separator) {
     return parts;
 }
 
-Sample withDefaults(int index, double value) {
+Sample withDefaults(Quantity quantity, double value) {
     Sample sample = kDefaultSample;
-    field(sample, index) = value;
+    valueOf(sample, quantity) = value;
     return sample;
 }
 
@@ -33,8 +33,11 @@ TEST(Shapes, JsonHoldsMethodTheTenQuantitiesInOrderAndClamped) {
     ASSERT_EQ(lines.size(), 15u) << json;
     EXPECT_EQ(lines[0], "{");
     EXPECT_EQ(lines[1], "  \"method\": \"ies80\",");
-    for (int i = 0; i < kFieldCount; ++i)
-        EXPECT_EQ(lines[2 + i].find(std::string("  \"") + kFields[i].name + "\": "), 0u) << lines[2 + i];
+    const char* const names[] = {"pressure",          "longitude",           "latitude", "temperature",
+                                 "practicalSalinity", "absoluteSalinity",    "density",  "conductivity",
+                                 "specificGravity",   "referenceTemperature"};
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(lines[2 + i].find(std::string("  \"") + names[i] + "\": "), 0u) << lines[2 + i];
     EXPECT_EQ(lines[6], "  \"practicalSalinity\": 35.00000,");
     EXPECT_EQ(lines[7], "  \"absoluteSalinity\": null,");
     EXPECT_EQ(lines[8], "  \"density\": 1025.97275,");
@@ -42,7 +45,7 @@ TEST(Shapes, JsonHoldsMethodTheTenQuantitiesInOrderAndClamped) {
     EXPECT_EQ(lines[10], "  \"specificGravity\": 1.02782,");
     EXPECT_EQ(lines[12], "  \"clamped\": []");
 
-    Sample hot = withDefaults(kTemperature, 40);
+    Sample hot = withDefaults(Quantity::Temperature, 40);
     hot.latitude = -90;
     json.clear();
     appendJson(json, convertSample(Teos10Exact, hot, false), Style{});
@@ -52,7 +55,7 @@ TEST(Shapes, JsonHoldsMethodTheTenQuantitiesInOrderAndClamped) {
 TEST(Shapes, CsvRowMatchesItsHeader) {
     std::string csv;
     appendCsvHeader(csv);
-    appendCsvRow(csv, convertSample(Ies80, withDefaults(kTemperature, -5), false), Style{});
+    appendCsvRow(csv, convertSample(Ies80, withDefaults(Quantity::Temperature, -5), false), Style{});
     std::vector<std::string> lines = split(csv, '\n');
     ASSERT_EQ(lines.size(), 3u);
     std::vector<std::string> header = split(lines[0], ','), row = split(lines[1], ',');
@@ -85,34 +88,37 @@ TEST(Clamped, NamesExactlyTheInputsTheRangesChanged) {
     struct Case {
         Method method;
         Sample sample;
-        unsigned clamped;
+        QuantitySet clamped;
     };
     Sample deep = kDefaultSample;
     deep.temperature = 4;
     deep.pressure = 1000;
     deep.density = 1000;  // lighter than pure water there: second pass from Sp 2
-    Sample warm = withDefaults(kTemperature, 35);
+    Sample warm = withDefaults(Quantity::Temperature, 35);
     warm.conductivity = 0.002;  // in range, but no salinity gives it at 35 °C
     const Case cases[] = {
-        {Teos10Exact, kDefaultSample, 0},
-        {Teos10Exact, withDefaults(kTemperature, 40), 1u << kTemperature},
-        {Teos10Exact, withDefaults(kLatitude, -30), 0},
-        {Teos10Exact, withDefaults(kLatitude, -90), 1u << kLatitude},
-        {Ies80, withDefaults(kLongitude, 200), 1u << kLongitude},
-        {Teos10Exact, withDefaults(kReferenceTemperature, 50), 1u << kReferenceTemperature},
-        {Teos10Exact, withDefaults(kPracticalSalinity, 1.5), 1u << kPracticalSalinity},
-        {Ies80, withDefaults(kPracticalSalinity, 1.5), 0},
-        {Teos10Polynomial, withDefaults(kDensity, 1025), 0},
-        {Teos10Exact, withDefaults(kDensity, 1100), 1u << kDensity},
-        {Teos10Exact, withDefaults(kDensity, 1000), 1u << kDensity},  // Sp below 2: second pass
-        {Teos10Exact, deep, 1u << kDensity},
-        {Ies80, withDefaults(kConductivity, 0.001), 0},
-        {Teos10Exact, withDefaults(kConductivity, 0.001), 1u << kConductivity},
-        {Teos10Exact, warm, 1u << kConductivity},
-        {Teos10Exact, withDefaults(kSpecificGravity, 1.02), 0},
-        {Teos10Exact, withDefaults(kSpecificGravity, 0.9), 1u << kSpecificGravity},
-        {Teos10Exact, withDefaults(kSpecificGravity, 1.002), 1u << kSpecificGravity},  // Sp below 2: second pass
-        {Ies80, withDefaults(kSpecificGravity, 1.2), 1u << kSpecificGravity},          // density above the maximum
+        {Teos10Exact, kDefaultSample, {}},
+        {Teos10Exact, withDefaults(Quantity::Temperature, 40), QuantitySet{Quantity::Temperature}},
+        {Teos10Exact, withDefaults(Quantity::Latitude, -30), {}},
+        {Teos10Exact, withDefaults(Quantity::Latitude, -90), QuantitySet{Quantity::Latitude}},
+        {Ies80, withDefaults(Quantity::Longitude, 200), QuantitySet{Quantity::Longitude}},
+        {Teos10Exact, withDefaults(Quantity::ReferenceTemperature, 50), QuantitySet{Quantity::ReferenceTemperature}},
+        {Teos10Exact, withDefaults(Quantity::PracticalSalinity, 1.5), QuantitySet{Quantity::PracticalSalinity}},
+        {Ies80, withDefaults(Quantity::PracticalSalinity, 1.5), {}},
+        {Teos10Polynomial, withDefaults(Quantity::Density, 1025), {}},
+        {Teos10Exact, withDefaults(Quantity::Density, 1100), QuantitySet{Quantity::Density}},
+        {Teos10Exact, withDefaults(Quantity::Density, 1000),
+         QuantitySet{Quantity::Density}},  // Sp below 2: second pass
+        {Teos10Exact, deep, QuantitySet{Quantity::Density}},
+        {Ies80, withDefaults(Quantity::Conductivity, 0.001), {}},
+        {Teos10Exact, withDefaults(Quantity::Conductivity, 0.001), QuantitySet{Quantity::Conductivity}},
+        {Teos10Exact, warm, QuantitySet{Quantity::Conductivity}},
+        {Teos10Exact, withDefaults(Quantity::SpecificGravity, 1.02), {}},
+        {Teos10Exact, withDefaults(Quantity::SpecificGravity, 0.9), QuantitySet{Quantity::SpecificGravity}},
+        {Teos10Exact, withDefaults(Quantity::SpecificGravity, 1.002),
+         QuantitySet{Quantity::SpecificGravity}},  // Sp below 2: second pass
+        {Ies80, withDefaults(Quantity::SpecificGravity, 1.2),
+         QuantitySet{Quantity::SpecificGravity}},  // density above the maximum
     };
     for (const Case& c : cases) {
         Conversion conversion = convertSample(c.method, c.sample, false);
@@ -129,15 +135,15 @@ TEST(Clamped, FahrenheitInputsComeBackAsGivenUnlessClamped) {
     Conversion conversion = convertSample(Teos10Exact, sample, true);
     EXPECT_EQ(conversion.result.temperature, 62.9);
     EXPECT_DOUBLE_EQ(conversion.result.referenceTemperature, 104.0);
-    EXPECT_EQ(conversion.clamped, 1u << kReferenceTemperature);
+    EXPECT_EQ(conversion.clamped, QuantitySet{Quantity::ReferenceTemperature});
     std::string notes;
     appendClampedNotes(notes, conversion, Style{false, true});
     EXPECT_EQ(notes, "thalwen-convert: --reference-temperature 110 is outside its range; used 104.00 °F\n");
 }
 
 TEST(Clamped, AGivenValueEqualToTheAbsentMarkerStaysGiven) {
-    Conversion conversion = convertSample(Teos10Exact, withDefaults(kDensity, asGivenValue(kNoValue)), false);
-    EXPECT_TRUE(conversion.clamped & (1u << kDensity));
+    Conversion conversion = convertSample(Teos10Exact, withDefaults(Quantity::Density, asGivenValue(kNoValue)), false);
+    EXPECT_TRUE(conversion.clamped.contains(Quantity::Density));
     EXPECT_NE(conversion.result.practicalSalinity, 35.0);
 }
 
