@@ -17,49 +17,24 @@ Sample defaultSample(bool fahrenheit) {
 
 double asGivenValue(double value) { return value == kNoValue ? std::nextafter(kNoValue, 0.0) : value; }
 
-QuantitySet clampedInputs(const Sample& given, const Sample& normalised, const Sample& result) {
-    QuantitySet clamped;
-    for (const QuantityInfo& info : kQuantities) {
-        if (!info.input) continue;
-        double in = valueOf(given, info.quantity);
-        if (info.salinityRelated && !isPresent(in)) continue;
-        if (valueOf(normalised, info.quantity) != in) clamped.add(info.quantity);
-    }
-    // normalise turns a specific gravity into the density that the ranges then
-    // clamp: a clamped density means the specific gravity did not fit.
-    if (isPresent(given.specificGravity) && !isPresent(given.practicalSalinity) && !isPresent(given.density) &&
-        !isPresent(given.conductivity)) {
-        if (normalised.density != pureWaterDensity(normalised.referenceTemperature) * normalised.specificGravity ||
-            result.density != normalised.density)
-            clamped.add(Quantity::SpecificGravity);
-    }
-    // The second pass recomputes a density or conductivity source from the
-    // bounding Practical Salinity; the first pass leaves a source untouched.
-    if (isPresent(given.density) && !isPresent(given.practicalSalinity) && result.density != normalised.density)
-        clamped.add(Quantity::Density);
-    if (isPresent(given.conductivity) && !isPresent(given.practicalSalinity) && !isPresent(given.density) &&
-        result.conductivity != normalised.conductivity)
-        clamped.add(Quantity::Conductivity);
-    return clamped;
-}
-
 Conversion convertSample(Method method, const Sample& given, bool fahrenheit) {
-    Sample celsius = given;
+    Sample result = given;
     if (fahrenheit) {
-        celsius.temperature = fahrenheitToCelsius(given.temperature);
-        celsius.referenceTemperature = fahrenheitToCelsius(given.referenceTemperature);
+        result.temperature = fahrenheitToCelsius(given.temperature);
+        result.referenceTemperature = fahrenheitToCelsius(given.referenceTemperature);
     }
-    Sample normalised = celsius;
-    normalise(method, normalised);
-    Sample result = celsius;
-    convert(method, result);
-
-    Conversion conversion{method, given, result, clampedInputs(celsius, normalised, result)};
+    const ConversionReport report = convert(method, result);
+    Conversion conversion{method, given, result, report.clamped};
+    if (!fahrenheit) return conversion;
     for (const QuantityInfo& info : kQuantities) {
-        if (!info.temperature || !fahrenheit) continue;
-        bool changed = conversion.clamped.contains(info.quantity);
-        valueOf(conversion.result, info.quantity) =
-            changed ? celsiusToFahrenheit(valueOf(result, info.quantity)) : valueOf(given, info.quantity);
+        if (!info.temperature) continue;
+        const double used = celsiusToFahrenheit(valueOf(result, info.quantity));
+        const double typed = valueOf(given, info.quantity);
+        // A bound typed in Fahrenheit reaches the engine a rounding beyond the
+        // bound in Celsius (28.4 degF is -2.000000000000001 degC): brought to
+        // the bound, it is used as typed.
+        if (used == typed) conversion.clamped.remove(info.quantity);
+        valueOf(conversion.result, info.quantity) = conversion.clamped.contains(info.quantity) ? used : typed;
     }
     return conversion;
 }

@@ -11,17 +11,13 @@ struct Conversion {
     Method method;
     Sample given;         // as the user gave it (temperatures in the user's unit)
     Sample result;        // filled, temperatures in the user's unit
-    QuantitySet clamped;  // the inputs changed to fit a range
+    QuantitySet clamped;  // the inputs the ranges changed, as the engine reports them
 };
 
-// The inputs of given that differ from the same inputs of normalised, that is
-// given passed through normalise. Both in Celsius.
-// The salinity-related source also counts as changed when result holds another
-// value for it than normalise left: convert replaced it in its second pass.
-QuantitySet clampedInputs(const Sample& given, const Sample& normalised, const Sample& result);
-
 // Converts given (temperatures in Fahrenheit when asked). Inputs that fitted
-// their ranges come back exactly as given, so no unit round trip shows in them.
+// their ranges come back exactly as given, so no unit round trip shows in
+// them; a temperature counts as clamped when the value used, in the user's
+// unit, is not the value given.
 Conversion convertSample(Method method, const Sample& given, bool fahrenheit);
 
 // A salinity-related value given by the user must never read as absent: the

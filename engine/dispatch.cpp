@@ -11,17 +11,41 @@
 namespace {
 
 // A value outside the quantity's range under method becomes the bound it
-// passes; a not-a-number stays as it is.
-void clamp(double& value, Quantity quantity, Method method) {
+// passes, and the result tells so; a not-a-number stays as it is.
+bool clamp(double& value, Quantity quantity, Method method) {
     const Range range = rangeOf(quantity, method);
-    if (value < range.lowest) value = range.lowest;
-    if (value > range.highest) value = range.highest;
+    if (value < range.lowest) {
+        value = range.lowest;
+        return true;
+    }
+    if (value > range.highest) {
+        value = range.highest;
+        return true;
+    }
+    return false;
+}
+
+void clampInput(Sample& s, Quantity quantity, Method method, QuantitySet& clamped) {
+    if (clamp(valueOf(s, quantity), quantity, method)) clamped.add(quantity);
 }
 
 Range salinityRange(Method method) { return rangeOf(Quantity::PracticalSalinity, method); }
 
 // Where the salinity of a sample comes from, in order of precedence.
 enum class Source { PracticalSalinity, Density, Conductivity, SpecificGravity, Default };
+
+Quantity quantityOf(Source source) {
+    switch (source) {
+    case Source::Density:
+        return Quantity::Density;
+    case Source::Conductivity:
+        return Quantity::Conductivity;
+    case Source::SpecificGravity:
+        return Quantity::SpecificGravity;
+    default:
+        return Quantity::PracticalSalinity;
+    }
+}
 
 Source sourceOf(const Sample& s) {
     if (isPresent(s.practicalSalinity)) return Source::PracticalSalinity;
@@ -34,8 +58,8 @@ Source sourceOf(const Sample& s) {
 // Keeps exactly one of practicalSalinity, density and conductivity present; a
 // specific gravity becomes a density. A specific gravity given beside another
 // source is left alone: the conversion overwrites it at its end.
-void chooseSource(Method method, Sample& s) {
-    switch (sourceOf(s)) {
+void chooseSource(Source source, Method method, Sample& s, QuantitySet& clamped) {
+    switch (source) {
     case Source::PracticalSalinity:
         s.density = kNoValue;
         s.conductivity = kNoValue;
@@ -46,7 +70,7 @@ void chooseSource(Method method, Sample& s) {
     case Source::Conductivity:
         break;
     case Source::SpecificGravity:
-        clamp(s.specificGravity, Quantity::SpecificGravity, method);
+        clampInput(s, Quantity::SpecificGravity, method, clamped);
         s.density = pureWaterDensity(s.referenceTemperature) * s.specificGravity;
         break;
     case Source::Default:
@@ -115,31 +139,38 @@ double boundForFailedInversion(Method method, Source source, const Sample& faile
 
 }  // namespace
 
-void normalise(Method method, Sample& s) {
-    clamp(s.referenceTemperature, Quantity::ReferenceTemperature, method);
-    chooseSource(method, s);
-    clamp(s.longitude, Quantity::Longitude, method);
-    clamp(s.latitude, Quantity::Latitude, method);
-    clamp(s.temperature, Quantity::Temperature, method);
-    clamp(s.pressure, Quantity::Pressure, method);
-    if (isPresent(s.practicalSalinity)) clamp(s.practicalSalinity, Quantity::PracticalSalinity, method);
-    if (isPresent(s.density)) clamp(s.density, Quantity::Density, method);
-    if (isPresent(s.conductivity)) clamp(s.conductivity, Quantity::Conductivity, method);
+QuantitySet normalise(Method method, Sample& s) {
+    QuantitySet clamped;
+    clampInput(s, Quantity::ReferenceTemperature, method, clamped);
+    const Source source = sourceOf(s);
+    chooseSource(source, method, s, clamped);
+    clampInput(s, Quantity::Longitude, method, clamped);
+    clampInput(s, Quantity::Latitude, method, clamped);
+    clampInput(s, Quantity::Temperature, method, clamped);
+    clampInput(s, Quantity::Pressure, method, clamped);
+    if (isPresent(s.practicalSalinity)) clampInput(s, Quantity::PracticalSalinity, method, clamped);
+    // A density made from a specific gravity is no input of the user's: its
+    // bound is the specific gravity's.
+    if (isPresent(s.density) && clamp(s.density, Quantity::Density, method))
+        clamped.add(source == Source::SpecificGravity ? Quantity::SpecificGravity : Quantity::Density);
+    if (isPresent(s.conductivity)) clampInput(s, Quantity::Conductivity, method, clamped);
+    return clamped;
 }
 
-void compute(Method method, Sample& sample) {
-    normalise(method, sample);
+QuantitySet compute(Method method, Sample& sample) {
+    const QuantitySet clamped = normalise(method, sample);
     if (method == Ies80) {
         computeIes80(sample);
     } else {
         computeTeos10(method, sample);
     }
     sample.specificGravity = sample.density / pureWaterDensity(sample.referenceTemperature);
+    return clamped;
 }
 
-void convert(Method method, Sample& sample) {
+ConversionReport convert(Method method, Sample& sample) {
     const Source source = sourceOf(sample);
-    compute(method, sample);
+    ConversionReport report{compute(method, sample)};
 
     const double found = sample.practicalSalinity;
     const bool inverted = source != Source::PracticalSalinity && source != Source::Default;
@@ -151,10 +182,13 @@ void convert(Method method, Sample& sample) {
     } else if (found > salinityRange(method).highest) {
         bound = salinityRange(method).highest;
     } else {
-        return;
+        return report;
     }
     // The salinity found lies outside the accepted input range: every quantity
     // returned belongs to the water at the bound, the given source included.
     sample.practicalSalinity = bound;
     compute(method, sample);
+    report.atSalinityBound = true;
+    report.clamped.add(quantityOf(source));
+    return report;
 }

@@ -1,15 +1,29 @@
-// The single entry point of the conversion engine.
+// The conversion engine: convert fills a Sample by one Method and reports what
+// it did to the inputs. normalise and compute are its steps.
 #pragma once
 
 #include "sample.h"
 
-// Clamps every input into the method's range and keeps exactly one of
-// practicalSalinity, density and conductivity as the source.
-void normalise(Method method, Sample& sample);
+// What convert did to the sample it was given.
+struct ConversionReport {
+    // The inputs brought to a bound of their range, and a density,
+    // conductivity or specific gravity source that was replaced by that of
+    // the water at a Practical Salinity bound.
+    QuantitySet clamped;
+    // The source gave a Practical Salinity outside the method's range, or
+    // none at all: every quantity returned is that of the water at the bound.
+    bool atSalinityBound = false;
+};
 
-// One pass: normalise, then the method's equations.
-void compute(Method method, Sample& sample);
+// Clamps every input into the method's range and keeps exactly one of
+// practicalSalinity, density and conductivity as the source. Returns the
+// inputs it brought to a bound.
+QuantitySet normalise(Method method, Sample& sample);
+
+// One pass: normalise, then the method's equations. Returns what normalise
+// brought to a bound.
+QuantitySet compute(Method method, Sample& sample);
 
 // Fills the sample completely. Clamped inputs are written back, so the caller
-// can show the inputs as they were used.
-void convert(Method method, Sample& sample);
+// can show the inputs as they were used; the report says which they were.
+ConversionReport convert(Method method, Sample& sample);

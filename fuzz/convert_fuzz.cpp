@@ -10,7 +10,9 @@
 // Practical Salinity lie in their ranges; a density, conductivity or specific
 // gravity source either stands as clamped or was replaced because its water
 // lies beyond a Practical Salinity bound; Absolute Salinity is absent exactly
-// under IES-80; every other quantity is present.
+// under IES-80; every other quantity is present. The report names exactly the
+// inputs whose value changed (a specific gravity for the density it gave),
+// and the water at a salinity bound exactly when a source was replaced.
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -147,6 +149,21 @@ double clampedTo(double value, double lower, double upper) {
     return value < lower ? lower : value > upper ? upper : value;
 }
 
+// A density or conductivity source stands as clamped, or is replaced by the
+// water at a salinity bound; the report says which, and names the source when
+// its value changed either way.
+void checkSource(const ConversionReport& report, Quantity source, double givenValue, double clampedValue,
+                 double resultValue, bool atBound, int methodNumber, const Sample& given, const Sample& result) {
+    const bool replaced = resultValue != clampedValue;
+    if (replaced && !atBound) fail(methodNumber, given, result, "the source was replaced within the salinity range");
+    if (replaced && !report.atSalinityBound) fail(methodNumber, given, result, "a replaced source is not reported");
+    const bool changed = resultValue != givenValue;
+    if (changed && !report.clamped.contains(source))
+        fail(methodNumber, given, result, "a changed source is not reported");
+    if (!report.atSalinityBound && report.clamped.contains(source) && !changed)
+        fail(methodNumber, given, result, "a source that stood is reported as clamped");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -160,7 +177,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < kQuantities; ++i) readQuantity(bytes, i, quantity(given, i));
 
     Sample result = given;
-    convert(method, result);
+    const ConversionReport report = convert(method, result);
 
     for (int i = 0; i < kQuantities; ++i)
         if (std::isnan(quantity(given, i))) return 0;  // only returning is asked of a not-a-number input
@@ -188,20 +205,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         !isPresent(result.specificGravity))
         fail(methodNumber, given, result, "a derived quantity is absent");
 
+    // Inputs that are never the source: reported exactly when they changed.
+    for (int i : {0, 2, 3, 9})
+        if (report.clamped.contains(static_cast<Quantity>(i)) != (quantity(result, i) != quantity(given, i)))
+            fail(methodNumber, given, result, "the report and the change of an input disagree");
+
     // The source, by the precedence of the inputs. A source other than
     // Practical Salinity may only be replaced by the water at a bound.
     const bool atBound = result.practicalSalinity == lowestSalinity || result.practicalSalinity == 42.0;
+    if (report.atSalinityBound && !atBound) fail(methodNumber, given, result, "reported at a bound, but not there");
     if (isPresent(given.practicalSalinity)) {
         if (result.practicalSalinity != clampedTo(given.practicalSalinity, lowestSalinity, 42))
             fail(methodNumber, given, result, "the Practical Salinity given did not stand");
+        if (report.clamped.contains(Quantity::PracticalSalinity) !=
+            (result.practicalSalinity != given.practicalSalinity))
+            fail(methodNumber, given, result, "the report and the change of the Practical Salinity disagree");
     } else if (isPresent(given.density)) {
         const double highest = teos10 ? 1082.71524 : 1076.70763;
-        if (result.density != clampedTo(given.density, 1000, highest) && !atBound)
-            fail(methodNumber, given, result, "the density given was replaced within the salinity range");
+        checkSource(report, Quantity::Density, given.density, clampedTo(given.density, 1000, highest), result.density,
+                    atBound, methodNumber, given, result);
     } else if (isPresent(given.conductivity)) {
         const double lowest = teos10 ? 0.002 : 0.0005, highest = teos10 ? 90.90227 : 84.54096;
-        if (result.conductivity != clampedTo(given.conductivity, lowest, highest) && !atBound)
-            fail(methodNumber, given, result, "the conductivity given was replaced within the salinity range");
+        checkSource(report, Quantity::Conductivity, given.conductivity, clampedTo(given.conductivity, lowest, highest),
+                    result.conductivity, atBound, methodNumber, given, result);
     } else if (isPresent(given.specificGravity)) {
         if (result.specificGravity < 1.0 && !atBound)
             fail(methodNumber, given, result, "specific gravity below 1 within the salinity range");

@@ -141,6 +141,23 @@ TEST(Clamped, FahrenheitInputsComeBackAsGivenUnlessClamped) {
     EXPECT_EQ(notes, "thalwen-convert: --reference-temperature 110 is outside its range; used 104.00 °F\n");
 }
 
+// 28.4 degF is the lowest temperature, -2 degC, but reaches the engine as
+// -2.000000000000001 degC: what the user typed is what was used.
+TEST(Clamped, ABoundTypedInFahrenheitIsNotClamped) {
+    Sample sample = defaultSample(true);
+    sample.temperature = 28.4;
+    sample.referenceTemperature = 32;  // 0 degC
+    Conversion conversion = convertSample(Ies80, sample, true);
+    EXPECT_TRUE(conversion.clamped.empty());
+    EXPECT_EQ(conversion.result.temperature, 28.4);
+    EXPECT_EQ(conversion.result.referenceTemperature, 32.0);
+
+    sample.temperature = 28.39;
+    conversion = convertSample(Ies80, sample, true);
+    EXPECT_EQ(conversion.clamped, QuantitySet{Quantity::Temperature});
+    EXPECT_DOUBLE_EQ(conversion.result.temperature, 28.4);
+}
+
 TEST(Clamped, AGivenValueEqualToTheAbsentMarkerStaysGiven) {
     Conversion conversion = convertSample(Teos10Exact, withDefaults(Quantity::Density, asGivenValue(kNoValue)), false);
     EXPECT_TRUE(conversion.clamped.contains(Quantity::Density));

@@ -141,6 +141,46 @@ TEST(Clamps, InputsAreWrittenBackAtTheirBounds) {
                 << "method " << m << " given " << row.given;
 }
 
+// What convert says it did: the inputs it brought to a bound, a source it
+// replaced by the water at a salinity bound, and whether it did so.
+TEST(Report, NamesTheInputsBroughtToABoundAndTheWaterAtASalinityBound) {
+    Sample sourceBeside = sampleWith(&Sample::practicalSalinity, 35);
+    sourceBeside.density = 900;  // discarded, not clamped
+    Sample several = sampleWith(&Sample::pressure, 12000);
+    several.referenceTemperature = -1;
+    several.latitude = -90;
+    Sample warm = sampleWith(&Sample::conductivity, 0.002);
+    warm.temperature = 35;  // no salinity gives it: the inversion fails
+    const struct {
+        Method method;
+        Sample given;
+        QuantitySet clamped;
+        bool atSalinityBound;
+    } rows[] = {
+        {Teos10Exact, sampleWith(), {}, false},
+        {Teos10Exact, several, {Quantity::Pressure, Quantity::ReferenceTemperature, Quantity::Latitude}, false},
+        {Ies80, sampleWith(&Sample::temperature, -2.000000000000001), {Quantity::Temperature}, false},
+        {Teos10Polynomial, sampleWith(&Sample::practicalSalinity, 1.5), {Quantity::PracticalSalinity}, false},
+        {Ies80, sampleWith(&Sample::practicalSalinity, 1.5), {}, false},
+        {Teos10Exact, sourceBeside, {}, false},
+        {Teos10Exact, sampleWith(&Sample::density, 1025), {}, false},
+        {Ies80, sampleWith(&Sample::density, 990), {Quantity::Density}, false},
+        {Teos10Exact, sampleWith(&Sample::density, 1000), {Quantity::Density}, true},  // Sp below 2
+        {Ies80, sampleWith(&Sample::density, 1076), {Quantity::Density}, true},        // Sp above 42
+        {Teos10Exact, warm, {Quantity::Conductivity}, true},
+        {Ies80, sampleWith(&Sample::specificGravity, 0.9), {Quantity::SpecificGravity}, false},
+        {Ies80, sampleWith(&Sample::specificGravity, 1.2), {Quantity::SpecificGravity}, true},  // its density, too
+        {Teos10Exact, sampleWith(&Sample::specificGravity, 1.002), {Quantity::SpecificGravity}, true},
+        {Teos10Exact, sampleWith(&Sample::referenceTemperature, kNoValue), {Quantity::ReferenceTemperature}, false},
+    };
+    for (const auto& row : rows) {
+        Sample s = row.given;
+        const ConversionReport report = convert(row.method, s);
+        EXPECT_EQ(report.clamped.bits(), row.clamped.bits()) << &row - rows;
+        EXPECT_EQ(report.atSalinityBound, row.atSalinityBound) << &row - rows;
+    }
+}
+
 TEST(Clamps, BoundsThemselvesStay) {
     EXPECT_EQ(normalised(Ies80, sampleWith(&Sample::practicalSalinity, 0)).practicalSalinity, 0);
     EXPECT_EQ(normalised(Teos10Exact, sampleWith(&Sample::density, 1082.71524)).density, 1082.71524);
