@@ -29,6 +29,28 @@ void clampInput(Sample& s, Quantity quantity, Method method, QuantitySet& clampe
     if (clamp(valueOf(s, quantity), quantity, method)) clamped.add(quantity);
 }
 
+// A longitude is a position on a circle: one outside the range is brought
+// into it by whole turns (183 becomes -177), exactly, as fmod is exact and so
+// is taking one turn off a remainder beyond half a turn. An infinite one has
+// no position and goes to the bound it passes, a not-a-number stays as it is.
+void turnLongitude(Sample& s, Method method, QuantitySet& clamped) {
+    const Range range = rangeOf(Quantity::Longitude, method);
+    if (!std::isfinite(s.longitude)) {
+        clampInput(s, Quantity::Longitude, method, clamped);
+        return;
+    }
+    if (s.longitude >= range.lowest && s.longitude <= range.highest) return;
+    const double turn = range.highest - range.lowest;
+    const double remainder = std::fmod(s.longitude, turn);  // -540 gives -180, which stays
+    if (remainder > range.highest) {
+        s.longitude = remainder - turn;
+    } else if (remainder < range.lowest) {
+        s.longitude = remainder + turn;
+    } else {
+        s.longitude = remainder + 0.0;  // -360 turns to 0, not to -0
+    }
+}
+
 Range salinityRange(Method method) { return rangeOf(Quantity::PracticalSalinity, method); }
 
 // Where the salinity of a sample comes from, in order of precedence.
@@ -144,7 +166,7 @@ QuantitySet normalise(Method method, Sample& s) {
     clampInput(s, Quantity::ReferenceTemperature, method, clamped);
     const Source source = sourceOf(s);
     chooseSource(source, method, s, clamped);
-    clampInput(s, Quantity::Longitude, method, clamped);
+    turnLongitude(s, method, clamped);
     clampInput(s, Quantity::Latitude, method, clamped);
     clampInput(s, Quantity::Temperature, method, clamped);
     clampInput(s, Quantity::Pressure, method, clamped);

@@ -36,7 +36,7 @@ struct QuantityInfo {
 };
 
 // In the order of Sample. Longitude is a position on a circle: whole turns,
-// not its bounds, bring it into its range. Latitude stops at -86 degrees,
+// not its bounds, bring a finite one into its range. Latitude stops at -86 degrees,
 // below which gsw_sa_from_sp gives no result. The highest density is that of
 // the densest water the other bounds admit: IES-80 at Sp 42, -2 deg C and
 // 10000 dbar. A specific gravity below 1 is raised to 1; the density it gives

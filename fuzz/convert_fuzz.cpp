@@ -7,12 +7,13 @@
 //
 // What must hold after convert: with no not-a-number given, every quantity is
 // a number far below the failure value; pressure, position, temperatures and
-// Practical Salinity lie in their ranges; a density, conductivity or specific
-// gravity source either stands as clamped or was replaced because its water
-// lies beyond a Practical Salinity bound; Absolute Salinity is absent exactly
-// under IES-80; every other quantity is present. The report names exactly the
-// inputs whose value changed (a specific gravity for the density it gave),
-// and the water at a salinity bound exactly when a source was replaced.
+// Practical Salinity lie in their ranges, a finite longitude reached by whole
+// turns; a density, conductivity or specific gravity source either stands as
+// clamped or was replaced because its water lies beyond a Practical Salinity
+// bound; Absolute Salinity is absent exactly under IES-80; every other
+// quantity is present. The report names the inputs whose value changed (a
+// specific gravity for the density it gave) and tells the water at a salinity
+// bound when a source was replaced.
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -204,6 +205,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!isPresent(result.practicalSalinity) || !isPresent(result.density) || !isPresent(result.conductivity) ||
         !isPresent(result.specificGravity))
         fail(methodNumber, given, result, "a derived quantity is absent");
+
+    // A finite longitude is turned by whole turns, exactly, and not reported;
+    // an infinite one is clamped and reported.
+    if (std::isfinite(given.longitude)) {
+        const double turns = std::fmod(given.longitude, 360.0) - std::fmod(result.longitude, 360.0);
+        if (turns != 0.0 && std::fabs(turns) != 360.0)
+            fail(methodNumber, given, result, "the longitude moved by other than whole turns");
+        if (report.clamped.contains(Quantity::Longitude))
+            fail(methodNumber, given, result, "a turned longitude is reported");
+    } else if (!report.clamped.contains(Quantity::Longitude)) {
+        fail(methodNumber, given, result, "an infinite longitude is not reported");
+    }
 
     // Inputs that are never the source: reported exactly when they changed.
     for (int i : {0, 2, 3, 9})

@@ -101,7 +101,7 @@ TEST(Clamped, NamesExactlyTheInputsTheRangesChanged) {
         {Teos10Exact, withDefaults(Quantity::Temperature, 40), QuantitySet{Quantity::Temperature}},
         {Teos10Exact, withDefaults(Quantity::Latitude, -30), {}},
         {Teos10Exact, withDefaults(Quantity::Latitude, -90), QuantitySet{Quantity::Latitude}},
-        {Ies80, withDefaults(Quantity::Longitude, 200), QuantitySet{Quantity::Longitude}},
+        {Ies80, withDefaults(Quantity::Longitude, 200), {}},  // turned to -160, not clamped
         {Teos10Exact, withDefaults(Quantity::ReferenceTemperature, 50), QuantitySet{Quantity::ReferenceTemperature}},
         {Teos10Exact, withDefaults(Quantity::PracticalSalinity, 1.5), QuantitySet{Quantity::PracticalSalinity}},
         {Ies80, withDefaults(Quantity::PracticalSalinity, 1.5), {}},

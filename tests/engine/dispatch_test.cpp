@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <limits>
 
 #include "dispatch.h"
 #include "gsw.h"
@@ -125,8 +126,6 @@ TEST(Clamps, InputsAreWrittenBackAtTheirBounds) {
         {&Sample::latitude, 95, {90, 90, 90}},
         {&Sample::latitude, -30, {-30, -30, -30}},
         {&Sample::latitude, -100, {-86, -86, -86}},
-        {&Sample::longitude, 200, {180, 180, 180}},
-        {&Sample::longitude, -200, {-180, -180, -180}},
         {&Sample::temperature, 40, {35, 35, 35}},
         {&Sample::temperature, -5, {-2, -2, -2}},
         {&Sample::pressure, -5, {0, 0, 0}},
@@ -179,6 +178,53 @@ TEST(Report, NamesTheInputsBroughtToABoundAndTheWaterAtASalinityBound) {
         EXPECT_EQ(report.clamped.bits(), row.clamped.bits()) << &row - rows;
         EXPECT_EQ(report.atSalinityBound, row.atSalinityBound) << &row - rows;
     }
+}
+
+// A longitude outside -180..180 is the same place a whole number of turns
+// away; only an infinite one, which is no place, goes to a bound.
+TEST(Longitude, IsBroughtIntoRangeByWholeTurnsNotClamped) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double given, used;
+    } rows[] = {{183, -177},      {-200, 160},          {540, 180}, {-540, -180}, {180, 180},
+                {-180, -180},     {200.25, -159.75},    {360, 0},   {-360, 0},    {-720.5, -0.5},
+                {1e6, 280 - 360}, {2.348785, 2.348785}, {inf, 180}, {-inf, -180}};
+    for (const auto& row : rows)
+        for (Method m : kAllMethods) {
+            Sample s = sampleWith(&Sample::longitude, row.given);
+            const ConversionReport report = convert(m, s);
+            EXPECT_EQ(s.longitude, row.used) << "method " << m << " given " << row.given;
+            EXPECT_FALSE(std::signbit(s.longitude) && row.used == 0) << row.given;
+            EXPECT_EQ(report.clamped.contains(Quantity::Longitude), std::isinf(row.given)) << row.given;
+        }
+}
+
+// The check cast of the TEOS-10 toolbox at 9.5 degN, 183 degE: rows of
+// SP_chck_cast, t_chck_cast, p_chck_cast and SA_from_SP of gsw_cv_v3_0.npz, as
+// Debian's python3-gsw ships it with its tests; 1.3e-10 g/kg is the toolbox's
+// own tolerance for SA_from_SP.
+TEST(Longitude, CheckCastAt183EastGivesTheToolboxAbsoluteSalinity) {
+    const struct {
+        double pressure, temperature, practicalSalinity, absoluteSalinity;
+    } rows[] = {
+        {0, 27.294, 34.39458088610385, 34.55697798303738},
+        {101, 21.933999999999994, 34.97928599999912, 35.14470417238163},
+        {505, 8.063500000000003, 34.590336000130314, 34.75898663914863},
+        {1213, 4.028100000000001, 34.567924000038055, 34.743034453468354},
+        {3045, 1.6632999999999998, 34.67180999997419, 34.85244419191531},
+        {6131, 1.4157000000000002, 34.72174774251743, 34.899839654962115},
+    };
+    for (const auto& row : rows)
+        for (Method m : {Teos10Polynomial, Teos10Exact}) {
+            Sample s = sampleWith(&Sample::practicalSalinity, row.practicalSalinity);
+            s.pressure = row.pressure;
+            s.temperature = row.temperature;
+            s.longitude = 183;
+            s.latitude = 9.5;
+            convert(m, s);
+            EXPECT_NEAR(s.absoluteSalinity, row.absoluteSalinity, 1.3e-10) << row.pressure << " dbar";
+            EXPECT_EQ(s.longitude, -177);
+        }
 }
 
 TEST(Clamps, BoundsThemselvesStay) {

@@ -219,6 +219,17 @@ TEST(FormConversion, EmptyFormConvertsTheDefaultSample) {
     EXPECT_NE(form.text(IDC_ABSOLUTE_SALINITY), "");
 }
 
+// 183 degE, in the 0..360 convention of ocean data, is 177 degW.
+TEST(FormConversion, ALongitudeBeyond180ShowsTheSamePlace) {
+    FormWindow form;
+    form.checkMethod(IDC_METHOD_EXACT);
+    form.setText(IDC_LONGITUDE, "183");
+    int method = 0;
+    Sample sample = kDefaultSample;
+    convertForm(form.handle(), method, sample, kCelsius);
+    EXPECT_EQ(form.text(IDC_LONGITUDE), "-177.000000");
+}
+
 TEST(FormConversion, FahrenheitDefaultsAndRoundTrip) {
     FormWindow form;
     form.checkMethod(IDC_METHOD_POLYNOMIAL);
