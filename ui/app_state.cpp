@@ -3,7 +3,7 @@
 HINSTANCE instanceHandle = nullptr;
 HWND mainWindow = nullptr;
 char currentLanguage[10] = "en";
-int currentMethod = 2;  // Teos10Exact
-int useFahrenheit = 0;
+Method currentMethod = Teos10Exact;
+bool useFahrenheit = false;
 int temperatureSliderPosition = 50;
 int salinitySliderPosition = 50;

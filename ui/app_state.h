@@ -3,10 +3,12 @@
 
 #include <windows.h>
 
+#include "sample.h"
+
 extern HINSTANCE instanceHandle;       // loads icons, bitmaps, accelerators, dialog templates
 extern HWND mainWindow;                // owner of every modal dialog
 extern char currentLanguage[10];       // "en" or "fr"
-extern int currentMethod;              // a Method; 2 at start
-extern int useFahrenheit;              // 1: fields 122 and 135 hold deg F
-extern int temperatureSliderPosition;  // last applied position of slider 139
-extern int salinitySliderPosition;     // last applied position of slider 140
+extern Method currentMethod;           // Teos10Exact at start
+extern bool useFahrenheit;             // IDC_TEMPERATURE and IDC_REFERENCE_TEMPERATURE hold deg F
+extern int temperatureSliderPosition;  // last applied position of IDC_TEMPERATURE_SLIDER
+extern int salinitySliderPosition;     // last applied position of IDC_SALINITY_SLIDER

@@ -19,8 +19,9 @@ std::time_t parseBuildTimestamp(const char* text);
 // A text that parseBuildTimestamp cannot read is copied as it stands.
 void formatBuildTime(const char* timestamp, char* buffer, std::size_t size);
 
-// The licence documents of commands 202 and 203: a local file, relative to the
-// current directory, and the page to open when the file cannot be read.
+// The licence documents of IDM_TEOS10_LICENCE and IDM_LICENCE: a local file,
+// relative to the current directory, and the page to open when the file
+// cannot be read.
 constexpr const char* kTeos10LicenceFile = "license.TEOS-10.pdf";
 constexpr const char* kTeos10LicenceAddress = "http://www.teos-10.org/pubs/gsw/html/gsw_licence.html";
 constexpr const char* kLicenceFile = "license.pdf";

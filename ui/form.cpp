@@ -46,7 +46,7 @@ FieldText readFieldText(HWND window, int controlId) {
 // The control keeps what the user typed, a comma included.
 double numberOf(const FieldText& field) { return readLeadingNumber(field.text); }
 
-int readMethod(HWND window) {
+Method readMethod(HWND window) {
     if (IsDlgButtonChecked(window, IDC_METHOD_EXACT) == BST_CHECKED) return Teos10Exact;
     if (IsDlgButtonChecked(window, IDC_METHOD_POLYNOMIAL) == BST_CHECKED) return Teos10Polynomial;
     return Ies80;
@@ -56,7 +56,7 @@ int readMethod(HWND window) {
 // sample's value (absent for the salinity-related fields; Celsius values,
 // never converted, for the temperatures), except that IES-80, which has no
 // use for a position, reads an empty position field as 0.
-double readQuantity(HWND window, const FormField& field, int method, int fahrenheit) {
+double readQuantity(HWND window, const FormField& field, Method method, bool fahrenheit) {
     const QuantityInfo& info = infoOf(field.quantity);
     const FieldText text = readFieldText(window, field.control);
     if (text.empty()) {
@@ -64,15 +64,15 @@ double readQuantity(HWND window, const FormField& field, int method, int fahrenh
         return valueOf(kDefaultSample, field.quantity);
     }
     const double value = numberOf(text);
-    return info.temperature && fahrenheit == 1 ? fahrenheitToCelsius(value) : value;
+    return info.temperature && fahrenheit ? fahrenheitToCelsius(value) : value;
 }
 
 // The field's text for a quantity of the result.
-std::string shownText(const FormField& field, int method, const Sample& sample, int fahrenheit) {
+std::string shownText(const FormField& field, Method method, const Sample& sample, bool fahrenheit) {
     const QuantityInfo& info = infoOf(field.quantity);
     double value = valueOf(sample, field.quantity);
     if ((info.teos10Only && method == Ies80) || (field.blankWhenAbsent && !isPresent(value))) return "";
-    if (info.temperature && fahrenheit == 1) value = celsiusToFahrenheit(value);
+    if (info.temperature && fahrenheit) value = celsiusToFahrenheit(value);
     return formatFixed(value, info.decimals);
 }
 
@@ -83,20 +83,20 @@ double readFieldNumber(HWND window, int controlId) {
     return numberOf(field);
 }
 
-void readForm(HWND window, int& method, Sample& sample, int fahrenheit) {
+void readForm(HWND window, Method& method, Sample& sample, bool fahrenheit) {
     method = readMethod(window);  // an empty position field depends on it
     for (const FormField& field : kFormFields)
         if (infoOf(field.quantity).input)
             valueOf(sample, field.quantity) = readQuantity(window, field, method, fahrenheit);
 }
 
-void showResults(HWND window, int method, const Sample& sample, int fahrenheit) {
+void showResults(HWND window, Method method, const Sample& sample, bool fahrenheit) {
     for (const FormField& field : kFormFields)
         SetWindowTextA(GetDlgItem(window, field.control), shownText(field, method, sample, fahrenheit).c_str());
 }
 
-void convertForm(HWND window, int& method, Sample& sample, int fahrenheit) {
+void convertForm(HWND window, Method& method, Sample& sample, bool fahrenheit) {
     readForm(window, method, sample, fahrenheit);
-    convert(static_cast<Method>(method), sample);
+    convert(method, sample);
     showResults(window, method, sample, fahrenheit);
 }

@@ -12,6 +12,6 @@ constexpr int kFieldTextLimit = 20;
 // The number a field's text stands for (comma accepted; empty or not a number gives 0).
 double readFieldNumber(HWND window, int controlId);
 
-void readForm(HWND window, int& method, Sample& sample, int fahrenheit);
-void showResults(HWND window, int method, const Sample& sample, int fahrenheit);
-void convertForm(HWND window, int& method, Sample& sample, int fahrenheit);
+void readForm(HWND window, Method& method, Sample& sample, bool fahrenheit);
+void showResults(HWND window, Method method, const Sample& sample, bool fahrenheit);
+void convertForm(HWND window, Method& method, Sample& sample, bool fahrenheit);

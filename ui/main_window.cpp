@@ -54,12 +54,12 @@ constexpr int kTeos10OnlyControls[] = {
 // The items of the unit selector, in their order.
 struct TemperatureUnit {
     const char* text;  // Windows-1252: 0xB0 is the degree sign
-    int fahrenheit;    // the value of useFahrenheit while this unit is shown
+    bool fahrenheit;   // the value of useFahrenheit while this unit is shown
     double (*fromOtherUnit)(double);
 };
 constexpr TemperatureUnit kTemperatureUnits[] = {
-    {"\260C", 0, fahrenheitToCelsius},
-    {"\260F", 1, celsiusToFahrenheit},
+    {"\260C", false, fahrenheitToCelsius},
+    {"\260F", true, celsiusToFahrenheit},
 };
 constexpr int kUnitTextLimit = 7;  // six characters and the terminator
 
@@ -196,7 +196,7 @@ INT_PTR onTimer(HWND window, UINT timerId) {
     KillTimer(window, IDT_STARTUP_CONVERSION);
     // The default sample as it stands, whatever the fields hold by now.
     Sample sample = kDefaultSample;
-    convert(static_cast<Method>(currentMethod), sample);
+    convert(currentMethod, sample);
     showResults(window, currentMethod, sample, useFahrenheit);
     return FALSE;
 }

@@ -1,4 +1,4 @@
-// The main window: a modeless dialog built from template 101.
+// The main window: a modeless dialog built from template IDD_MAIN.
 #pragma once
 
 #include <windows.h>

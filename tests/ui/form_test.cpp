@@ -1,4 +1,4 @@
-// Reading dialog 101 into a Sample and writing a Sample back, on the real template.
+// Reading dialog IDD_MAIN into a Sample and writing a Sample back, on the real template.
 #include "form.h"
 #include "app_state.h"
 #include "number_text.h"
@@ -7,13 +7,13 @@
 
 namespace {
 
-constexpr int kCelsius = 0;
-constexpr int kFahrenheit = 1;
+constexpr bool kCelsius = false;
+constexpr bool kFahrenheit = true;
 
 // A sample whose every quantity is present and distinct, to see which field gets which.
 Sample fullSample() { return {12.346, -4.5, 51.25, 10.0, 35.123456, 35.29, 1027.1234567, 42.9, 1.0278, 20.0}; }
 
-Sample readSample(const FormWindow& form, int& method, int fahrenheit = kCelsius) {
+Sample readSample(const FormWindow& form, Method& method, bool fahrenheit = kCelsius) {
     Sample sample = kDefaultSample;
     sample.pressure = sample.longitude = sample.latitude = sample.temperature = -1.0;
     readForm(form.handle(), method, sample, fahrenheit);
@@ -25,7 +25,7 @@ Sample readSample(const FormWindow& form, int& method, int fahrenheit = kCelsius
 TEST(FormReading, EmptyFieldsTakeTheDefaults) {
     FormWindow form;
     form.checkMethod(IDC_METHOD_EXACT);
-    int method = 0;
+    Method method = Ies80;
     Sample sample = readSample(form, method);
     EXPECT_EQ(method, Teos10Exact);
     EXPECT_EQ(sample.pressure, 0.0);
@@ -41,7 +41,7 @@ TEST(FormReading, EmptyFieldsTakeTheDefaults) {
 
 TEST(FormReading, MethodFollowsTheButtons) {
     FormWindow form;
-    int method = 0;
+    Method method = Ies80;
     form.checkMethod(IDC_METHOD_POLYNOMIAL);
     readSample(form, method);
     EXPECT_EQ(method, Teos10Polynomial);
@@ -56,7 +56,7 @@ TEST(FormReading, MethodFollowsTheButtons) {
 TEST(FormReading, PositionUnderIes80HasNoDefault) {
     FormWindow form;
     form.checkMethod(IDC_METHOD_IES80);
-    int method = 0;
+    Method method = Ies80;
     Sample sample = readSample(form, method);
     EXPECT_EQ(sample.longitude, 0.0);
     EXPECT_EQ(sample.latitude, 0.0);
@@ -71,7 +71,7 @@ TEST(FormReading, PositionUnderIes80HasNoDefault) {
 TEST(FormReading, FahrenheitFieldsAreReadInCelsiusButDefaultsAreCelsiusAlready) {
     FormWindow form;
     form.checkMethod(IDC_METHOD_EXACT);
-    int method = 0;
+    Method method = Ies80;
     Sample sample = readSample(form, method, kFahrenheit);
     EXPECT_EQ(sample.temperature, 15.0);
     EXPECT_EQ(sample.referenceTemperature, 20.0);
@@ -82,8 +82,7 @@ TEST(FormReading, FahrenheitFieldsAreReadInCelsiusButDefaultsAreCelsiusAlready) 
     EXPECT_NEAR(sample.temperature, 10.0, 1e-12);
     EXPECT_NEAR(sample.referenceTemperature, 4.0, 1e-12);
 
-    // Any flag other than 1 means Celsius.
-    sample = readSample(form, method, 2);
+    sample = readSample(form, method, kCelsius);
     EXPECT_EQ(sample.temperature, 50.0);
 }
 
@@ -100,7 +99,7 @@ TEST(FormReading, TextsReadAsTheirLeadingNumber) {
     for (const auto& c : cases) {
         form.setText(IDC_PRACTICAL_SALINITY, c.text);
         form.setText(IDC_PRESSURE, c.text);
-        int method = 0;
+        Method method = Ies80;
         Sample sample = readSample(form, method);
         EXPECT_EQ(sample.practicalSalinity, c.value) << c.text;
         EXPECT_EQ(sample.pressure, c.value) << c.text;
@@ -110,7 +109,7 @@ TEST(FormReading, TextsReadAsTheirLeadingNumber) {
 TEST(FormReading, CommaIsReplacedInTheCopyNotInTheField) {
     FormWindow form;
     form.setText(IDC_DENSITY, "1025,5");
-    int method = 0;
+    Method method = Ies80;
     Sample sample = readSample(form, method);
     EXPECT_EQ(sample.density, 1025.5);
     EXPECT_EQ(form.text(IDC_DENSITY), "1025,5");
@@ -121,7 +120,7 @@ TEST(FormReading, OnlyTheFirst19CharactersCount) {
     // 25 characters; the first 19 read as 1, all 25 would read as 1234567.
     form.setText(IDC_CONDUCTIVITY, "0000000000000000001234567");
     form.setText(IDC_PRESSURE, "0000000000000000001234567");
-    int method = 0;
+    Method method = Ies80;
     Sample sample = readSample(form, method);
     EXPECT_EQ(sample.conductivity, 1.0);
     EXPECT_EQ(sample.pressure, 1.0);
@@ -131,7 +130,7 @@ TEST(FormReading, BlanksOnlyAreNotEmpty) {
     FormWindow form;
     form.setText(IDC_SPECIFIC_GRAVITY, "   ");
     form.setText(IDC_TEMPERATURE, " ");
-    int method = 0;
+    Method method = Ies80;
     Sample sample = readSample(form, method);
     EXPECT_EQ(sample.specificGravity, 0.0);
     EXPECT_EQ(sample.temperature, 0.0);
@@ -142,7 +141,7 @@ TEST(FormReading, AbsoluteSalinityFieldIsNeverRead) {
     form.setText(IDC_ABSOLUTE_SALINITY, "12");
     Sample sample = kDefaultSample;
     sample.absoluteSalinity = 77.0;
-    int method = 0;
+    Method method = Ies80;
     readForm(form.handle(), method, sample, kCelsius);
     EXPECT_EQ(sample.absoluteSalinity, 77.0);
 }
@@ -203,7 +202,7 @@ TEST(FormWriting, FahrenheitShowsBothTemperaturesInFahrenheit) {
 TEST(FormConversion, EmptyFormConvertsTheDefaultSample) {
     FormWindow form;
     form.checkMethod(IDC_METHOD_EXACT);
-    int method = 0;
+    Method method = Ies80;
     Sample sample = kDefaultSample;
     convertForm(form.handle(), method, sample, kCelsius);
     EXPECT_EQ(method, Teos10Exact);
@@ -224,7 +223,7 @@ TEST(FormConversion, ALongitudeBeyond180ShowsTheSamePlace) {
     FormWindow form;
     form.checkMethod(IDC_METHOD_EXACT);
     form.setText(IDC_LONGITUDE, "183");
-    int method = 0;
+    Method method = Ies80;
     Sample sample = kDefaultSample;
     convertForm(form.handle(), method, sample, kCelsius);
     EXPECT_EQ(form.text(IDC_LONGITUDE), "-177.000000");
@@ -233,7 +232,7 @@ TEST(FormConversion, ALongitudeBeyond180ShowsTheSamePlace) {
 TEST(FormConversion, FahrenheitDefaultsAndRoundTrip) {
     FormWindow form;
     form.checkMethod(IDC_METHOD_POLYNOMIAL);
-    int method = 0;
+    Method method = Ies80;
     Sample sample = kDefaultSample;
     convertForm(form.handle(), method, sample, kFahrenheit);
     EXPECT_EQ(form.text(IDC_TEMPERATURE), "59.00");
@@ -250,7 +249,7 @@ TEST(FormConversion, Ies80LeavesPositionBlankAndAbsoluteSalinityFieldHasNoInflue
     FormWindow form;
     form.checkMethod(IDC_METHOD_IES80);
     form.setText(IDC_PRACTICAL_SALINITY, "35");
-    int method = 0;
+    Method method = Ies80;
     Sample sample = kDefaultSample;
     convertForm(form.handle(), method, sample, kCelsius);
     EXPECT_EQ(form.text(IDC_LONGITUDE), "");

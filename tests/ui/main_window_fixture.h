@@ -72,8 +72,8 @@ protected:
         std::memset(currentLanguage, 0, sizeof currentLanguage);
         std::strncpy(currentLanguage, GetParam(), sizeof currentLanguage - 1);
         instanceHandle = GetModuleHandleA(nullptr);
-        currentMethod = 2;
-        useFahrenheit = 0;
+        currentMethod = Teos10Exact;
+        useFahrenheit = false;
         temperatureSliderPosition = salinitySliderPosition = 50;
         window = openMainWindow(instanceHandle, SW_SHOWNORMAL);
         ASSERT_NE(window, nullptr);

@@ -180,14 +180,14 @@ TEST_P(MainWindowTest, FocusOnAnInputFieldEmptiesTheOtherInputsAndAbsoluteSalini
 
 TEST_P(MainWindowTest, MethodButtonsConvertAndSwitchThePositionControls) {
     click(IDC_METHOD_IES80);
-    EXPECT_EQ(currentMethod, 3);
+    EXPECT_EQ(currentMethod, Ies80);
     for (int id : kIes80Disabled) EXPECT_FALSE(enabled(id)) << id;
     EXPECT_EQ(text(IDC_LONGITUDE), "");
     EXPECT_EQ(text(IDC_LATITUDE), "");
     EXPECT_EQ(text(IDC_ABSOLUTE_SALINITY), "");
 
     click(IDC_METHOD_POLYNOMIAL);
-    EXPECT_EQ(currentMethod, 1);
+    EXPECT_EQ(currentMethod, Teos10Polynomial);
     for (int id : kIes80Disabled) EXPECT_TRUE(enabled(id)) << id;
     EXPECT_EQ(text(IDC_LONGITUDE), "2.348785");
     double sa = gsw_sa_from_sp(35, 0, kLongitude, kLatitude);
@@ -196,7 +196,7 @@ TEST_P(MainWindowTest, MethodButtonsConvertAndSwitchThePositionControls) {
 
     click(IDC_METHOD_IES80);
     click(IDC_METHOD_EXACT);
-    EXPECT_EQ(currentMethod, 2);
+    EXPECT_EQ(currentMethod, Teos10Exact);
     for (int id : kIes80Disabled) EXPECT_TRUE(enabled(id)) << id;
     EXPECT_NEAR(number(IDC_DENSITY), gsw_rho_t_exact(sa, 15, 0), 6e-6);
     EXPECT_FALSE(enabled(IDC_ABSOLUTE_SALINITY));
@@ -232,7 +232,7 @@ TEST_P(MainWindowTest, UnitSelectorRewritesTheTemperaturesAndConverts) {
     EXPECT_EQ(text(IDC_TEMPERATURE), "59.00");
     EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE), "68.00");
     EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE_UNIT), "\260F");
-    EXPECT_EQ(useFahrenheit, 1);
+    EXPECT_TRUE(useFahrenheit);
     EXPECT_EQ(text(IDC_PRESSURE), "3.00");
 
     // The unit already shown: the texts stay, the form converts again.
@@ -246,7 +246,7 @@ TEST_P(MainWindowTest, UnitSelectorRewritesTheTemperaturesAndConverts) {
     EXPECT_EQ(text(IDC_TEMPERATURE), "15.00");
     EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE), "20.00");
     EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE_UNIT), "\260C");
-    EXPECT_EQ(useFahrenheit, 0);
+    EXPECT_FALSE(useFahrenheit);
 
     // An empty temperature field counts as 0 when the unit changes.
     setText(IDC_TEMPERATURE, "");

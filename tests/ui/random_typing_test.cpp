@@ -87,7 +87,7 @@ constexpr std::array<Field, 10> kFields = {{
 }};
 
 constexpr std::array<int, 3> kMethodButtons = {IDC_METHOD_EXACT, IDC_METHOD_POLYNOMIAL, IDC_METHOD_IES80};
-constexpr std::array<int, 3> kMethodOfButton = {Teos10Exact, Teos10Polynomial, Ies80};
+constexpr std::array<Method, 3> kMethodOfButton = {Teos10Exact, Teos10Polynomial, Ies80};
 
 // The characters besides the digits that make or break a number.
 constexpr std::array<char, 7> kNumberPunctuation = {'.', ',', '-', '+', 'e', 'E', ' '};
@@ -323,9 +323,9 @@ protected:
         typingLog_ << ", typed " << describe(keys) << ", now \"" << readable(text(field.id)) << '"';
     }
 
-    void chooseUnit(int fahrenheit) {
+    void chooseUnit(bool fahrenheit) {
         HWND selector = control(IDC_TEMPERATURE_UNIT);
-        SendMessageA(selector, CB_SETCURSEL, fahrenheit, 0);
+        SendMessageA(selector, CB_SETCURSEL, fahrenheit ? 1 : 0, 0);
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_TEMPERATURE_UNIT, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(selector));
     }
@@ -338,7 +338,7 @@ protected:
         return runUntil([] { return probeRan; }) && quitStatus == kNoQuit && IsWindow(window);
     }
 
-    void expectReadsBack(const Snapshot& texts, int method, const char* when) {
+    void expectReadsBack(const Snapshot& texts, Method method, const char* when) {
         for (std::size_t i = 0; i < kFields.size(); ++i) {
             const Field& field = kFields[i];
             if (method == Ies80 && field.blankUnderIes80) {
@@ -361,7 +361,7 @@ protected:
         std::uint64_t digest = 0xcbf29ce484222325ull;
         for (int round = 0; round < rounds; ++round) {
             const std::size_t methodIndex = dice.below(3);
-            const int fahrenheit = static_cast<int>(dice.below(2));
+            const bool fahrenheit = dice.below(2) == 1;
 
             std::array<std::size_t, kFields.size()> order;
             for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
@@ -407,7 +407,7 @@ protected:
             SCOPED_TRACE(typingLog_.str());
             click(IDC_CONVERT);
             ASSERT_TRUE(loopStillRuns()) << "after Convert";
-            const int method = kMethodOfButton[methodIndex];
+            const Method method = kMethodOfButton[methodIndex];
             ASSERT_EQ(currentMethod, method);
             ASSERT_EQ(useFahrenheit, fahrenheit);
             const Snapshot first = shown();

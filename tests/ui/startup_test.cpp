@@ -155,7 +155,7 @@ TEST(StartUp, EndsWithNonzeroWhenTheMainWindowCannotBeMade) {
     char savedLanguage[sizeof currentLanguage];
     std::memcpy(savedLanguage, currentLanguage, sizeof savedLanguage);
 
-    // A module without our templates: dialog 101 cannot be made from it.
+    // A module without our templates: dialog IDD_MAIN cannot be made from it.
     EXPECT_EQ(runFirstInstance(GetModuleHandleA("kernel32.dll"), SW_SHOWNORMAL), kExitNoMainWindow);
 
     instanceHandle = savedInstance;

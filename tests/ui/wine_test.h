@@ -29,7 +29,7 @@ std::string windowText(HWND dialog, int id = 0);
 // A dialog procedure that handles nothing, for templates opened without their own.
 INT_PTR CALLBACK passiveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Dialog 101 as a plain modeless dialog without the main window's procedure,
+// Dialog IDD_MAIN as a plain modeless dialog without the main window's procedure,
 // so that the form can be filled and read directly.
 class FormWindow {
 public:

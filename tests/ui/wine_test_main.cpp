@@ -111,7 +111,7 @@ LanguageScope::~LanguageScope() { std::memcpy(currentLanguage, saved_, sizeof sa
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     instanceHandle = GetModuleHandleA(nullptr);
-    // Loads comctl32, which registers the trackbar class that dialog 101 uses.
+    // Loads comctl32, which registers the trackbar class that dialog IDD_MAIN uses.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     return RUN_ALL_TESTS();
