@@ -102,18 +102,11 @@ const LanguageEntry languageList[] = {
 
 namespace {
 
-constexpr int kLanguageCodeSize = 10;
+static_assert(sizeof currentLanguage == kLanguageCodeSize);
 char systemLanguageBuffer[kLanguageCodeSize];
 
 // What the language dialog found when it opened; the " *" row.
 char dialogSystemLanguage[kLanguageCodeSize];
-
-// Copies a language code into a 10-byte buffer, padding with NULs and always
-// leaving it terminated.
-void copyLanguageCode(char* destination, const char* code) {
-    std::strncpy(destination, code, kLanguageCodeSize - 1);
-    destination[kLanguageCodeSize - 1] = '\0';
-}
 
 bool isKnownLanguage(const char* code) {
     for (const LanguageEntry* row = languageList; row->code[0] != '\0'; ++row) {
@@ -146,7 +139,8 @@ void fillLanguageList(HWND dialog) {
     SetFocus(list);
 }
 
-INT_PTR onLanguageDialogInit(HWND dialog) {
+INT_PTR onLanguageDialogInit(HWND dialog, LPARAM choice) {
+    SetWindowLongPtrA(dialog, DWLP_USER, choice);
     copyLanguageCode(dialogSystemLanguage, systemLanguage());
     applyTexts(dialog, currentLanguage);
     SetWindowTextA(dialog, lookupText(IDS_LANGUAGE_TITLE, currentLanguage));
@@ -154,16 +148,11 @@ INT_PTR onLanguageDialogInit(HWND dialog) {
     return TRUE;
 }
 
-// The main window turns to the chosen language at once; the other windows
-// take it when they next open.
-void chooseLanguage(HWND dialog) {
+// Gives the selected language back to whoever opened the dialog.
+void endWithSelectedLanguage(HWND dialog) {
     const char* code = selectedLanguage(dialog);
     if (code == nullptr) return;  // nothing selected: the dialog stays open
-    copyLanguageCode(currentLanguage, code);
-    if (mainWindow != nullptr) {
-        applyTexts(mainWindow, currentLanguage);
-        SetWindowTextA(mainWindow, lookupText(IDS_MAIN_TITLE, currentLanguage));
-    }
+    reinterpret_cast<LanguageChoice*>(GetWindowLongPtrA(dialog, DWLP_USER))->code = code;
     EndDialog(dialog, 1);
 }
 
@@ -171,9 +160,9 @@ INT_PTR onLanguageDialogCommand(HWND dialog, WPARAM wParam) {
     const int id = LOWORD(wParam);
     const int notification = HIWORD(wParam);
     if (id == IDC_LANGUAGE_LIST && notification == LBN_DBLCLK) {
-        chooseLanguage(dialog);
+        endWithSelectedLanguage(dialog);
     } else if (id == IDC_DIALOG_OK) {
-        chooseLanguage(dialog);
+        endWithSelectedLanguage(dialog);
     } else if (id == IDC_DIALOG_CANCEL) {
         EndDialog(dialog, 0);
     }
@@ -182,6 +171,11 @@ INT_PTR onLanguageDialogCommand(HWND dialog, WPARAM wParam) {
 }
 
 }  // namespace
+
+void copyLanguageCode(char* destination, const char* code) {
+    std::strncpy(destination, code, kLanguageCodeSize - 1);
+    destination[kLanguageCodeSize - 1] = '\0';
+}
 
 const char* systemLanguage() {
     std::memset(systemLanguageBuffer, 0, sizeof systemLanguageBuffer);
@@ -205,10 +199,10 @@ const char* lookupText(int id, const char* language) {
     return nullptr;
 }
 
-INT_PTR CALLBACK languageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK languageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
-        return onLanguageDialogInit(dialog);
+        return onLanguageDialogInit(dialog, lParam);
     case WM_COMMAND:
         return onLanguageDialogCommand(dialog, wParam);
     case WM_CLOSE:

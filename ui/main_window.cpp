@@ -99,27 +99,6 @@ constexpr MenuRow kContextMenuRows[] = {
     {IDM_ABOUT, IDM_ABOUT},       {kSeparator, 0}, {IDM_EXIT, IDS_EXIT_ITEM},
 };
 
-struct DocumentCommand {
-    int command;
-    const char* fileName;  // relative to the current directory
-    const char* webAddress;
-};
-constexpr DocumentCommand kDocumentCommands[] = {
-    {IDM_TEOS10_LICENCE, kTeos10LicenceFile, kTeos10LicenceAddress},
-    {IDM_LICENCE, kLicenceFile, kLicenceAddress},
-};
-
-struct DialogCommand {
-    int command;
-    const char* templateName;
-    DLGPROC procedure;
-};
-constexpr DialogCommand kDialogCommands[] = {
-    {IDM_ABOUT, "RCBoxApropos", aboutDialogProc},
-    {IDM_LANGUAGE, "RCBoxLanguage", languageDialogProc},
-    {IDM_AUTHOR, "RCBoxAuthor", authorDialogProc},
-};
-
 // ---- Small helpers --------------------------------------------------------
 
 void convertFromForm(HWND window) {
@@ -170,6 +149,12 @@ void fillUnitSelector(HWND window) {
     SendDlgItemMessageA(window, IDC_TEMPERATURE_UNIT, CB_SETCURSEL, 0, 0);
 }
 
+// The window's texts and title in the current language.
+void showInLanguage(HWND window) {
+    applyTexts(window, currentLanguage);
+    SetWindowTextA(window, lookupText(IDS_MAIN_TITLE, currentLanguage));
+}
+
 INT_PTR onInitDialog(HWND window) {
     mainWindow = window;
     SetDlgItemTextA(window, IDC_VERSION_LABEL, kVersionLabel);
@@ -186,8 +171,7 @@ INT_PTR onInitDialog(HWND window) {
     EnableWindow(GetDlgItem(window, IDC_ABSOLUTE_SALINITY), FALSE);
     setFieldMargins(window);
     fillUnitSelector(window);
-    applyTexts(window, currentLanguage);
-    SetWindowTextA(window, lookupText(IDS_MAIN_TITLE, currentLanguage));
+    showInLanguage(window);
     return TRUE;
 }
 
@@ -273,53 +257,70 @@ INT_PTR onHScroll(HWND window) {
 
 // ---- Commands -------------------------------------------------------------
 
-void openHomePage(HWND owner, const char* address) {
-    ShellExecuteA(owner, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
+void openHomePage(HWND window) { ShellExecuteA(window, "open", kHomePage, nullptr, nullptr, SW_SHOWNORMAL); }
+void openTeos10Licence(HWND window) { openDocument(window, kTeos10LicenceFile, kTeos10LicenceAddress); }
+void openLicence(HWND window) { openDocument(window, kLicenceFile, kLicenceAddress); }
+void showAbout(HWND) { commandServices.showDialog("RCBoxApropos", aboutDialogProc, 0); }
+void showAuthor(HWND) { commandServices.showDialog("RCBoxAuthor", authorDialogProc, 0); }
+
+// The code of the language the user chooses in the language dialog, or
+// nullptr when they keep the one in use.
+const char* chooseLanguage() {
+    LanguageChoice choice;
+    const INT_PTR result =
+        commandServices.showDialog("RCBoxLanguage", languageDialogProc, reinterpret_cast<LPARAM>(&choice));
+    return result == 1 ? choice.code : nullptr;
 }
 
-INT_PTR showModalDialog(const char* templateName, DLGPROC procedure) {
-    return DialogBoxParamA(instanceHandle, templateName, mainWindow, procedure, 0);
+// The window turns to the chosen language at once; the other windows take it
+// when they next open.
+void changeLanguage(HWND window) {
+    const char* chosen = chooseLanguage();
+    if (chosen == nullptr) return;
+    copyLanguageCode(currentLanguage, chosen);
+    showInLanguage(window);
 }
 
-// The commands of the context menu and the accelerators; false for any other id.
-bool runMenuCommand(int command) {
-    if (command == IDM_ONLINE_INFORMATION) {
-        openHomePage(mainWindow, kHomePage);
-        return true;
-    }
-    for (const DocumentCommand& document : kDocumentCommands) {
-        if (document.command != command) continue;
-        openDocument(mainWindow, document.fileName, document.webAddress);
-        return true;
-    }
-    for (const DialogCommand& dialog : kDialogCommands) {
-        if (dialog.command != command) continue;
-        commandServices.showDialog(dialog.templateName, dialog.procedure);
-        return true;
-    }
-    return false;
+void closeWindow(HWND window) { DestroyWindow(window); }
+
+INT_PTR showModalDialog(const char* templateName, DLGPROC procedure, LPARAM parameter) {
+    return DialogBoxParamA(instanceHandle, templateName, mainWindow, procedure, parameter);
 }
+
+// Every command of the window, from its controls, its context menu and its
+// accelerators, with what the procedure returns for it (FALSE leaves the
+// message to the dialog manager).
+constexpr int kAnyNotification = -1;
+struct Command {
+    int id;
+    int notification;  // the one notification that counts, or kAnyNotification
+    void (*run)(HWND window);
+    INT_PTR result;
+};
+constexpr Command kCommands[] = {
+    {IDC_METHOD_EXACT, kAnyNotification, onMethodButton, FALSE},
+    {IDC_METHOD_POLYNOMIAL, kAnyNotification, onMethodButton, FALSE},
+    {IDC_METHOD_IES80, kAnyNotification, onMethodButton, FALSE},
+    {IDC_CONVERT, kAnyNotification, convertFromForm, TRUE},
+    {IDC_TEMPERATURE_UNIT, CBN_SELCHANGE, onUnitSelected, FALSE},
+    {IDM_ONLINE_INFORMATION, kAnyNotification, openHomePage, TRUE},
+    {IDM_TEOS10_LICENCE, kAnyNotification, openTeos10Licence, TRUE},
+    {IDM_LICENCE, kAnyNotification, openLicence, TRUE},
+    {IDM_ABOUT, kAnyNotification, showAbout, TRUE},
+    {IDM_LANGUAGE, kAnyNotification, changeLanguage, TRUE},
+    {IDM_AUTHOR, kAnyNotification, showAuthor, TRUE},
+    {IDM_EXIT, kAnyNotification, closeWindow, FALSE},
+};
 
 INT_PTR onCommand(HWND window, int id, int notification) {
     if (notification == EN_SETFOCUS && chooseInputField(window, id)) return TRUE;
-    switch (id) {
-    case IDC_METHOD_EXACT:
-    case IDC_METHOD_POLYNOMIAL:
-    case IDC_METHOD_IES80:
-        onMethodButton(window);
-        return FALSE;
-    case IDC_CONVERT:
-        convertFromForm(window);
-        return TRUE;
-    case IDC_TEMPERATURE_UNIT:
-        if (notification == CBN_SELCHANGE) onUnitSelected(window);
-        return FALSE;
-    case IDM_EXIT:
-        DestroyWindow(mainWindow);
-        return FALSE;
-    default:
-        return runMenuCommand(id) ? TRUE : FALSE;
+    for (const Command& command : kCommands) {
+        if (command.id != id) continue;
+        if (command.notification != kAnyNotification && command.notification != notification) continue;
+        command.run(window);
+        return command.result;
     }
+    return FALSE;
 }
 
 // ---- Context menu and closing ---------------------------------------------
@@ -343,8 +344,8 @@ INT_PTR onContextMenu(HWND window, LPARAM lParam) {
     return TRUE;
 }
 
-INT_PTR onClose() {
-    DestroyWindow(mainWindow);
+INT_PTR onClose(HWND window) {
+    closeWindow(window);
     return FALSE;
 }
 
@@ -394,7 +395,7 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CONTEXTMENU:
         return onContextMenu(window, lParam);
     case WM_CLOSE:
-        return onClose();
+        return onClose(window);
     case WM_DESTROY:
         return onDestroy();
     default:

@@ -8,7 +8,9 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // How the commands open the modal dialogs. The program keeps the default;
 // tests put a recorder in its place so that no modal loop waits for a person.
 struct CommandServices {
-    INT_PTR (*showDialog)(const char* templateName, DLGPROC procedure);
+    // Runs a modal dialog over the main window, parameter reaching its
+    // WM_INITDIALOG, and returns how the dialog ended.
+    INT_PTR (*showDialog)(const char* templateName, DLGPROC procedure, LPARAM parameter);
 };
 extern CommandServices commandServices;
 extern const CommandServices kDesktopCommandServices;

@@ -4,8 +4,6 @@
 
 #include <commctrl.h>
 
-#include <cstring>
-
 #include "app_state.h"
 #include "localisation.h"
 #include "main_window.h"
@@ -94,8 +92,7 @@ int runMessageLoop(HACCEL accelerators) {
 }
 
 int runFirstInstance(HINSTANCE instance, int showCommand) {
-    std::memset(currentLanguage, 0, sizeof currentLanguage);
-    std::strncpy(currentLanguage, systemLanguage(), sizeof currentLanguage - 1);
+    copyLanguageCode(currentLanguage, systemLanguage());
     instanceHandle = instance;
 
     if (!openMainWindow(instance, showCommand)) return kExitNoMainWindow;

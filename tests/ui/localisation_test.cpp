@@ -173,20 +173,20 @@ void command(HWND dialog, int id, int notification = BN_CLICKED) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-// The main window stand-in that a change of language must retranslate.
-class MainWindowScope {
-public:
-    MainWindowScope() : saved_(mainWindow) { mainWindow = form_.handle(); }
-    ~MainWindowScope() { mainWindow = saved_; }
-    const FormWindow& form() const { return form_; }
-
-private:
-    FormWindow form_;
-    HWND saved_;
+// The dialog over a form, as over the main window, with the choice it fills.
+struct LanguageRun {
+    ModalOutcome outcome;
+    LanguageChoice choice;
+    std::string formTitle;  // the window under the dialog, which it must leave alone
 };
 
-ModalOutcome runLanguageDialog(std::vector<ModalStep> steps) {
-    return runModal("RCBoxLanguage", languageDialogProc, std::move(steps), mainWindow);
+LanguageRun runLanguageDialog(std::vector<ModalStep> steps) {
+    FormWindow form;
+    LanguageRun run{};
+    run.outcome = runModal("RCBoxLanguage", languageDialogProc, std::move(steps), form.handle(),
+                           reinterpret_cast<LPARAM>(&run.choice));
+    run.formTitle = windowText(form.handle());
+    return run;
 }
 
 // The locale the tests normally run in is not French: the mark is on English.
@@ -219,39 +219,38 @@ TEST(LanguageDialog, OpensOnTheCurrentLanguageWithTheSystemLanguageMarked) {
     }
 }
 
-TEST(LanguageDialog, OkAppliesTheSelectedLanguageToTheMainWindow) {
+// The dialog gives the chosen code back and changes nothing itself: the
+// main window applies it.
+TEST(LanguageDialog, OkGivesBackTheSelectedLanguage) {
     LanguageScope scope("en");
-    MainWindowScope main;
-    ModalOutcome outcome = runLanguageDialog({[](HWND dialog) {
+    LanguageRun run = runLanguageDialog({[](HWND dialog) {
         selectRow(dialog, 1);
         command(dialog, IDC_DIALOG_OK);
     }});
-    EXPECT_EQ(outcome.result, 1);
-    EXPECT_STREQ(currentLanguage, "fr");
-    EXPECT_EQ(main.form().text(IDC_CONVERT), "Convertir");
-    EXPECT_EQ(main.form().text(IDC_METHOD_GROUP), "M\xE9thode");
-    EXPECT_EQ(windowText(main.form().handle()), "Thalwen - Convertisseur TEOS-10 & IES-80");
+    EXPECT_EQ(run.outcome.result, 1);
+    ASSERT_NE(run.choice.code, nullptr);
+    EXPECT_STREQ(run.choice.code, "fr");
+    EXPECT_STREQ(currentLanguage, "en");
+    EXPECT_EQ(run.formTitle, "Thalwen - TEOS-10 & IES-80 conversions");  // the template's, untouched
 }
 
 TEST(LanguageDialog, DoubleClickChoosesAndClosesInOneStep) {
     LanguageScope scope("fr");
-    MainWindowScope main;
-    ModalOutcome outcome = runLanguageDialog({[](HWND dialog) {
+    LanguageRun run = runLanguageDialog({[](HWND dialog) {
         selectRow(dialog, 0);
         command(dialog, IDC_LANGUAGE_LIST, LBN_DBLCLK);
     }});
-    EXPECT_EQ(outcome.result, 1);
-    EXPECT_EQ(outcome.stepsRun, 1);
-    EXPECT_STREQ(currentLanguage, "en");
-    EXPECT_EQ(main.form().text(IDC_CONVERT), "Convert");
-    EXPECT_EQ(windowText(main.form().handle()), "Thalwen - TEOS-10 & IES-80 converter");
+    EXPECT_EQ(run.outcome.result, 1);
+    EXPECT_EQ(run.outcome.stepsRun, 1);
+    ASSERT_NE(run.choice.code, nullptr);
+    EXPECT_STREQ(run.choice.code, "en");
+    EXPECT_STREQ(currentLanguage, "fr");
 }
 
-TEST(LanguageDialog, CancelAndCloseBoxKeepTheLanguage) {
+TEST(LanguageDialog, CancelAndCloseBoxChooseNothing) {
     for (bool closeBox : {false, true}) {
         LanguageScope scope("en");
-        MainWindowScope main;
-        ModalOutcome outcome = runLanguageDialog({[closeBox](HWND dialog) {
+        LanguageRun run = runLanguageDialog({[closeBox](HWND dialog) {
             selectRow(dialog, 1);
             if (closeBox) {
                 SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -259,38 +258,37 @@ TEST(LanguageDialog, CancelAndCloseBoxKeepTheLanguage) {
                 command(dialog, IDC_DIALOG_CANCEL);
             }
         }});
-        EXPECT_EQ(outcome.result, 0) << (closeBox ? "close box" : "Cancel");
+        EXPECT_EQ(run.outcome.result, 0) << (closeBox ? "close box" : "Cancel");
+        EXPECT_EQ(run.choice.code, nullptr);
         EXPECT_STREQ(currentLanguage, "en");
-        EXPECT_EQ(main.form().text(IDC_CONVERT), "Convert");
     }
 }
 
 TEST(LanguageDialog, OkWithoutASelectionOtherCommandsAndEscapeAreIgnored) {
     LanguageScope scope("en");
-    MainWindowScope main;
     auto okWithoutASelection = [](HWND dialog) {
         selectRow(dialog, WPARAM(-1));
         command(dialog, IDC_DIALOG_OK);
     };
-    ModalOutcome outcome = runLanguageDialog({
+    LanguageRun run = runLanguageDialog({
         okWithoutASelection, [](HWND dialog) { command(dialog, IDCANCEL); }, [](HWND dialog) { command(dialog, 4711); },
         [](HWND dialog) { command(dialog, IDC_LANGUAGE_LIST, LBN_SELCHANGE); },
         [](HWND dialog) { postKey(dialog, VK_ESCAPE); }, [](HWND) {},  // runs only if Escape left the dialog open
     });
-    EXPECT_EQ(outcome.stepsRun, 6);
-    EXPECT_EQ(outcome.result, kStillOpen);
-    EXPECT_STREQ(currentLanguage, "en");
+    EXPECT_EQ(run.outcome.stepsRun, 6);
+    EXPECT_EQ(run.outcome.result, kStillOpen);
+    EXPECT_EQ(run.choice.code, nullptr);
 }
 
 TEST(LanguageDialog, EnterActsAsOk) {
     LanguageScope scope("en");
-    MainWindowScope main;
-    ModalOutcome outcome = runLanguageDialog({[](HWND dialog) {
+    LanguageRun run = runLanguageDialog({[](HWND dialog) {
         selectRow(dialog, 1);
         postKey(dialog, VK_RETURN);
     }});
-    EXPECT_EQ(outcome.result, 1);
-    EXPECT_STREQ(currentLanguage, "fr");
+    EXPECT_EQ(run.outcome.result, 1);
+    ASSERT_NE(run.choice.code, nullptr);
+    EXPECT_STREQ(run.choice.code, "fr");
 }
 
 // Run by ctest with LC_ALL set to a locale and THALWEN_EXPECTED_SYSTEM_LANGUAGE

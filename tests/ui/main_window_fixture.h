@@ -27,7 +27,7 @@
 #include "wine_test.h"
 
 // The modal dialogs the commands ask for: "dialog TEMPLATE PROCEDURE".
-inline INT_PTR recordDialog(const char* templateName, DLGPROC procedure) {
+inline INT_PTR recordDialog(const char* templateName, DLGPROC procedure, LPARAM) {
     const char* name = procedure == aboutDialogProc      ? "aboutDialogProc"
                        : procedure == authorDialogProc   ? "authorDialogProc"
                        : procedure == languageDialogProc ? "languageDialogProc"

@@ -5,6 +5,7 @@
 #include "main_window_fixture.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include "gsw.h"
@@ -92,6 +93,19 @@ void CALLBACK pressF1ThenCloseModalBox(HWND, UINT, UINT_PTR timer, DWORD) {
     }
     KillTimer(nullptr, timer);
     PostMessageA(box, WM_CLOSE, 0, 0);
+}
+
+// The language dialog as a person leaves it: the other language chosen and
+// OK, or the other language selected and Cancel.
+const char* otherLanguage() { return std::strcmp(currentLanguage, "en") == 0 ? "fr" : "en"; }
+INT_PTR chooseTheOtherLanguage(const char* templateName, DLGPROC procedure, LPARAM parameter) {
+    recordDialog(templateName, procedure, parameter);
+    reinterpret_cast<LanguageChoice*>(parameter)->code = otherLanguage();
+    return 1;
+}
+INT_PTR cancelTheOtherLanguage(const char* templateName, DLGPROC procedure, LPARAM parameter) {
+    chooseTheOtherLanguage(templateName, procedure, parameter);
+    return 0;
 }
 
 }  // namespace
@@ -228,6 +242,9 @@ TEST_P(MainWindowTest, DensityWithACommaConvertsByTeos10AndByIes80) {
 TEST_P(MainWindowTest, UnitSelectorRewritesTheTemperaturesAndConverts) {
     HWND selector = control(IDC_TEMPERATURE_UNIT);
     setText(IDC_PRESSURE, "3");
+    // Only a change of selection counts; opening the list converts nothing.
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_TEMPERATURE_UNIT, CBN_DROPDOWN), LPARAM(selector));
+    EXPECT_EQ(text(IDC_PRESSURE), "3");
     SendMessageA(selector, WM_KEYDOWN, VK_DOWN, 0);  // a person picks the next item
     EXPECT_EQ(text(IDC_TEMPERATURE), "59.00");
     EXPECT_EQ(text(IDC_REFERENCE_TEMPERATURE), "68.00");
@@ -410,6 +427,23 @@ TEST_P(MainWindowTest, CommandsReachTheShellAndTheirDialogs) {
         "dialog RCBoxLanguage languageDialogProc",
         "dialog RCBoxAuthor authorDialogProc",
     };
+    EXPECT_EQ(commandLog, expected);
+}
+
+TEST_P(MainWindowTest, TheLanguageChosenInTheDialogBecomesTheWindowsAtOnce) {
+    commandServices.showDialog = cancelTheOtherLanguage;
+    EXPECT_EQ(mainWindowProc(window, WM_COMMAND, IDM_LANGUAGE, 0), TRUE);
+    EXPECT_STREQ(currentLanguage, GetParam());
+    EXPECT_EQ(text(IDC_CONVERT), english() ? "Convert" : "Convertir");
+
+    commandServices.showDialog = chooseTheOtherLanguage;
+    EXPECT_EQ(mainWindowProc(window, WM_COMMAND, IDM_LANGUAGE, 0), TRUE);
+    EXPECT_STREQ(currentLanguage, english() ? "fr" : "en");
+    EXPECT_EQ(text(IDC_CONVERT), english() ? "Convertir" : "Convert");
+    EXPECT_EQ(text(IDC_METHOD_GROUP), english() ? "M\xE9thode" : "Method");
+    EXPECT_EQ(windowText(window),
+              english() ? "Thalwen - Convertisseur TEOS-10 & IES-80" : "Thalwen - TEOS-10 & IES-80 converter");
+    const std::vector<std::string> expected(2, "dialog RCBoxLanguage languageDialogProc");
     EXPECT_EQ(commandLog, expected);
 }
 

@@ -46,16 +46,18 @@ private:
     HWND window_;
 };
 
-// A modal dialog from its template. Once it is open, the steps run one after
-// the other, each in a later turn of the dialog's own message loop; a step
-// runs only while the dialog is still open.
+// A modal dialog from its template, parameter reaching its WM_INITDIALOG.
+// Once it is open, the steps run one after the other, each in a later turn of
+// the dialog's own message loop; a step runs only while the dialog is still
+// open.
 struct ModalOutcome {
     INT_PTR result;  // what DialogBoxParamA returned; kStillOpen when no step ended it
     int stepsRun;
 };
 constexpr INT_PTR kStillOpen = -100;
 using ModalStep = std::function<void(HWND)>;
-ModalOutcome runModal(const char* templateName, DLGPROC procedure, std::vector<ModalStep> steps, HWND owner = nullptr);
+ModalOutcome runModal(const char* templateName, DLGPROC procedure, std::vector<ModalStep> steps, HWND owner = nullptr,
+                      LPARAM parameter = 0);
 
 // A key press and release, posted to the control that has the focus, as the
 // keyboard would deliver them to a dialog's message loop.

@@ -85,11 +85,12 @@ void FormWindow::checkMethod(int buttonId) const {
         CheckDlgButton(window_, id, id == buttonId ? BST_CHECKED : BST_UNCHECKED);
 }
 
-ModalOutcome runModal(const char* templateName, DLGPROC procedure, std::vector<ModalStep> steps, HWND owner) {
+ModalOutcome runModal(const char* templateName, DLGPROC procedure, std::vector<ModalStep> steps, HWND owner,
+                      LPARAM parameter) {
     ModalRun run{procedure, std::move(steps), 0};
     ModalRun* outer = activeRun;
     activeRun = &run;
-    INT_PTR result = DialogBoxParamA(instanceHandle, templateName, owner, steppingProc, 0);
+    INT_PTR result = DialogBoxParamA(instanceHandle, templateName, owner, steppingProc, parameter);
     activeRun = outer;
     return {result, static_cast<int>(run.next)};
 }
