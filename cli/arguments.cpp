@@ -6,6 +6,7 @@
 #include "fields.h"
 #include "number_text.h"
 #include "report.h"
+#include "version.h"
 
 namespace {
 

@@ -14,10 +14,12 @@ target_include_directories(thalwen_ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${PROJE
 target_compile_definitions(thalwen_ui
   PUBLIC NOMINMAX
   PRIVATE THALWEN_COMPILER_TARGET="${compiler_target}" THALWEN_GSW_VERSION="${GSW_VERSION}")
-target_link_libraries(thalwen_ui PUBLIC thalwen_engine thalwen_number_text comctl32 shell32 PRIVATE thalwen_warnings)
+target_link_libraries(thalwen_ui PUBLIC thalwen_engine thalwen_number_text comctl32 shell32
+                                 PRIVATE thalwen_version thalwen_warnings)
 
 add_library(thalwen_resources OBJECT ${PROJECT_SOURCE_DIR}/resources/thalwen.rc)
 target_include_directories(thalwen_resources PRIVATE ${PROJECT_SOURCE_DIR}/resources)
+target_link_libraries(thalwen_resources PRIVATE thalwen_version)
 
 add_library(thalwen_entry OBJECT winmain.cpp)
 target_link_libraries(thalwen_entry PRIVATE thalwen_ui thalwen_warnings)

@@ -6,6 +6,7 @@
 #include "app_state.h"
 #include "quantities.h"
 #include "resource_ids.h"
+#include "version.h"
 
 // Texts are Windows-1252 bytes, written as escapes so the source stays ASCII.
 // Before a letter the escape is octal ("Sp\351c."): it ends after three digits,
@@ -46,7 +47,7 @@ const TranslationEntry translationTable[] = {
     {IDC_DIALOG_CANCEL, "Cancel", "en"},
     {IDS_ABOUT_TITLE, "About ...", "en"},
     {IDC_ABOUT_SUBTITLE, "TEOS-10 and IES-80 converter", "en"},
-    {IDC_ABOUT_NAME, "thalwen - 2.1.7.1", "en"},
+    {IDC_ABOUT_NAME, "thalwen - " THALWEN_VERSION, "en"},
     {IDC_ABOUT_LICENCE, "License: CC BY-NC-ND 4.0", "en"},
     {IDC_ABOUT_AUTHOR, "Author: Thalwen developers", "en"},
     {IDS_AUTHOR_TITLE, "Author", "en"},
@@ -85,7 +86,7 @@ const TranslationEntry translationTable[] = {
     {IDC_DIALOG_CANCEL, "Annuler", "fr"},
     {IDS_ABOUT_TITLE, "\xC0 propos ...", "fr"},
     {IDC_ABOUT_SUBTITLE, "Convertisseur TEOS-10 et IES-80", "fr"},
-    {IDC_ABOUT_NAME, "thalwen - 2.1.7.1", "fr"},
+    {IDC_ABOUT_NAME, "thalwen - " THALWEN_VERSION, "fr"},
     {IDC_ABOUT_LICENCE, "Licence : CC BY-NC-ND 4.0", "fr"},
     {IDC_ABOUT_AUTHOR, "Auteur : Thalwen developers", "fr"},
     {IDS_AUTHOR_TITLE, "Auteur", "fr"},

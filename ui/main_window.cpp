@@ -18,10 +18,11 @@
 #include "quantities.h"
 #include "reference_water.h"
 #include "resource_ids.h"
+#include "version.h"
 
 namespace {
 
-constexpr char kVersionLabel[] = "Version 2.1.7.1";
+constexpr char kVersionLabel[] = "Version " THALWEN_VERSION;
 constexpr char kHomePage[] = "https://thalwen.example.org/other-ziziv/thalwen.html";
 
 // The first conversion waits until the window has been shown once.

@@ -91,7 +91,7 @@ TEST(Program, BatchFromStandardInputWithABadRow) {
 
 TEST(Program, HelpAndVersion) {
     EXPECT_NE(runProgram("--help").out.find("--batch FILE"), std::string::npos);
-    EXPECT_NE(runProgram("--version").out.find("thalwen-convert 2.1.7.1 (GSW "), std::string::npos);
+    EXPECT_EQ(runProgram("--version").out.find("thalwen-convert " EXPECTED_VERSION " (GSW "), 0u);
 }
 
 }  // namespace

@@ -115,7 +115,7 @@ TEST(AboutBox, LinesInBothLanguages) {
 
     const std::string wordSize = EXPECTED_WORD_SIZE == 8 ? " (64-bit) " : " (32-bit) ";
     for (const BoxLines* lines : {&english, &french}) {
-        EXPECT_EQ(lines->name, "thalwen - 2.1.7.1");
+        EXPECT_EQ(lines->name, "thalwen - " EXPECTED_VERSION);
         EXPECT_EQ(lines->build, buildTime(kBuildTimestamp));
         EXPECT_TRUE(looksLikeDayFirstTime(lines->build)) << lines->build;
         EXPECT_EQ(lines->toolchain, "GCC " EXPECTED_COMPILER_VERSION + wordSize + EXPECTED_COMPILER_TARGET);

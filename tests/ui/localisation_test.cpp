@@ -42,7 +42,7 @@ const Expected kMainDialogTexts[] = {
 
 const Expected kAboutTexts[] = {
     {IDC_ABOUT_SUBTITLE, "TEOS-10 and IES-80 converter", "Convertisseur TEOS-10 et IES-80"},
-    {IDC_ABOUT_NAME, "thalwen - 2.1.7.1", "thalwen - 2.1.7.1"},
+    {IDC_ABOUT_NAME, "thalwen - " EXPECTED_VERSION, "thalwen - " EXPECTED_VERSION},
     {IDC_ABOUT_LICENCE, "License: CC BY-NC-ND 4.0", "Licence : CC BY-NC-ND 4.0"},
     {IDC_ABOUT_AUTHOR, "Author: Thalwen developers", "Auteur : Thalwen developers"},
     {IDC_DIALOG_OK, "OK", "OK"},

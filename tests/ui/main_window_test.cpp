@@ -114,7 +114,7 @@ TEST_P(MainWindowTest, StartsWithTheDefaultSampleConvertedByTeos10Exact) {
     EXPECT_EQ(windowText(window),
               english() ? "Thalwen - TEOS-10 & IES-80 converter" : "Thalwen - Convertisseur TEOS-10 & IES-80");
     EXPECT_EQ(text(IDC_CONVERT), english() ? "Convert" : "Convertir");
-    EXPECT_EQ(text(IDC_VERSION_LABEL), "Version 2.1.7.1");
+    EXPECT_EQ(text(IDC_VERSION_LABEL), "Version " EXPECTED_VERSION);
     EXPECT_NE(SendMessageA(window, WM_GETICON, ICON_SMALL, 0), 0);
     EXPECT_EQ(GetWindowLongA(control(IDC_CONVERT), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     EXPECT_EQ(GetNextDlgTabItem(window, nullptr, FALSE), control(IDC_PRACTICAL_SALINITY));  // the first focus

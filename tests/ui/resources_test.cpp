@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "app_state.h"
@@ -291,13 +292,35 @@ TEST(Resources, BitmapsAndIcons) {
     }
 }
 
+// The four numbers of the version the build was given, missing ones as 0.
+std::vector<WORD> expectedVersionNumbers() {
+    std::vector<WORD> numbers(4, 0);
+    std::sscanf(EXPECTED_VERSION, "%hu.%hu.%hu.%hu", &numbers[0], &numbers[1], &numbers[2], &numbers[3]);
+    return numbers;
+}
+
+// A value of the version block's strings: its key, the key's terminator,
+// padding to four bytes, then the value.
+std::u16string versionString(const std::u16string& block, const std::u16string& key) {
+    std::size_t at = block.find(key + u'\0');
+    if (at == std::u16string::npos) return u"(missing)";
+    at += key.size() + 1;
+    if (at % 2) ++at;  // the block starts on four bytes: four-byte alignment is an even index
+    return block.c_str() + at;
+}
+
 TEST(Resources, ManifestAndVersion) {
+    const std::vector<WORD> numbers = expectedVersionNumbers();
+    char dotted[32];
+    std::snprintf(dotted, sizeof dotted, "%hu.%hu.%hu.%hu", numbers[0], numbers[1], numbers[2], numbers[3]);
+
     HRSRC manifest = FindResourceA(instanceHandle, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
     ASSERT_NE(manifest, nullptr);
     const std::string xml(static_cast<const char*>(LockResource(LoadResource(instanceHandle, manifest))),
                           SizeofResource(instanceHandle, manifest));
     EXPECT_NE(xml.find("<description>Compute salinity</description>"), std::string::npos);
     EXPECT_NE(xml.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
+    EXPECT_NE(xml.find(std::string("<assemblyIdentity version=\"") + dotted + "\""), std::string::npos) << xml;
 
     HRSRC version = FindResourceA(instanceHandle, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16) /* RT_VERSION */);
     ASSERT_NE(version, nullptr);
@@ -305,11 +328,14 @@ TEST(Resources, ManifestAndVersion) {
     // VS_FIXEDFILEINFO follows the 16-bit "VS_VERSION_INFO" key, aligned to 4 bytes.
     const VS_FIXEDFILEINFO* fixed = reinterpret_cast<const VS_FIXEDFILEINFO*>(block + 40);
     ASSERT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(1, 2));
-    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(1, 7));
-    EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(1, 2));
-    EXPECT_EQ(fixed->dwProductVersionLS, MAKELONG(1, 7));
-    const std::u16string description = u"Thalwen - TEOS-10 & IES-80 converter";
+    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(numbers[1], numbers[0]));
+    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(numbers[3], numbers[2]));
+    EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(numbers[1], numbers[0]));
+    EXPECT_EQ(fixed->dwProductVersionLS, MAKELONG(numbers[3], numbers[2]));
     const std::u16string all(reinterpret_cast<const char16_t*>(block), SizeofResource(instanceHandle, version) / 2);
-    EXPECT_NE(all.find(description), std::u16string::npos);
+    EXPECT_TRUE(versionString(all, u"FileDescription") == u"Thalwen - TEOS-10 & IES-80 converter");
+    const std::string text = EXPECTED_VERSION;
+    const std::u16string expected(text.begin(), text.end());
+    EXPECT_TRUE(versionString(all, u"FileVersion") == expected);
+    EXPECT_TRUE(versionString(all, u"ProductVersion") == expected);
 }
