@@ -20,6 +20,14 @@ Sample readSample(const FormWindow& form, Method& method, bool fahrenheit = kCel
     return sample;
 }
 
+// One conversion of the form as the main window runs it, from a fresh sample.
+Sample convertOnce(const FormWindow& form, bool fahrenheit = kCelsius) {
+    Method method = Ies80;
+    Sample sample = kDefaultSample;
+    convertForm(form.handle(), method, sample, fahrenheit);
+    return sample;
+}
+
 }  // namespace
 
 TEST(FormReading, EmptyFieldsTakeTheDefaults) {
@@ -223,25 +231,19 @@ TEST(FormConversion, ALongitudeBeyond180ShowsTheSamePlace) {
     FormWindow form;
     form.checkMethod(IDC_METHOD_EXACT);
     form.setText(IDC_LONGITUDE, "183");
-    Method method = Ies80;
-    Sample sample = kDefaultSample;
-    convertForm(form.handle(), method, sample, kCelsius);
+    convertOnce(form);
     EXPECT_EQ(form.text(IDC_LONGITUDE), "-177.000000");
 }
 
 TEST(FormConversion, FahrenheitDefaultsAndRoundTrip) {
     FormWindow form;
     form.checkMethod(IDC_METHOD_POLYNOMIAL);
-    Method method = Ies80;
-    Sample sample = kDefaultSample;
-    convertForm(form.handle(), method, sample, kFahrenheit);
+    convertOnce(form, kFahrenheit);
     EXPECT_EQ(form.text(IDC_TEMPERATURE), "59.00");
     EXPECT_EQ(form.text(IDC_REFERENCE_TEMPERATURE), "68.00");
 
     form.setText(IDC_TEMPERATURE, "50");
-    sample = kDefaultSample;
-    convertForm(form.handle(), method, sample, kFahrenheit);
-    EXPECT_NEAR(sample.temperature, 10.0, 1e-9);
+    EXPECT_NEAR(convertOnce(form, kFahrenheit).temperature, 10.0, 1e-9);
     EXPECT_EQ(form.text(IDC_TEMPERATURE), "50.00");
 }
 
@@ -249,16 +251,13 @@ TEST(FormConversion, Ies80LeavesPositionBlankAndAbsoluteSalinityFieldHasNoInflue
     FormWindow form;
     form.checkMethod(IDC_METHOD_IES80);
     form.setText(IDC_PRACTICAL_SALINITY, "35");
-    Method method = Ies80;
-    Sample sample = kDefaultSample;
-    convertForm(form.handle(), method, sample, kCelsius);
+    convertOnce(form);
     EXPECT_EQ(form.text(IDC_LONGITUDE), "");
     EXPECT_EQ(form.text(IDC_LATITUDE), "");
     EXPECT_EQ(form.text(IDC_ABSOLUTE_SALINITY), "");
     const std::string density = form.text(IDC_DENSITY);
 
     form.setText(IDC_ABSOLUTE_SALINITY, "3");
-    sample = kDefaultSample;
-    convertForm(form.handle(), method, sample, kCelsius);
+    convertOnce(form);
     EXPECT_EQ(form.text(IDC_DENSITY), density);
 }
