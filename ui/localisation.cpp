@@ -153,7 +153,8 @@ INT_PTR onLanguageDialogInit(HWND dialog, LPARAM choice) {
 void endWithSelectedLanguage(HWND dialog) {
     const char* code = selectedLanguage(dialog);
     if (code == nullptr) return;  // nothing selected: the dialog stays open
-    reinterpret_cast<LanguageChoice*>(GetWindowLongPtrA(dialog, DWLP_USER))->code = code;
+    auto* choice = reinterpret_cast<LanguageChoice*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (choice != nullptr) choice->code = code;
     EndDialog(dialog, 1);
 }
 
