@@ -72,6 +72,11 @@ bool readPlainDecimal(std::string_view text, double& value) {
 // The core of both readings: the number at the start of text, a comma read as
 // the decimal point, and in used how many characters it took (0 for none).
 double readNumberPrefix(std::string_view text, std::size_t& used) {
+    double value = 0;
+    if (readPlainDecimal(text, value)) {  // the batch's common case, with no copy
+        used = text.size();
+        return value;
+    }
     // The parsers want a terminated text in which commaToDot may write;
     // numbers are short, so a stack copy serves every sensible input without
     // allocating per batch cell.
@@ -86,7 +91,6 @@ double readNumberPrefix(std::string_view text, std::size_t& used) {
         local[text.size()] = '\0';
     }
     commaToDot(copy);
-    double value = 0;
     if (readPlainDecimal(std::string_view(copy, text.size()), value)) {
         used = text.size();
         return value;
