@@ -112,7 +112,7 @@ void appendText(std::string& out, const Conversion& conversion, const Style& sty
         if (showable(value))
             appendNumber(number, value, info.decimals, style.full);
         else
-            number = "-";
+            number += '-';  // appended: GCC 12 at -O3 sees a false overlap in assigning
         labelWidth = std::max(labelWidth, displayWidth(info.label));
         numberWidth = std::max(numberWidth, number.size());
     }
