@@ -49,6 +49,33 @@ std::string readQuantity(Quantity quantity, std::string_view text, Arguments& ar
     return "";
 }
 
+std::string batchColumns() {
+    std::string columns = "method";
+    for (const QuantityInfo& info : kQuantities) {
+        if (!info.input) continue;
+        columns += ", ";
+        columns += info.name;
+    }
+    return columns;
+}
+
+std::string readColumnMapping(std::string_view text, Arguments& arguments) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) return "--column: " + quoted(text) + " is not QUANTITY=HEADER";
+    const std::string_view name = text.substr(0, equals);
+    ColumnMapping mapping{std::nullopt, std::string(text.substr(equals + 1))};
+    if (name != "method") {
+        mapping.quantity = quantityNamed(name);
+        if (!mapping.quantity) return "--column: unknown quantity " + quoted(name) + " (one of " + batchColumns() + ")";
+        if (!infoOf(*mapping.quantity).input) return "--column: " + std::string(name) + " is a result, not an input";
+    }
+    if (mapping.header.empty()) return "--column " + std::string(text) + ": no column header after '='";
+    for (const ColumnMapping& earlier : arguments.columnMappings)
+        if (earlier.quantity == mapping.quantity) return "--column: " + std::string(name) + " mapped twice";
+    arguments.columnMappings.push_back(std::move(mapping));
+    return "";
+}
+
 // One option of --help: its names from the third column, what it does from
 // the 37th, wrapped at 80 columns.
 void appendOption(std::string& out, std::string_view names, std::string_view description) {
@@ -111,16 +138,6 @@ void appendInputs(std::string& out) {
     }
 }
 
-std::string batchColumns() {
-    std::string columns = "method";
-    for (const QuantityInfo& info : kQuantities) {
-        columns += ", ";
-        columns += info.name;
-        if (!info.input) columns += " (ignored)";
-    }
-    return columns;
-}
-
 }  // namespace
 
 // Appended piece by piece: GCC 12 at -O3 sees a false overlap in
@@ -132,6 +149,10 @@ std::string quoted(std::string_view text) {
     result += text;
     result += '\'';
     return result;
+}
+
+const char* mappedName(const ColumnMapping& mapping) {
+    return mapping.quantity ? infoOf(*mapping.quantity).name : "method";
 }
 
 std::string parseArguments(int argc, const char* const* argv, Arguments& arguments) {
@@ -156,7 +177,8 @@ std::string parseArguments(int argc, const char* const* argv, Arguments& argumen
             inlineValue = true;
         }
         std::string key = std::string(name) + " ";
-        if (seen.find(" " + key) != std::string::npos) return std::string(name) + ": given more than once";
+        if (name != "--column" && seen.find(" " + key) != std::string::npos)
+            return std::string(name) + ": given more than once";
         seen += key;
 
         if (name == "--fahrenheit" || name == "--full") {
@@ -165,7 +187,7 @@ std::string parseArguments(int argc, const char* const* argv, Arguments& argumen
             continue;
         }
         const std::optional<Quantity> quantity = quantityOfOption(name);
-        if (!quantity && name != "--method" && name != "--format" && name != "--batch")
+        if (!quantity && name != "--method" && name != "--format" && name != "--batch" && name != "--column")
             return "unknown option " + quoted(name);
         if (!inlineValue) {
             if (i + 1 >= argc) return std::string(name) + ": missing value";
@@ -179,6 +201,8 @@ std::string parseArguments(int argc, const char* const* argv, Arguments& argumen
             error = readMethod(value, arguments);
         } else if (name == "--format") {
             error = readFormat(value, arguments);
+        } else if (name == "--column") {
+            error = readColumnMapping(value, arguments);
         } else {
             if (value.empty()) return "--batch: missing file name ('-' reads standard input)";
             arguments.batch = true;
@@ -187,6 +211,7 @@ std::string parseArguments(int argc, const char* const* argv, Arguments& argumen
         if (!error.empty()) return error;
     }
 
+    if (!arguments.batch && !arguments.columnMappings.empty()) return "--column: only with --batch";
     if (arguments.batch) {
         for (const QuantityInfo& info : kQuantities)
             if (info.salinityRelated && arguments.givenInputs.contains(info.quantity))

@@ -1,13 +1,24 @@
 // The options of thalwen-convert.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "output.h"
 #include "sample.h"
 
 enum class Format { Text, Csv, Json };
+
+// --column QUANTITY=HEADER: the batch column that gives a quantity or the method.
+struct ColumnMapping {
+    std::optional<Quantity> quantity;  // none: the method
+    std::string header;
+};
+
+// The name of what a mapping gives, as --column takes it.
+const char* mappedName(const ColumnMapping& mapping);
 
 struct Arguments {
     Method method = Teos10Exact;
@@ -18,6 +29,7 @@ struct Arguments {
     Style style;
     bool batch = false;
     std::string batchPath;  // "-" for standard input
+    std::vector<ColumnMapping> columnMappings;
     bool help = false;
     bool version = false;
 };

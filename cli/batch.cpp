@@ -1,7 +1,6 @@
 #include "batch.h"
 
 #include <cstring>
-#include <vector>
 
 #include "fields.h"
 #include "number_text.h"
@@ -10,10 +9,53 @@
 
 namespace {
 
-constexpr std::size_t kOutputChunk = 1 << 16;
+// Rows are read, converted and written a chunk at a time: enough rows to make
+// the per-chunk work vanish, few enough to keep the memory small.
+constexpr std::size_t kChunkRows = 4096;
+constexpr std::size_t kChunkBytes = 1 << 18;
 
-void report(std::FILE* err, long lineNumber, const std::string& reason) {
-    std::fprintf(err, "line %ld: %s\n", lineNumber, reason.c_str());
+// A longer piece of a row is shortened in messages.
+constexpr std::size_t kQuotedLimit = 60;
+
+// One input line as read: its text in Chunk::input, or too long to hold.
+struct LineSpan {
+    std::size_t offset = 0;
+    std::size_t size = 0;
+    bool tooLong = false;
+};
+
+struct Chunk {
+    long firstLine = 0;  // number of the chunk's first line
+    std::string input;
+    std::vector<LineSpan> lines;
+    std::string output;
+    std::string errors;  // the reports of its bad rows, in line order
+    bool badRows = false;
+};
+
+// What every row of one batch shares.
+struct BatchSetup {
+    Dialect dialect;
+    BatchColumns columns;
+    Method defaultMethod;
+    Sample defaults;
+    Style style;
+};
+
+std::string quotedExcerpt(std::string_view text) {
+    if (text.size() <= kQuotedLimit) return quoted(text);
+    return quoted(text.substr(0, kQuotedLimit)) + "...";
+}
+
+// "column 3 'sal00' (practicalSalinity)": where the user looks, and what we took it for.
+std::string describeColumn(const BatchColumns& columns, std::size_t index) {
+    std::string text = "column " + std::to_string(index + 1) + " " + quoted(columns.names[index]);
+    const ColumnRole& role = columns.roles[index];
+    const char* ours = role.use == ColumnUse::Method     ? "method"
+                       : role.use == ColumnUse::Quantity ? infoOf(role.quantity).name
+                                                         : nullptr;
+    if (ours && columns.names[index] != ours) (text += " (") += std::string(ours) + ")";
+    return text;
 }
 
 bool fail(std::string& error, std::string reason) {
@@ -21,17 +63,97 @@ bool fail(std::string& error, std::string reason) {
     return false;
 }
 
-// Rows are written straight into one fixed buffer, emptied whenever the next
-// row might not fit.
-struct OutputBuffer {
-    std::vector<char> data = std::vector<char>(kOutputChunk + kMaxCsvRow);
-    std::size_t size = 0;
-};
+void report(std::string& errors, long lineNumber, const std::string& reason) {
+    ((errors += "line ") += std::to_string(lineNumber) + ": ") += reason;
+    errors += '\n';
+}
 
-bool flush(OutputBuffer& buffer, std::FILE* out) {
-    bool ok = std::fwrite(buffer.data.data(), 1, buffer.size, out) == buffer.size;
-    buffer.size = 0;
-    return ok;
+void appendSeparators(std::string& out, std::size_t count, const Dialect& dialect) {
+    out.append(count, dialect.separator);
+}
+
+// One line of the input, converted into out. Returns false for a bad row.
+bool convertLine(std::string_view line, long lineNumber, const BatchSetup& setup, std::vector<Cell>& cells,
+                 std::string& out, std::string& errors) {
+    const Dialect& dialect = setup.dialect;
+    const std::size_t columnCount = setup.columns.roles.size();
+    if (trimBlanks(line).empty()) {  // no row: kept, so that output lines stay those of the input
+        out += dialect.lineEnd;
+        return true;
+    }
+    std::string error;
+    bool converted = false;
+    if (const char* reason = splitCells(line, dialect, cells)) {
+        // The line, whole, in one cell: nothing lost, and the output stays
+        // well-formed however the line was broken.
+        appendCell(out, Cell{line, false}, dialect);
+        appendSeparators(out, columnCount - 1, dialect);
+        error = "column " + std::to_string(cells.size() + 1) + ": " + reason + ": " + quotedExcerpt(line);
+    } else {
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            if (i > 0) out += dialect.separator;
+            appendCell(out, cells[i], dialect);
+        }
+        if (cells.size() < columnCount) appendSeparators(out, columnCount - cells.size(), dialect);
+        RowInput row;
+        if (cells.size() < columnCount) {
+            error = std::to_string(cells.size()) + " cells where the header has " + std::to_string(columnCount) +
+                    ": none for " + describeColumn(setup.columns, cells.size());
+        } else if (cells.size() > columnCount) {
+            error = std::to_string(cells.size()) + " cells where the header has " + std::to_string(columnCount) +
+                    ": column " + std::to_string(columnCount + 1) + " holds " + quotedExcerpt(cells[columnCount].text) +
+                    " and has no header";
+        } else if (readRow(cells, setup.columns, setup.defaultMethod, setup.defaults, row, error)) {
+            out += dialect.separator;
+            appendCsvResults(out, convertSample(row.method, row.sample, setup.style.fahrenheit), setup.style, dialect);
+            converted = true;
+        }
+    }
+    if (!converted) {
+        appendSeparators(out, kResultColumns, dialect);
+        report(errors, lineNumber, error);
+    }
+    out += dialect.lineEnd;
+    return converted;
+}
+
+void convertChunk(Chunk& chunk, const BatchSetup& setup, std::vector<Cell>& cells) {
+    chunk.output.clear();
+    chunk.errors.clear();
+    chunk.badRows = false;
+    for (std::size_t i = 0; i < chunk.lines.size(); ++i) {
+        const LineSpan& span = chunk.lines[i];
+        const long lineNumber = chunk.firstLine + static_cast<long>(i);
+        if (span.tooLong) {
+            appendSeparators(chunk.output, setup.columns.roles.size() - 1 + kResultColumns, setup.dialect);
+            chunk.output += setup.dialect.lineEnd;
+            report(chunk.errors, lineNumber,
+                   "longer than " + std::to_string(kMaxLineLength) + " characters; written as an empty row");
+            chunk.badRows = true;
+            continue;
+        }
+        std::string_view line(chunk.input.data() + span.offset, span.size);
+        if (!convertLine(line, lineNumber, setup, cells, chunk.output, chunk.errors)) chunk.badRows = true;
+    }
+}
+
+// Fills chunk with the next lines of reader. Returns false when there are none.
+bool readChunk(LineReader& reader, Chunk& chunk) {
+    chunk.input.clear();
+    chunk.lines.clear();
+    chunk.firstLine = reader.lineNumber + 1;
+    std::string_view line;
+    while (chunk.lines.size() < kChunkRows && chunk.input.size() < kChunkBytes) {
+        const LineStatus status = nextLine(reader, line);
+        if (status == LineStatus::End) break;
+        if (status == LineStatus::TooLong) {
+            chunk.lines.push_back({chunk.input.size(), 0, true});
+            continue;
+        }
+        chunk.lines.push_back({chunk.input.size(), line.size(), false});
+        chunk.input += line;
+    }
+    return !chunk.lines.empty();
 }
 
 int readFailed(std::FILE* err, const LineReader& reader) {
@@ -41,74 +163,104 @@ int readFailed(std::FILE* err, const LineReader& reader) {
     return 2;
 }
 
+bool write(const std::string& text, std::FILE* file) {
+    return std::fwrite(text.data(), 1, text.size(), file) == text.size();
+}
+
 }  // namespace
 
-std::string readHeader(std::string_view line, BatchColumns& columns) {
-    std::string_view cells[kMaxCells + 1];
-    int count = 0;
-    if (const char* reason = splitCells(line, cells, kMaxCells + 1, count)) {
-        if (count > kMaxCells) return "header: more columns than there are quantities and method";
-        return std::string("header: ") + reason;
-    }
-    QuantitySet seen;
-    bool methodSeen = false;
-    for (int i = 0; i < count; ++i) {
-        std::string_view name = trimBlanks(cells[i]);
-        if (name.empty()) return "header: column " + std::to_string(i + 1) + " has no name";
-        std::optional<Quantity> quantity;
-        if (name != "method") {
-            quantity = quantityNamed(name);
-            if (!quantity) return "header: unknown column " + quoted(name);
+std::string readHeader(std::string_view line, const Dialect& dialect, const std::vector<ColumnMapping>& mappings,
+                       BatchColumns& columns) {
+    std::vector<Cell> cells;
+    if (const char* reason = splitCells(line, dialect, cells)) return std::string("header: ") + reason;
+    columns.names.clear();
+    for (const Cell& cell : cells) columns.names.emplace_back(trimBlanks(cellText(cell)));
+    columns.roles.assign(cells.size(), ColumnRole{});
+
+    auto columnNamed = [&](std::string_view name) {
+        std::size_t found = columns.names.size();
+        for (std::size_t i = 0; i < columns.names.size(); ++i)
+            if (columns.names[i] == name) {
+                if (found != columns.names.size()) return columns.names.size() + 1;  // more than one
+                found = i;
+            }
+        return found;
+    };
+    // What the user mapped comes first; our own names serve the rest, and a
+    // column named like a mapped quantity is only carried.
+    QuantitySet mapped, named;
+    bool methodMapped = false, methodNamed = false;
+    for (const ColumnMapping& mapping : mappings) {
+        const std::string option = "--column " + std::string(mappedName(mapping)) + "=" + mapping.header;
+        const std::size_t index = columnNamed(mapping.header);
+        if (index == columns.names.size()) return option + ": the header has no column " + quoted(mapping.header);
+        if (index > columns.names.size())
+            return option + ": the header has more than one column " + quoted(mapping.header);
+        if (columns.roles[index].use != ColumnUse::Carried)
+            return option + ": column " + quoted(mapping.header) + " is mapped twice";
+        if (mapping.quantity) {
+            columns.roles[index] = {ColumnUse::Quantity, *mapping.quantity};
+            mapped.add(*mapping.quantity);
+        } else {
+            columns.roles[index] = {ColumnUse::Method};
+            methodMapped = true;
         }
-        if (quantity ? seen.contains(*quantity) : methodSeen)
-            return "header: column " + quoted(name) + " appears twice";
-        if (quantity)
-            seen.add(*quantity);
-        else
-            methodSeen = true;
-        columns.quantity[i] = quantity;
     }
-    columns.count = count;
+    bool anyUsed = !mappings.empty();
+    for (std::size_t i = 0; i < columns.names.size(); ++i) {
+        if (columns.roles[i].use != ColumnUse::Carried) continue;
+        const std::string& name = columns.names[i];
+        const std::optional<Quantity> quantity = quantityNamed(name);
+        const bool isMethod = name == "method";
+        if (isMethod ? methodMapped : !quantity || !infoOf(*quantity).input || mapped.contains(*quantity)) continue;
+        if (isMethod ? methodNamed : named.contains(*quantity))
+            return "header: column " + quoted(name) + " appears twice";
+        if (isMethod) {
+            columns.roles[i] = {ColumnUse::Method};
+            methodNamed = true;
+        } else {
+            columns.roles[i] = {ColumnUse::Quantity, *quantity};
+            named.add(*quantity);
+        }
+        anyUsed = true;
+    }
+    if (!anyUsed)
+        return "header: no column to convert in " + quotedExcerpt(line) +
+               "; name them as --help lists or map them with --column QUANTITY=HEADER";
     return "";
 }
 
-bool readRow(std::string_view line, const BatchColumns& columns, Method defaultMethod, const Sample& defaults,
+bool readRow(const std::vector<Cell>& cells, const BatchColumns& columns, Method defaultMethod, const Sample& defaults,
              RowInput& row, std::string& error) {
-    std::string_view cells[kMaxCells + 1];
-    int count = 0;
-    if (const char* reason = splitCells(line, cells, kMaxCells + 1, count)) {
-        if (count > kMaxCells) return fail(error, "more cells than the header's " + std::to_string(columns.count));
-        return fail(error, reason);
-    }
-    if (count != columns.count)
-        return fail(error, std::to_string(count) + " cells where the header has " + std::to_string(columns.count));
-
     row.method = defaultMethod;
     row.sample = defaults;
-    std::optional<Quantity> source;
-    for (int i = 0; i < count; ++i) {
-        const std::optional<Quantity> quantity = columns.quantity[i];
-        std::string_view cell = trimBlanks(cells[i]);
+    std::size_t source = cells.size();  // the column of the salinity-related input, once seen
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const ColumnRole& role = columns.roles[i];
+        if (role.use == ColumnUse::Carried) continue;
+        const std::string_view cell = trimBlanks(cells[i].text);
         if (cell.empty()) continue;
-        if (!quantity) {
+        if (role.use == ColumnUse::Method) {
             auto method = methodFromName(cell);
-            if (!method) return fail(error, "method: unknown method " + quoted(cell) + " (exact, polynomial or ies80)");
+            if (!method)
+                return fail(error, describeColumn(columns, i) + ": unknown method " + quotedExcerpt(cell) +
+                                       " (exact, polynomial or ies80)");
             row.method = *method;
             continue;
         }
-        const QuantityInfo& info = infoOf(*quantity);
+        const QuantityInfo& info = infoOf(role.quantity);
         double value = 0;
         if (const char* reason = readDecimal(cell, value))
-            return fail(error, std::string(info.name) + ": " + quoted(cell) + " is " + reason);
-        if (!info.input) continue;  // a result; the engine derives it
+            return fail(error, describeColumn(columns, i) + ": " + quotedExcerpt(cell) + " is " + reason);
         if (info.salinityRelated) {
-            if (source)
-                return fail(error, std::string(infoOf(*source).name) + " and " + info.name +
-                                       " both given; give at most one salinity-related input");
-            source = quantity;
+            if (source != cells.size())
+                return fail(error, describeColumn(columns, i) + ": " + quotedExcerpt(cell) + " given with " +
+                                       quotedExcerpt(trimBlanks(cells[source].text)) + " in " +
+                                       describeColumn(columns, source) + "; give at most one salinity-related input");
+            source = i;
             value = asGivenValue(value);
         }
-        valueOf(row.sample, *quantity) = value;
+        valueOf(row.sample, role.quantity) = value;
     }
     return true;
 }
@@ -123,42 +275,45 @@ int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arg
         return 2;
     }
     if (status == LineStatus::TooLong) {
-        report(err, 1, "header: longer than " + std::to_string(kMaxLineLength) + " characters");
+        std::fprintf(err, "line 1: header: longer than %zu characters\n", kMaxLineLength);
         return 2;
     }
-    if (line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);  // a byte-order mark from some editors
-    BatchColumns columns;
-    if (std::string headerError = readHeader(line, columns); !headerError.empty()) {
-        report(err, 1, headerError);
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // written by some editors and spreadsheets
+    const bool byteOrderMark = line.substr(0, 3) == kByteOrderMark;
+    if (byteOrderMark) line.remove_prefix(3);
+
+    BatchSetup setup;
+    setup.dialect = detectDialect(line);
+    setup.defaultMethod = arguments.method;
+    setup.defaults = requestedSample(arguments);
+    setup.style = arguments.style;
+    setup.dialect.lineEnd = reader.carriageReturn ? "\r\n" : "\n";
+    if (std::string headerError = readHeader(line, setup.dialect, arguments.columnMappings, setup.columns);
+        !headerError.empty()) {
+        std::fprintf(err, "line 1: %s\n", headerError.c_str());
         return 2;
     }
 
-    const Sample defaults = requestedSample(arguments);
-    OutputBuffer buffer;
-    std::string header;
-    appendCsvHeader(header);
-    header.copy(buffer.data.data(), header.size());
-    buffer.size = header.size();
-    bool badRows = false, writeFailed = false;
-    RowInput row{};
-    std::string error;
-    while ((status = nextLine(reader, line)) != LineStatus::End) {
-        if (status == LineStatus::TooLong) {
-            report(err, reader.lineNumber, "longer than " + std::to_string(kMaxLineLength) + " characters");
-            badRows = true;
-            continue;
-        }
-        if (trimBlanks(line).empty()) continue;
-        if (!readRow(line, columns, arguments.method, defaults, row, error)) {
-            report(err, reader.lineNumber, error);
-            badRows = true;
-            continue;
-        }
-        Conversion conversion = convertSample(row.method, row.sample, arguments.style.fahrenheit);
-        buffer.size = putCsvRow(buffer.data.data() + buffer.size, conversion, arguments.style) - buffer.data.data();
-        if (buffer.size >= kOutputChunk && !flush(buffer, out)) writeFailed = true;
+    // The header as it was, then the names of the results.
+    std::string header(byteOrderMark ? kByteOrderMark : "");
+    std::vector<Cell> cells;
+    splitCells(line, setup.dialect, cells);
+    for (const Cell& cell : cells) {
+        appendCell(header, cell, setup.dialect);
+        header += setup.dialect.separator;
     }
-    if (!flush(buffer, out) || std::fflush(out) != 0) writeFailed = true;
+    appendResultNames(header, setup.style, setup.dialect);
+    header += setup.dialect.lineEnd;
+    bool writeFailed = !write(header, out), badRows = false;
+
+    Chunk chunk;
+    while (!writeFailed && readChunk(reader, chunk)) {
+        convertChunk(chunk, setup, cells);
+        writeFailed = !write(chunk.output, out);
+        write(chunk.errors, err);
+        badRows = badRows || chunk.badRows;
+    }
+    if (std::fflush(out) != 0) writeFailed = true;
 
     if (reader.failed) return readFailed(err, reader);
     if (writeFailed) {

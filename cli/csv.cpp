@@ -28,9 +28,9 @@ void refill(LineReader& reader) {
     }
 }
 
-std::string_view withoutCarriageReturn(const char* data, std::size_t size) {
-    if (size > 0 && data[size - 1] == '\r') --size;
-    return std::string_view(data, size);
+std::string_view withoutCarriageReturn(LineReader& reader, const char* data, std::size_t size) {
+    reader.carriageReturn = size > 0 && data[size - 1] == '\r';
+    return std::string_view(data, size - reader.carriageReturn);
 }
 
 }  // namespace
@@ -54,7 +54,7 @@ LineStatus nextLine(LineReader& reader, std::string_view& line) {
             reader.begin = stop + 1;
             ++reader.lineNumber;
             if (tooLong || stop - start > kMaxLineLength) return LineStatus::TooLong;
-            line = withoutCarriageReturn(data + start, stop - start);
+            line = withoutCarriageReturn(reader, data + start, stop - start);
             return LineStatus::Line;
         }
         if (reader.atEnd) {
@@ -63,7 +63,7 @@ LineStatus nextLine(LineReader& reader, std::string_view& line) {
             reader.begin = reader.end;
             ++reader.lineNumber;
             if (tooLong || reader.end - start > kMaxLineLength) return LineStatus::TooLong;
-            line = withoutCarriageReturn(data + start, reader.end - start);
+            line = withoutCarriageReturn(reader, data + start, reader.end - start);
             return LineStatus::Line;
         }
         if (reader.end - reader.begin > kMaxLineLength) {
@@ -77,18 +77,40 @@ LineStatus nextLine(LineReader& reader, std::string_view& line) {
     }
 }
 
-const char* splitCells(std::string_view line, std::string_view* cells, int maxCells, int& count) {
-    count = 0;
+Dialect detectDialect(std::string_view header) {
+    std::size_t tabs = 0, semicolons = 0, commas = 0;
+    bool inQuotes = false;
+    for (char c : header) {
+        if (c == '"') inQuotes = !inQuotes;
+        if (inQuotes) continue;
+        tabs += c == '\t';
+        semicolons += c == ';';
+        commas += c == ',';
+    }
+    Dialect dialect;
+    if (tabs > 0 && tabs >= semicolons && tabs >= commas)
+        dialect.separator = '\t';
+    else if (semicolons > 0 && semicolons >= commas)
+        dialect = {.separator = ';', .decimalPoint = ','};
+    else if (commas == 0)
+        dialect.oneColumn = true;
+    return dialect;
+}
+
+const char* splitCells(std::string_view line, const Dialect& dialect, std::vector<Cell>& cells) {
+    cells.clear();
+    // In a one-column file nothing separates: a line is one cell.
+    const int separator = dialect.oneColumn ? -1 : static_cast<unsigned char>(dialect.separator);
+    auto isSeparator = [&](std::size_t i) { return static_cast<unsigned char>(line[i]) == separator; };
+    auto isBlank = [&](std::size_t i) { return !isSeparator(i) && (line[i] == ' ' || line[i] == '\t'); };
     std::size_t i = 0;
     for (;;) {
-        if (count == maxCells) return "too many cells";
+        if (cells.size() == kMaxCells) return "more cells than any row may have";
         std::size_t start = i;
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        std::string_view cell;
+        while (i < line.size() && isBlank(i)) ++i;
+        Cell cell;
         if (i < line.size() && line[i] == '"') {
             std::size_t open = ++i;
-            // "" inside quotes stands for one quote; no number or name of
-            // ours holds one, so the cell keeps it and fails to read later.
             for (;;) {
                 if (i >= line.size()) return "a quoted cell has no closing quote";
                 if (line[i] == '"') {
@@ -100,17 +122,40 @@ const char* splitCells(std::string_view line, std::string_view* cells, int maxCe
                 }
                 ++i;
             }
-            cell = line.substr(open, i - open);
+            cell = {line.substr(open, i - open), true};
             ++i;
-            while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-            if (i < line.size() && line[i] != ',') return "text after a quoted cell";
+            while (i < line.size() && isBlank(i)) ++i;
+            if (i < line.size() && !isSeparator(i)) return "text after a quoted cell";
         } else {
             i = start;
-            while (i < line.size() && line[i] != ',') ++i;
-            cell = line.substr(start, i - start);
+            while (i < line.size() && !isSeparator(i)) ++i;
+            cell = {line.substr(start, i - start), false};
         }
-        cells[count++] = cell;
+        cells.push_back(cell);
         if (i >= line.size()) return nullptr;
-        ++i;  // the comma
+        ++i;  // the separator
     }
+}
+
+std::string cellText(const Cell& cell) {
+    std::string text;
+    for (std::size_t i = 0; i < cell.text.size(); ++i) {
+        text += cell.text[i];
+        if (cell.quoted && cell.text[i] == '"') ++i;  // the second quote of a pair
+    }
+    return text;
+}
+
+void appendCell(std::string& out, const Cell& cell, const Dialect& dialect) {
+    const char special[] = {dialect.separator, '"', '\n', '\r', '\0'};
+    if (cell.text.find_first_of(special) == std::string_view::npos) {
+        out += cell.text;
+        return;
+    }
+    out += '"';
+    for (char c : cell.text) {
+        out += c;
+        if (c == '"' && !cell.quoted) out += '"';  // a quoted cell's quotes are doubled already
+    }
+    out += '"';
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -12,12 +13,13 @@ constexpr std::size_t kMaxLineLength = 1 << 20;
 struct LineReader {
     std::FILE* file = nullptr;
     std::vector<char> buffer;
-    std::size_t begin = 0;  // first unread character in buffer
-    std::size_t end = 0;    // one past the last character read from file
-    bool atEnd = false;     // file has no more to give
-    long lineNumber = 0;    // of the line last returned, from 1
-    bool failed = false;    // a read error, as opposed to the end of the file
-    int error = 0;          // errno of that read error
+    std::size_t begin = 0;        // first unread character in buffer
+    std::size_t end = 0;          // one past the last character read from file
+    bool atEnd = false;           // file has no more to give
+    long lineNumber = 0;          // of the line last returned, from 1
+    bool failed = false;          // a read error, as opposed to the end of the file
+    int error = 0;                // errno of that read error
+    bool carriageReturn = false;  // the line last returned ended with "\r\n"
 };
 
 LineReader makeLineReader(std::FILE* file);
@@ -28,10 +30,42 @@ enum class LineStatus { Line, TooLong, End };
 // A line longer than kMaxLineLength is skipped and reported as TooLong.
 LineStatus nextLine(LineReader& reader, std::string_view& line);
 
-// The most cells a line of ours can hold: the method and the ten quantities.
-constexpr int kMaxCells = 11;
+// How a file separates its cells and writes its decimals, as the header line
+// shows it. The output of a batch is written in the dialect of its input.
+struct Dialect {
+    char separator = ',';
+    char decimalPoint = '.';
+    bool oneColumn = false;  // the header had no separator: each line is one cell
+    const char* lineEnd = "\n";
+    bool byteOrderMark = false;  // the input began with a UTF-8 byte-order mark
+};
 
-// Splits line at commas into cells. A cell may be enclosed in double quotes,
-// which lets it hold a comma (a decimal comma); the quotes are not part of the
-// cell. Returns nullptr, or why the line is not a row of at most maxCells cells.
-const char* splitCells(std::string_view line, std::string_view* cells, int maxCells, int& count);
+// Comma-separated with decimal points, semicolon-separated with decimal commas
+// (spreadsheets of most European locales) or tab-separated with decimal
+// points: whichever separator the header line (outside quotes) holds most of,
+// ties going to tab, then semicolon. A header without any is one column; its
+// lines are not split and the output is comma-separated.
+Dialect detectDialect(std::string_view header);
+
+// One cell of a line: its text without the enclosing quotes; a quoted cell
+// keeps its doubled quotes ("") as they were written.
+struct Cell {
+    std::string_view text;
+    bool quoted = false;
+};
+
+// More cells than this make a line no row: no instrument writes so many, and
+// it bounds the memory a line can take.
+constexpr std::size_t kMaxCells = 1000;
+
+// Splits line into cells by the dialect into cells (cleared first). A quoted
+// cell may hold the separator and doubled quotes. Returns nullptr, or why the
+// line cannot be split.
+const char* splitCells(std::string_view line, const Dialect& dialect, std::vector<Cell>& cells);
+
+// The text of a cell with doubled quotes made single: for names in a header.
+std::string cellText(const Cell& cell);
+
+// Appends cell as the dialect needs it: as it was when it holds no separator,
+// quote or line break, else quoted.
+void appendCell(std::string& out, const Cell& cell, const Dialect& dialect);

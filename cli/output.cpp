@@ -55,31 +55,41 @@ std::size_t displayWidth(std::string_view text) {
     return width;
 }
 
-void appendCsvHeader(std::string& out) {
+void appendResultNames(std::string& out, const Style& style, const Dialect& dialect) {
+    (void)style;
     out += "method";
     for (const QuantityInfo& info : kQuantities) {
-        out += ',';
+        out += dialect.separator;
         out += info.name;
     }
-    out += ",clamped\n";
+    out += dialect.separator;
+    out += "clamped";
 }
 
-char* putCsvRow(char* p, const Conversion& conversion, const Style& style) {
-    p = putText(p, infoOf(conversion.method).name);
+void appendCsvResults(std::string& out, const Conversion& conversion, const Style& style, const Dialect& dialect) {
+    char cell[kMaxNumber];  // room for a number, and for the names of every quantity
+    out += infoOf(conversion.method).name;
     for (const QuantityInfo& info : kQuantities) {
-        *p++ = ',';
+        out += dialect.separator;
         double value = valueOf(conversion.result, info.quantity);
-        if (showable(value)) p = putNumber(p, value, info.decimals, style.full);
+        if (!showable(value)) continue;
+        char* end = putNumber(cell, value, info.decimals, style.full);
+        if (dialect.decimalPoint != '.') std::replace(cell, end, '.', dialect.decimalPoint);
+        out.append(cell, end);
     }
-    *p++ = ',';
-    p = putClampedNames(p, conversion.clamped, ";", false);
-    *p++ = '\n';
-    return p;
+    out += dialect.separator;
+    appendCell(out, Cell{std::string_view(cell, putClampedNames(cell, conversion.clamped, ";", false) - cell)},
+               dialect);
+}
+
+void appendCsvHeader(std::string& out, const Style& style) {
+    appendResultNames(out, style, Dialect{});
+    out += '\n';
 }
 
 void appendCsvRow(std::string& out, const Conversion& conversion, const Style& style) {
-    char row[kMaxCsvRow];
-    out.append(row, putCsvRow(row, conversion, style));
+    appendCsvResults(out, conversion, style, Dialect{});
+    out += '\n';
 }
 
 void appendJson(std::string& out, const Conversion& conversion, const Style& style) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "csv.h"
 #include "number_text.h"
 #include "report.h"
 
@@ -12,9 +13,6 @@ struct Style {
     bool full = false;        // 17 significant digits instead of the form's decimals
     bool fahrenheit = false;  // temperatures are in Fahrenheit
 };
-
-// Room for any row that putCsvRow writes.
-constexpr std::size_t kMaxCsvRow = 8192;
 
 // Fixed decimals, or 17 significant digits when full. Writes at most
 // kMaxNumber characters at p and returns the end.
@@ -27,9 +25,16 @@ void appendShortest(std::string& out, double value);
 // Display width of UTF-8 text: the units hold a few two-byte characters.
 std::size_t displayWidth(std::string_view text);
 
-void appendCsvHeader(std::string& out);
-// Writes at most kMaxCsvRow characters at p and returns the end.
-char* putCsvRow(char* p, const Conversion& conversion, const Style& style);
+// The result columns of CSV: the method, the ten quantities and the inputs
+// that were clamped.
+constexpr std::size_t kResultColumns = kQuantityCount + 2;
+// Their names, and their cells for one conversion, separated as the dialect
+// wants; no line end.
+void appendResultNames(std::string& out, const Style& style, const Dialect& dialect);
+void appendCsvResults(std::string& out, const Conversion& conversion, const Style& style, const Dialect& dialect);
+
+// The header line and the row of one sample, comma-separated.
+void appendCsvHeader(std::string& out, const Style& style);
 void appendCsvRow(std::string& out, const Conversion& conversion, const Style& style);
 void appendJson(std::string& out, const Conversion& conversion, const Style& style);
 void appendText(std::string& out, const Conversion& conversion, const Style& style);

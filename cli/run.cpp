@@ -24,7 +24,7 @@ int runSingle(const Arguments& arguments, std::FILE* out, std::FILE* err) {
         appendText(text, conversion, arguments.style);
         break;
     case Format::Csv:
-        appendCsvHeader(text);
+        appendCsvHeader(text, arguments.style);
         appendCsvRow(text, conversion, arguments.style);
         break;
     case Format::Json:

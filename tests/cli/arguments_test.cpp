@@ -78,12 +78,28 @@ TEST(Arguments, ErrorsNameTheOptionAndTheText) {
         {{"--batch", "in.csv", "--density", "1025"}, "--density: not with --batch"},
         {{"--batch", "in.csv", "--format", "json"}, "--format: a batch is written as CSV only"},
         {{"--batch", ""}, "--batch: missing file name"},
+        {{"--batch", "-", "--column", "sal00"}, "--column: 'sal00' is not QUANTITY=HEADER"},
+        {{"--batch", "-", "--column", "salinity=sal00"}, "--column: unknown quantity 'salinity' (one of method, "},
+        {{"--batch", "-", "--column", "absoluteSalinity=SA"}, "--column: absoluteSalinity is a result, not an input"},
+        {{"--batch", "-", "--column", "density="}, "--column density=: no column header after '='"},
+        {{"--batch", "-", "--column=method=m", "--column", "method=M"}, "--column: method mapped twice"},
+        {{"--column", "density=d"}, "--column: only with --batch"},
     };
     for (const Case& c : cases) {
         Arguments arguments;
         std::string error = parse(c.words, arguments);
         EXPECT_NE(error.find(c.message), std::string::npos) << c.words[0] << " gave: " << error;
     }
+}
+
+TEST(Arguments, ColumnMappingsAreRepeatable) {
+    Arguments arguments;
+    ASSERT_EQ(parse({"--batch", "-", "--column", "pressure=prDM", "--column=method=how"}, arguments), "");
+    ASSERT_EQ(arguments.columnMappings.size(), 2u);
+    EXPECT_EQ(arguments.columnMappings[0].quantity, Quantity::Pressure);
+    EXPECT_EQ(arguments.columnMappings[0].header, "prDM");
+    EXPECT_EQ(arguments.columnMappings[1].quantity, std::nullopt);
+    EXPECT_EQ(arguments.columnMappings[1].header, "how");
 }
 
 TEST(Arguments, HelpAndVersionStopTheParsing) {

@@ -54,7 +54,7 @@ TEST(Shapes, JsonHoldsMethodTheTenQuantitiesInOrderAndClamped) {
 
 TEST(Shapes, CsvRowMatchesItsHeader) {
     std::string csv;
-    appendCsvHeader(csv);
+    appendCsvHeader(csv, Style{});
     appendCsvRow(csv, convertSample(Ies80, withDefaults(Quantity::Temperature, -5), false), Style{});
     std::vector<std::string> lines = split(csv, '\n');
     ASSERT_EQ(lines.size(), 3u);
