@@ -23,6 +23,13 @@ std::string readFormat(std::string_view text, Arguments& arguments) {
     return "";
 }
 
+std::string readConductivityUnit(std::string_view text, Arguments& arguments) {
+    arguments.style.conductivityUnit = conductivityUnitNamed(text);
+    if (arguments.style.conductivityUnit) return "";
+    arguments.style.conductivityUnit = &kMilliSiemensPerCentimetre;
+    return "--conductivity-unit: unknown unit " + quoted(text) + " (mS/cm, S/m or uS/cm)";
+}
+
 std::string readMethod(std::string_view text, Arguments& arguments) {
     auto method = methodFromName(text);
     if (!method) return "--method: unknown method " + quoted(text) + " (exact, polynomial or ies80)";
@@ -187,7 +194,8 @@ std::string parseArguments(int argc, const char* const* argv, Arguments& argumen
             continue;
         }
         const std::optional<Quantity> quantity = quantityOfOption(name);
-        if (!quantity && name != "--method" && name != "--format" && name != "--batch" && name != "--column")
+        if (!quantity && name != "--method" && name != "--format" && name != "--batch" && name != "--column" &&
+            name != "--conductivity-unit")
             return "unknown option " + quoted(name);
         if (!inlineValue) {
             if (i + 1 >= argc) return std::string(name) + ": missing value";
@@ -201,6 +209,8 @@ std::string parseArguments(int argc, const char* const* argv, Arguments& argumen
             error = readMethod(value, arguments);
         } else if (name == "--format") {
             error = readFormat(value, arguments);
+        } else if (name == "--conductivity-unit") {
+            error = readConductivityUnit(value, arguments);
         } else if (name == "--column") {
             error = readColumnMapping(value, arguments);
         } else {
@@ -246,7 +256,8 @@ Method:
     out += "Output:\n";
     appendOption(out, "--fahrenheit", "temperatures given and shown in °F");
     appendOption(out, "--format text|csv|json", "default text");
-    appendOption(out, "--full", "17 significant digits instead of the usual decimals");
+    appendOption(out, "--full",
+                 "every number as the shortest text that reads back to the same value, instead of the usual decimals");
     out += "Batch:\n";
     appendOption(out, "--batch FILE",
                  "convert every row of a CSV file ('-' reads standard input) and write CSV. Columns: any of " +

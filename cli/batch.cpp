@@ -105,7 +105,9 @@ bool convertLine(std::string_view line, long lineNumber, const BatchSetup& setup
                     " and has no header";
         } else if (readRow(cells, setup.columns, setup.defaultMethod, setup.defaults, row, error)) {
             out += dialect.separator;
-            appendCsvResults(out, convertSample(row.method, row.sample, setup.style.fahrenheit), setup.style, dialect);
+            appendCsvResults(
+                out, convertSample(row.method, row.sample, setup.style.fahrenheit, *setup.style.conductivityUnit),
+                setup.style, dialect);
             converted = true;
         }
     }

@@ -12,7 +12,12 @@ namespace {
 bool showable(double value) { return isPresent(value) && std::isfinite(value); }
 
 const char* unitOf(const QuantityInfo& info, const Style& style) {
+    if (info.quantity == Quantity::Conductivity) return style.conductivityUnit->name;
     return info.temperature && style.fahrenheit ? "°F" : info.unit;
+}
+
+int decimalsOf(const QuantityInfo& info, const Style& style) {
+    return info.quantity == Quantity::Conductivity ? style.conductivityUnit->decimals : info.decimals;
 }
 
 char* putText(char* p, const char* text) {
@@ -36,7 +41,7 @@ char* putClampedNames(char* p, QuantitySet clamped, const char* separator, bool 
 }  // namespace
 
 char* putNumber(char* p, double value, int decimals, bool full) {
-    return full ? putSignificant(p, value) : putFixed(p, value, decimals);
+    return full ? putShortest(p, value) : putFixed(p, value, decimals);
 }
 
 void appendNumber(std::string& out, double value, int decimals, bool full) {
@@ -56,11 +61,13 @@ std::size_t displayWidth(std::string_view text) {
 }
 
 void appendResultNames(std::string& out, const Style& style, const Dialect& dialect) {
-    (void)style;
     out += "method";
     for (const QuantityInfo& info : kQuantities) {
         out += dialect.separator;
         out += info.name;
+        // mS/cm keeps the plain name that files written before the choice of unit have.
+        if (info.quantity == Quantity::Conductivity && style.conductivityUnit != &kMilliSiemensPerCentimetre)
+            ((out += " (") += style.conductivityUnit->ascii) += ')';
     }
     out += dialect.separator;
     out += "clamped";
@@ -73,7 +80,7 @@ void appendCsvResults(std::string& out, const Conversion& conversion, const Styl
         out += dialect.separator;
         double value = valueOf(conversion.result, info.quantity);
         if (!showable(value)) continue;
-        char* end = putNumber(cell, value, info.decimals, style.full);
+        char* end = putNumber(cell, value, decimalsOf(info, style), style.full);
         if (dialect.decimalPoint != '.') std::replace(cell, end, '.', dialect.decimalPoint);
         out.append(cell, end);
     }
@@ -102,7 +109,7 @@ void appendJson(std::string& out, const Conversion& conversion, const Style& sty
         out += "\": ";
         double value = valueOf(conversion.result, info.quantity);
         if (showable(value))
-            appendNumber(out, value, info.decimals, style.full);
+            appendNumber(out, value, decimalsOf(info, style), style.full);
         else
             out += "null";
         out += ",\n";
@@ -110,7 +117,9 @@ void appendJson(std::string& out, const Conversion& conversion, const Style& sty
     out += "  \"clamped\": [";
     char names[kQuantityCount * 32];
     out.append(names, putClampedNames(names, conversion.clamped, ", ", true));
-    out += "]\n}\n";
+    out += "],\n  \"conductivityUnit\": \"";
+    out += style.conductivityUnit->name;
+    out += "\"\n}\n";
 }
 
 void appendText(std::string& out, const Conversion& conversion, const Style& style) {
@@ -120,7 +129,7 @@ void appendText(std::string& out, const Conversion& conversion, const Style& sty
         std::string& number = numbers[static_cast<int>(info.quantity)];
         double value = valueOf(conversion.result, info.quantity);
         if (showable(value))
-            appendNumber(number, value, info.decimals, style.full);
+            appendNumber(number, value, decimalsOf(info, style), style.full);
         else
             number += '-';  // appended: GCC 12 at -O3 sees a false overlap in assigning
         labelWidth = std::max(labelWidth, displayWidth(info.label));
@@ -152,7 +161,7 @@ void appendClampedNotes(std::string& out, const Conversion& conversion, const St
         out += ' ';
         appendShortest(out, valueOf(conversion.given, info.quantity));
         out += " is outside its range; used ";
-        appendNumber(out, valueOf(conversion.result, info.quantity), info.decimals, style.full);
+        appendNumber(out, valueOf(conversion.result, info.quantity), decimalsOf(info, style), style.full);
         const char* unit = unitOf(info, style);
         if (*unit) {
             out += ' ';

@@ -10,11 +10,12 @@
 #include "report.h"
 
 struct Style {
-    bool full = false;        // 17 significant digits instead of the form's decimals
+    bool full = false;        // every digit needed to read the double back, not the form's decimals
     bool fahrenheit = false;  // temperatures are in Fahrenheit
+    const ConductivityUnit* conductivityUnit = &kMilliSiemensPerCentimetre;
 };
 
-// Fixed decimals, or 17 significant digits when full. Writes at most
+// Fixed decimals, or when full the shortest text that reads back as value. Writes at most
 // kMaxNumber characters at p and returns the end.
 char* putNumber(char* p, double value, int decimals, bool full);
 void appendNumber(std::string& out, double value, int decimals, bool full);

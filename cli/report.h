@@ -2,23 +2,48 @@
 // the engine in Celsius, and which inputs the ranges changed.
 #pragma once
 
+#include <string_view>
+
 #include "sample.h"
+
+// A unit the command line takes and shows conductivity in; the engine works
+// in mS/cm. A value in this unit is scaleUp / scaleDown mS/cm, both exact, so
+// that each way is one correctly rounded operation.
+struct ConductivityUnit {
+    const char* name;   // as the outputs show it and --conductivity-unit takes it
+    const char* ascii;  // its spelling without the micro sign, also taken
+    double scaleUp;
+    double scaleDown;
+    int decimals;  // the resolution of the five decimals of mS/cm
+};
+
+inline constexpr ConductivityUnit kConductivityUnits[] = {
+    {"mS/cm", "mS/cm", 1, 1, 5},
+    {"S/m", "S/m", 10, 1, 6},
+    {"µS/cm", "uS/cm", 1, 1000, 2},
+};
+inline constexpr const ConductivityUnit& kMilliSiemensPerCentimetre = kConductivityUnits[0];
+
+// The unit named text, or nullptr.
+const ConductivityUnit* conductivityUnitNamed(std::string_view text);
 
 // The defaults in the units the user works in.
 Sample defaultSample(bool fahrenheit);
 
 struct Conversion {
     Method method;
-    Sample given;         // as the user gave it (temperatures in the user's unit)
-    Sample result;        // filled, temperatures in the user's unit
+    Sample given;         // as the user gave it, in the user's units
+    Sample result;        // filled, in the user's units
     QuantitySet clamped;  // the inputs the ranges changed, as the engine reports them
 };
 
-// Converts given (temperatures in Fahrenheit when asked). Inputs that fitted
-// their ranges come back exactly as given, so no unit round trip shows in
-// them; a temperature counts as clamped when the value used, in the user's
-// unit, is not the value given.
-Conversion convertSample(Method method, const Sample& given, bool fahrenheit);
+// Converts given (temperatures in Fahrenheit when asked, conductivity in
+// conductivityUnit). Inputs that fitted their ranges come back exactly as
+// given, so no unit round trip shows in them; a temperature or conductivity
+// counts as clamped when the value used, in the user's unit, is not the value
+// given.
+Conversion convertSample(Method method, const Sample& given, bool fahrenheit,
+                         const ConductivityUnit& conductivityUnit = kMilliSiemensPerCentimetre);
 
 // A salinity-related value given by the user must never read as absent: the
 // engine's absent marker is moved to the next number towards zero, which the

@@ -17,7 +17,8 @@ bool write(const std::string& text, std::FILE* file) {
 }  // namespace
 
 int runSingle(const Arguments& arguments, std::FILE* out, std::FILE* err) {
-    Conversion conversion = convertSample(arguments.method, requestedSample(arguments), arguments.style.fahrenheit);
+    Conversion conversion = convertSample(arguments.method, requestedSample(arguments), arguments.style.fahrenheit,
+                                          *arguments.style.conductivityUnit);
     std::string text;
     switch (arguments.format) {
     case Format::Text:

@@ -220,11 +220,6 @@ char* putFixed(char* p, double value, int decimals) {
     return error == std::errc() ? end : p;
 }
 
-char* putSignificant(char* p, double value) {
-    auto [end, error] = std::to_chars(p, p + kMaxNumber, value, std::chars_format::general, 17);
-    return error == std::errc() ? end : p;
-}
-
 char* putShortest(char* p, double value) {
     auto [end, error] = std::to_chars(p, p + kMaxNumber, value);
     return error == std::errc() ? end : p;

@@ -40,7 +40,6 @@ constexpr std::size_t kMaxNumber = 400;
 
 // Each writes at most kMaxNumber characters at p and returns the end.
 char* putFixed(char* p, double value, int decimals);  // as "%.*f" writes it in the classic locale
-char* putSignificant(char* p, double value);          // 17 significant digits: every double reads back
 char* putShortest(char* p, double value);             // the shortest text that reads back as value
 
 // value with exactly decimals digits after '.'.

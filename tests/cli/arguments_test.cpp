@@ -84,6 +84,7 @@ TEST(Arguments, ErrorsNameTheOptionAndTheText) {
         {{"--batch", "-", "--column", "density="}, "--column density=: no column header after '='"},
         {{"--batch", "-", "--column=method=m", "--column", "method=M"}, "--column: method mapped twice"},
         {{"--column", "density=d"}, "--column: only with --batch"},
+        {{"--conductivity-unit", "mS/m"}, "--conductivity-unit: unknown unit 'mS/m' (mS/cm, S/m or uS/cm)"},
     };
     for (const Case& c : cases) {
         Arguments arguments;

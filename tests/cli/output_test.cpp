@@ -30,7 +30,7 @@ TEST(Shapes, JsonHoldsMethodTheTenQuantitiesInOrderAndClamped) {
     std::string json;
     appendJson(json, conversion, Style{});
     std::vector<std::string> lines = split(json, '\n');
-    ASSERT_EQ(lines.size(), 15u) << json;
+    ASSERT_EQ(lines.size(), 16u) << json;
     EXPECT_EQ(lines[0], "{");
     EXPECT_EQ(lines[1], "  \"method\": \"ies80\",");
     const char* const names[] = {"pressure",          "longitude",           "latitude", "temperature",
@@ -43,7 +43,8 @@ TEST(Shapes, JsonHoldsMethodTheTenQuantitiesInOrderAndClamped) {
     EXPECT_EQ(lines[8], "  \"density\": 1025.97275,");
     EXPECT_EQ(lines[9], "  \"conductivity\": 42.91416,");
     EXPECT_EQ(lines[10], "  \"specificGravity\": 1.02782,");
-    EXPECT_EQ(lines[12], "  \"clamped\": []");
+    EXPECT_EQ(lines[12], "  \"clamped\": [],");
+    EXPECT_EQ(lines[13], "  \"conductivityUnit\": \"mS/cm\"");
 
     Sample hot = withDefaults(Quantity::Temperature, 40);
     hot.latitude = -90;
@@ -156,6 +157,63 @@ TEST(Clamped, ABoundTypedInFahrenheitIsNotClamped) {
     conversion = convertSample(Ies80, sample, true);
     EXPECT_EQ(conversion.clamped, QuantitySet{Quantity::Temperature});
     EXPECT_DOUBLE_EQ(conversion.result.temperature, 28.4);
+}
+
+TEST(Shapes, FullWritesTheShortestTextThatReadsBackInEveryShape) {
+    const Style full{.full = true};
+    const Conversion conversion = convertSample(Teos10Exact, withDefaults(Quantity::Longitude, 151.3), false);
+    std::string text, csv, json;
+    appendText(text, conversion, full);
+    appendCsvRow(csv, conversion, full);
+    appendJson(json, conversion, full);
+    EXPECT_NE(text.find(" 151.3  °E\n"), std::string::npos) << text;
+    EXPECT_NE(csv.find(",151.3,48.853402,15,35,"), std::string::npos) << csv;
+    EXPECT_NE(json.find("\"longitude\": 151.3,"), std::string::npos) << json;
+    const std::size_t density = json.find("\"density\": ") + 11;
+    double readBack = 0;
+    EXPECT_EQ(readDecimal(json.substr(density, json.find(',', density) - density), readBack), nullptr);
+    EXPECT_EQ(readBack, conversion.result.density) << json;
+}
+
+TEST(Units, ConductivityInEveryUnitIsTheSameWaterAndComesBackAsTyped) {
+    struct Case {
+        const char* unit;
+        double given;
+        const char* shown;
+        const char* header;
+    };
+    const Case cases[] = {
+        {"mS/cm", 42.91416, "42.91416  mS/cm", ",conductivity,"},
+        {"S/m", 4.291416, "4.291416  S/m", ",conductivity (S/m),"},
+        {"uS/cm", 42914.16, "42914.16  µS/cm", ",conductivity (uS/cm),"},
+        {"µS/cm", 42914.16, "42914.16  µS/cm", ",conductivity (uS/cm),"},
+    };
+    const double salinity =
+        convertSample(Ies80, withDefaults(Quantity::Conductivity, 42.91416), false).result.practicalSalinity;
+    for (const Case& c : cases) {
+        const ConductivityUnit* unit = conductivityUnitNamed(c.unit);
+        ASSERT_NE(unit, nullptr) << c.unit;
+        const Style style{.conductivityUnit = unit};
+        Conversion conversion = convertSample(Ies80, withDefaults(Quantity::Conductivity, c.given), false, *unit);
+        EXPECT_NEAR(conversion.result.practicalSalinity, salinity, 1e-9) << c.unit;
+        EXPECT_EQ(conversion.result.conductivity, c.given) << c.unit;
+        EXPECT_TRUE(conversion.clamped.empty()) << c.unit;
+        std::string text, csv;
+        appendText(text, conversion, style);
+        EXPECT_NE(text.find(c.shown), std::string::npos) << text;
+        appendCsvHeader(csv, style);
+        EXPECT_NE(csv.find(c.header), std::string::npos) << csv;
+    }
+    // Above the highest conductivity, and then too salty: the water at Sp 42.
+    const ConductivityUnit& siemensPerMetre = *conductivityUnitNamed("S/m");
+    Conversion high = convertSample(Teos10Exact, withDefaults(Quantity::Conductivity, 10), false, siemensPerMetre);
+    EXPECT_EQ(high.clamped, QuantitySet{Quantity::Conductivity});
+    std::string notes, json;
+    appendClampedNotes(notes, high, Style{.conductivityUnit = &siemensPerMetre});
+    EXPECT_EQ(notes, "thalwen-convert: --conductivity 10 is outside its range; used 5.047518 S/m\n");
+    appendJson(json, high, Style{.conductivityUnit = &siemensPerMetre});
+    EXPECT_NE(json.find("\"conductivity\": 5.047518,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"conductivityUnit\": \"S/m\""), std::string::npos) << json;
 }
 
 TEST(Clamped, AGivenValueEqualToTheAbsentMarkerStaysGiven) {
