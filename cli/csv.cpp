@@ -147,8 +147,11 @@ std::string cellText(const Cell& cell) {
 }
 
 void appendCell(std::string& out, const Cell& cell, const Dialect& dialect) {
-    const char special[] = {dialect.separator, '"', '\n', '\r', '\0'};
-    if (cell.text.find_first_of(special) == std::string_view::npos) {
+    // A plain loop: find_first_of searches the set anew for every character,
+    // and a batch writes every cell of every row through here.
+    bool special = false;
+    for (char c : cell.text) special = special || c == dialect.separator || c == '"' || c == '\n' || c == '\r';
+    if (!special) {
         out += cell.text;
         return;
     }

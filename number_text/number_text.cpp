@@ -53,7 +53,7 @@ bool readPlainDecimal(std::string_view text, double& value) {
     std::size_t start = i;
     for (; i < size && isDigit(text[i]); ++i) mantissa = mantissa * 10 + unsigned(text[i] - '0');
     int digits = int(i - start), fractionDigits = 0;
-    if (i < size && text[i] == '.') {
+    if (i < size && (text[i] == '.' || text[i] == ',')) {  // the one comma rule, as commaToDot has it
         std::size_t point = ++i;
         for (; i < size && isDigit(text[i]); ++i) mantissa = mantissa * 10 + unsigned(text[i] - '0');
         fractionDigits = int(i - point);
@@ -73,11 +73,11 @@ bool readPlainDecimal(std::string_view text, double& value) {
 // the decimal point, and in used how many characters it took (0 for none).
 double readNumberPrefix(std::string_view text, std::size_t& used) {
     double value = 0;
-    if (readPlainDecimal(text, value)) {  // the batch's common case, with no copy
+    if (readPlainDecimal(text, value)) {  // the batch's common case, decimal comma or point, with no copy
         used = text.size();
         return value;
     }
-    // The parsers want a terminated text in which commaToDot may write;
+    // The general parser wants a terminated text in which commaToDot may write;
     // numbers are short, so a stack copy serves every sensible input without
     // allocating per batch cell.
     char local[128];
@@ -91,10 +91,6 @@ double readNumberPrefix(std::string_view text, std::size_t& used) {
         local[text.size()] = '\0';
     }
     commaToDot(copy);
-    if (readPlainDecimal(std::string_view(copy, text.size()), value)) {
-        used = text.size();
-        return value;
-    }
     const char* end = nullptr;
     value = parseNumber(copy, &end);
     used = static_cast<std::size_t>(end - copy);
