@@ -1,5 +1,6 @@
 #include "arguments.h"
 
+#include <charconv>
 #include <optional>
 #include <string_view>
 
@@ -9,6 +10,9 @@
 #include "version.h"
 
 namespace {
+
+// More threads than any machine has cores only cost memory.
+constexpr unsigned kMaxJobs = 1024;
 
 std::string readFormat(std::string_view text, Arguments& arguments) {
     if (text == "text")
@@ -28,6 +32,15 @@ std::string readConductivityUnit(std::string_view text, Arguments& arguments) {
     if (arguments.style.conductivityUnit) return "";
     arguments.style.conductivityUnit = &kMilliSiemensPerCentimetre;
     return "--conductivity-unit: unknown unit " + quoted(text) + " (mS/cm, S/m or uS/cm)";
+}
+
+std::string readJobs(std::string_view text, Arguments& arguments) {
+    unsigned jobs = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+    if (error != std::errc() || end != text.data() + text.size() || jobs < 1 || jobs > kMaxJobs)
+        return "--jobs: " + quoted(text) + " is not a whole number from 1 to " + std::to_string(kMaxJobs);
+    arguments.jobs = jobs;
+    return "";
 }
 
 std::string readMethod(std::string_view text, Arguments& arguments) {
@@ -195,7 +208,7 @@ std::string parseArguments(int argc, const char* const* argv, Arguments& argumen
         }
         const std::optional<Quantity> quantity = quantityOfOption(name);
         if (!quantity && name != "--method" && name != "--format" && name != "--batch" && name != "--column" &&
-            name != "--conductivity-unit")
+            name != "--conductivity-unit" && name != "--jobs")
             return "unknown option " + quoted(name);
         if (!inlineValue) {
             if (i + 1 >= argc) return std::string(name) + ": missing value";
@@ -209,6 +222,8 @@ std::string parseArguments(int argc, const char* const* argv, Arguments& argumen
             error = readMethod(value, arguments);
         } else if (name == "--format") {
             error = readFormat(value, arguments);
+        } else if (name == "--jobs") {
+            error = readJobs(value, arguments);
         } else if (name == "--conductivity-unit") {
             error = readConductivityUnit(value, arguments);
         } else if (name == "--column") {

@@ -30,6 +30,7 @@ struct Arguments {
     bool batch = false;
     std::string batchPath;  // "-" for standard input
     std::vector<ColumnMapping> columnMappings;
+    unsigned jobs = 0;  // threads converting a batch; 0: one per core
     bool help = false;
     bool version = false;
 };

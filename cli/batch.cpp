@@ -1,6 +1,10 @@
 #include "batch.h"
 
+#include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 #include "fields.h"
 #include "number_text.h"
@@ -169,6 +173,90 @@ bool write(const std::string& text, std::FILE* file) {
     return std::fwrite(text.data(), 1, text.size(), file) == text.size();
 }
 
+struct BatchOutcome {
+    bool badRows = false;
+    bool writeFailed = false;
+};
+
+void writeChunk(const Chunk& chunk, std::FILE* out, std::FILE* err, BatchOutcome& outcome) {
+    if (!outcome.writeFailed && !write(chunk.output, out)) outcome.writeFailed = true;
+    write(chunk.errors, err);
+    outcome.badRows = outcome.badRows || chunk.badRows;
+}
+
+void convertInThisThread(LineReader& reader, const BatchSetup& setup, std::FILE* out, std::FILE* err,
+                         BatchOutcome& outcome) {
+    Chunk chunk;
+    std::vector<Cell> cells;
+    while (!outcome.writeFailed && readChunk(reader, chunk)) {
+        convertChunk(chunk, setup, cells);
+        writeChunk(chunk, out, err, outcome);
+    }
+}
+
+// This thread reads chunks into a ring and writes them out in their order;
+// the workers convert them in between. The ring bounds the memory: reading
+// waits while every slot holds a chunk not yet written.
+void convertInWorkers(LineReader& reader, const BatchSetup& setup, unsigned jobs, std::FILE* out, std::FILE* err,
+                      BatchOutcome& outcome) {
+    const std::size_t capacity = 2 * std::size_t{jobs};  // one converting and one waiting per worker
+    std::vector<Chunk> ring(capacity);
+    std::vector<char> converted(capacity, false);
+    std::mutex mutex;
+    std::condition_variable readIn, convertedOne;
+    std::size_t readCount = 0, takenCount = 0,
+                writtenCount = 0;  // chunks so far; only this thread counts reads and writes
+    bool inputDone = false;
+
+    auto work = [&] {
+        std::vector<Cell> cells;
+        std::unique_lock lock(mutex);
+        for (;;) {
+            readIn.wait(lock, [&] { return takenCount < readCount || inputDone; });
+            if (takenCount == readCount) return;
+            const std::size_t slot = takenCount++ % capacity;
+            lock.unlock();
+            convertChunk(ring[slot], setup, cells);
+            lock.lock();
+            converted[slot] = true;
+            convertedOne.notify_one();
+        }
+    };
+    // Writes the oldest chunk not yet written; waits for it when asked to.
+    auto writeOldest = [&](bool wait) {
+        const std::size_t slot = writtenCount % capacity;
+        {
+            std::unique_lock lock(mutex);
+            if (wait) convertedOne.wait(lock, [&] { return converted[slot] != 0; });
+            if (!converted[slot]) return false;
+            converted[slot] = false;
+        }
+        writeChunk(ring[slot], out, err, outcome);
+        ++writtenCount;
+        return true;
+    };
+
+    std::vector<std::thread> workers;
+    for (unsigned i = 0; i < jobs; ++i) workers.emplace_back(work);
+    while (!outcome.writeFailed) {
+        if (readCount - writtenCount == capacity) writeOldest(true);
+        while (writtenCount < readCount && writeOldest(false)) continue;
+        if (!readChunk(reader, ring[readCount % capacity])) break;
+        {
+            std::lock_guard lock(mutex);
+            ++readCount;
+        }
+        readIn.notify_one();
+    }
+    {
+        std::lock_guard lock(mutex);
+        inputDone = true;
+    }
+    readIn.notify_all();
+    while (writtenCount < readCount) writeOldest(true);
+    for (std::thread& worker : workers) worker.join();
+}
+
 }  // namespace
 
 std::string readHeader(std::string_view line, const Dialect& dialect, const std::vector<ColumnMapping>& mappings,
@@ -306,21 +394,19 @@ int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arg
     }
     appendResultNames(header, setup.style, setup.dialect);
     header += setup.dialect.lineEnd;
-    bool writeFailed = !write(header, out), badRows = false;
-
-    Chunk chunk;
-    while (!writeFailed && readChunk(reader, chunk)) {
-        convertChunk(chunk, setup, cells);
-        writeFailed = !write(chunk.output, out);
-        write(chunk.errors, err);
-        badRows = badRows || chunk.badRows;
-    }
-    if (std::fflush(out) != 0) writeFailed = true;
+    BatchOutcome outcome;
+    outcome.writeFailed = !write(header, out);
+    const unsigned jobs = arguments.jobs > 0 ? arguments.jobs : std::max(1u, std::thread::hardware_concurrency());
+    if (jobs == 1)
+        convertInThisThread(reader, setup, out, err, outcome);
+    else
+        convertInWorkers(reader, setup, jobs, out, err, outcome);
+    if (std::fflush(out) != 0) outcome.writeFailed = true;
 
     if (reader.failed) return readFailed(err, reader);
-    if (writeFailed) {
+    if (outcome.writeFailed) {
         std::fprintf(err, "thalwen-convert: writing the output failed\n");
         return 1;
     }
-    return badRows ? 1 : 0;
+    return outcome.badRows ? 1 : 0;
 }

@@ -5,7 +5,9 @@
 # Without GSW_LIBRARY everything is compiled and nothing is linked.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
+# The POSIX-threads variant: the win32 one has no std::thread, which
+# thalwen-convert converts a batch with; linked statically, it needs no DLL.
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -84,6 +84,8 @@ TEST(Arguments, ErrorsNameTheOptionAndTheText) {
         {{"--batch", "-", "--column", "density="}, "--column density=: no column header after '='"},
         {{"--batch", "-", "--column=method=m", "--column", "method=M"}, "--column: method mapped twice"},
         {{"--column", "density=d"}, "--column: only with --batch"},
+        {{"--jobs", "0"}, "--jobs: '0' is not a whole number from 1 to 1024"},
+        {{"--jobs", "2x"}, "--jobs: '2x' is not a whole number"},
         {{"--conductivity-unit", "mS/m"}, "--conductivity-unit: unknown unit 'mS/m' (mS/cm, S/m or uS/cm)"},
     };
     for (const Case& c : cases) {

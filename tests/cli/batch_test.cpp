@@ -274,6 +274,26 @@ TEST(Batch, OutputInTheInputsDialect) {
         << tab.out;
 }
 
+// Enough rows for many chunks in flight at once, with bad ones among them.
+TEST(Batch, AnyNumberOfJobsWritesTheSameRowsAndReports) {
+    std::string input = "station;practicalSalinity;temperature\n";
+    for (int i = 0; i < 40000; ++i) {
+        input += "S" + std::to_string(i) + ';' + std::to_string(30 + i % 11) + ",5;";
+        input += i % 997 == 5 ? "warm" : std::to_string(i % 37);
+        input += '\n';
+    }
+    Arguments one, three;
+    one.jobs = 1;
+    three.jobs = 3;
+    const BatchRun single = runOn(input, one), parallel = runOn(input, three);
+    EXPECT_EQ(single.status, 1);
+    EXPECT_EQ(parallel.status, 1);
+    EXPECT_EQ(linesOf(single.out).size(), 40001u);
+    EXPECT_EQ(single.err.find("line 7: column 3 'temperature': 'warm' is not a decimal number\n"), 0u) << single.err;
+    EXPECT_TRUE(single.out == parallel.out);  // not EXPECT_EQ: a diff of megabytes helps nobody
+    EXPECT_EQ(single.err, parallel.err);
+}
+
 TEST(Batch, BadHeaderOrNothingToReadStopsBeforeConverting) {
     BatchRun bad = runOn("station,colour\nA,red\n");
     EXPECT_EQ(bad.status, 2);
