@@ -1,8 +1,11 @@
 // Any bytes as the CSV of thalwen-convert --batch, read twice: with the
-// defaults, and with temperatures in Fahrenheit, 17 digits and IES-80 as the
-// default method. Nothing may crash, and nothing may be dropped: every
-// non-blank line after the header is either written as one output row or
-// reported once, in order, as "line N: reason"; the exit status says which.
+// defaults in one thread, and with the instrument names below mapped,
+// conductivity in S/m, temperatures in Fahrenheit, every digit, IES-80 as the
+// default method, on three threads. Nothing may crash, and nothing may be
+// lost: every line after the header gives exactly one output line, in order:
+// a blank line stays blank, a row is either converted or reported once, in
+// order, as "line N: reason" with its result cells left empty; the exit
+// status says which.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,26 +16,24 @@
 
 #include "arguments.h"
 #include "batch.h"
+#include "output.h"
 
 namespace {
 
 // The input's lines as the batch reader sees them: split at '\n'; a last
-// line without its end still counts; a line of nothing but spaces, tabs and
-// carriage returns is no row.
-std::vector<long> rowLineNumbers(std::string_view input) {
-    std::vector<long> rows;
-    long number = 0;
-    std::size_t start = 0;
-    while (start < input.size()) {
-        std::size_t stop = input.find('\n', start);
-        if (stop == std::string_view::npos) stop = input.size();
-        ++number;
-        std::string_view line = input.substr(start, stop - start);
-        if (number > 1 && line.find_first_not_of(" \t\r") != std::string_view::npos) rows.push_back(number);
+// line without its end still counts.
+std::vector<std::string_view> linesOf(std::string_view text) {
+    std::vector<std::string_view> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t stop = text.find('\n', start);
+        if (stop == std::string_view::npos) stop = text.size();
+        lines.push_back(text.substr(start, stop - start));
         start = stop + 1;
     }
-    return rows;
+    return lines;
 }
+
+bool blank(std::string_view line) { return line.find_first_not_of(" \t\r") == std::string_view::npos; }
 
 // A stream that collects what is written to it, in memory.
 struct Collector {
@@ -52,7 +53,22 @@ struct Collector {
     std::abort();
 }
 
-void check(std::string_view input, const Arguments& arguments) {
+// The result cells at the end of an output line: the clamped cell may be
+// quoted (it holds ';' between names), no other result cell is.
+std::string_view resultsOf(std::string_view line, char separator) {
+    std::size_t end = line.size();
+    if (end > 0 && line[end - 1] == '"') end = line.rfind('"', end - 2);
+    for (std::size_t cells = 1; cells < kResultColumns && end != std::string_view::npos && end > 0; ++cells)
+        end = line.rfind(separator, end - 1);
+    return end == std::string_view::npos ? line : line.substr(end);
+}
+
+struct Run {
+    int status;
+    std::string out, err;
+};
+
+Run check(std::string_view input, const Arguments& arguments) {
     // fmemopen wants a buffer of at least one byte, even for an empty input.
     std::string buffer(input.empty() ? std::string_view(" ", 1) : input);
     std::FILE* in = fmemopen(buffer.data(), input.size(), "r");
@@ -60,45 +76,67 @@ void check(std::string_view input, const Arguments& arguments) {
     if (!in || !out.file || !err.file) std::abort();
     const int status = runBatch(in, out.file, err.file, arguments);
     std::fclose(in);
-    const std::string written = out.close(), reported = err.close();
+    Run run{status, out.close(), err.close()};
+    const std::string &written = run.out, &reported = run.err;
 
     if (status == 2) {
         // A missing or bad header: nothing is converted and nothing written.
         if (!written.empty()) fail("output written after a bad header", written, reported);
-        return;
+        return run;
     }
     if (status != 0 && status != 1) fail("unexpected exit status", written, reported);
 
-    // Output: the header, then one line per converted row; no number may be
-    // shown as not-a-number or infinity.
-    std::size_t outputRows = 0;
-    for (char c : written) outputRows += c == '\n';
-    if (outputRows == 0 || written.back() != '\n') fail("no complete header in the output", written, reported);
-    --outputRows;
-    if (written.find("nan") != std::string::npos || written.find("inf") != std::string::npos)
-        fail("a number written as nan or inf", written, reported);
+    const std::vector<std::string_view> inputLines = linesOf(input), outputLines = linesOf(written);
+    if (written.empty() || written.back() != '\n') fail("output without its last line end", written, reported);
+    if (outputLines.size() != inputLines.size()) fail("lines in != lines out", written, reported);
+    const std::string_view header = outputLines[0];
+    if (header.size() < 8 || header.substr(header.size() - 7 - (header.back() == '\r')).find("clamped") != 0)
+        fail("the output header does not end with the result names", written, reported);
+    const bool crlf = header.back() == '\r';
+    const char separator = header[header.size() - 8 - crlf];
 
-    // Reports: one "line N: reason" per bad row, N ascending, each a row.
-    const std::vector<long> rows = rowLineNumbers(input);
-    std::size_t reportedRows = 0, next = 0;
-    for (std::size_t start = 0; start < reported.size();) {
-        std::size_t stop = reported.find('\n', start);
-        if (stop == std::string::npos) fail("a report without its line end", written, reported);
+    // Reports: one "line N: reason" per bad row, N ascending.
+    std::vector<long> reportedLines;
+    for (std::string_view report : linesOf(reported)) {
         long number = 0;
         int consumed = 0;
-        const std::string line = reported.substr(start, stop - start);
-        if (std::sscanf(line.c_str(), "line %ld: %n", &number, &consumed) != 1 || consumed == 0 ||
-            line.size() <= static_cast<std::size_t>(consumed))
+        const std::string text(report);
+        if (std::sscanf(text.c_str(), "line %ld: %n", &number, &consumed) != 1 || consumed == 0 ||
+            text.size() <= static_cast<std::size_t>(consumed))
             fail("a report that names no line and reason", written, reported);
-        while (next < rows.size() && rows[next] < number) ++next;
-        if (next == rows.size() || rows[next] != number) fail("a report for a line that is no row", written, reported);
-        ++next;
-        ++reportedRows;
-        start = stop + 1;
+        if (!reportedLines.empty() && number <= reportedLines.back()) fail("reports out of order", written, reported);
+        reportedLines.push_back(number);
     }
+    if ((status == 1) != !reportedLines.empty()) fail("exit status does not match the reports", written, reported);
 
-    if (outputRows + reportedRows != rows.size()) fail("rows in != rows written + rows reported", written, reported);
-    if ((status == 1) != (reportedRows > 0)) fail("exit status does not match the reports", written, reported);
+    // Each line: blank stays blank; reported rows end with empty results;
+    // converted ones have no not-a-number or infinity among their results.
+    const std::string emptyResults(kResultColumns, separator);
+    std::size_t nextReport = 0;
+    for (std::size_t i = 1; i < inputLines.size(); ++i) {
+        std::string_view line = outputLines[i];
+        if (crlf) {
+            if (line.empty() || line.back() != '\r') fail("a line end not that of the header", written, reported);
+            line.remove_suffix(1);
+        }
+        const long number = static_cast<long>(i) + 1;
+        const bool isReported = nextReport < reportedLines.size() && reportedLines[nextReport] == number;
+        if (isReported) ++nextReport;
+        if (blank(inputLines[i])) {
+            if (!line.empty() || isReported) fail("a blank line is not kept blank", written, reported);
+        } else if (isReported) {
+            if (line.size() < emptyResults.size() || line.substr(line.size() - emptyResults.size()) != emptyResults)
+                fail("a reported row has results", written, reported);
+        } else {
+            const std::string_view results = resultsOf(line, separator);
+            if (results.find("nan") != std::string_view::npos || results.find("inf") != std::string_view::npos)
+                fail("a number written as nan or inf", written, reported);
+            if (line.size() >= emptyResults.size() && line.substr(line.size() - emptyResults.size()) == emptyResults)
+                fail("a row neither converted nor reported", written, reported);
+        }
+    }
+    if (nextReport != reportedLines.size()) fail("a report for a line that is no row", written, reported);
+    return run;
 }
 
 }  // namespace
@@ -109,12 +147,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Arguments plain;
     plain.batch = true;
     plain.format = Format::Csv;
+    plain.jobs = 1;
     check(input, plain);
 
     Arguments other = plain;
     other.method = Ies80;
     other.style.fahrenheit = true;
     other.style.full = true;
-    check(input, other);
+    other.style.conductivityUnit = conductivityUnitNamed("S/m");
+    other.columnMappings = {{Quantity::PracticalSalinity, "PSAL"},
+                            {Quantity::Temperature, "t"},
+                            {Quantity::Conductivity, "c0S/m"},
+                            {std::nullopt, "m"}};
+    other.jobs = 3;
+    const Run threaded = check(input, other);
+    other.jobs = 1;
+    const Run single = check(input, other);
+    if (threaded.status != single.status || threaded.out != single.out || threaded.err != single.err)
+        fail("three jobs wrote other than one", threaded.out, threaded.err);
     return 0;
 }
