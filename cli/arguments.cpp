@@ -153,7 +153,9 @@ void appendInputs(std::string& out) {
         const QuantityInfo& info = infoOf(option.quantity);
         if (!info.salinityRelated) continue;
         std::string description = option.help;
-        if (*info.unit) (description += description.empty() ? "" : ", ") += info.unit;
+        // Conductivity has the unit the user chooses, not the engine's.
+        if (*info.unit && option.quantity != Quantity::Conductivity)
+            (description += description.empty() ? "" : ", ") += info.unit;
         appendOption(out, std::string(option.option) + " " + option.placeholder, description);
     }
 }
@@ -271,19 +273,35 @@ Method:
     out += "Output:\n";
     appendOption(out, "--fahrenheit", "temperatures given and shown in °F");
     appendOption(out, "--format text|csv|json", "default text");
+    appendOption(out, "--conductivity-unit UNIT", "S/m, uS/cm (also µS/cm) or default mS/cm");
     appendOption(out, "--full",
                  "every number as the shortest text that reads back to the same value, instead of the usual decimals");
     out += "Batch:\n";
     appendOption(out, "--batch FILE",
-                 "convert every row of a CSV file ('-' reads standard input) and write CSV. Columns: any of " +
+                 "convert every row of a CSV file ('-' reads standard input): each row is written with its own "
+                 "cells, then the method, the ten quantities and the inputs clamped. The header line tells the "
+                 "dialect, which the output keeps: commas and decimal points, semicolons and decimal commas, or "
+                 "tabs. Columns read: " +
                      batchColumns() +
-                     ". An empty cell takes the default (the options above) or, for the salinity-related columns, "
-                     "is absent.");
+                     "; any other is carried as it is. An empty cell takes the default (the options above) or, for "
+                     "the salinity-related columns, is absent.");
+    appendOption(out, "--column QUANTITY=HEADER",
+                 "read the column named HEADER as QUANTITY, one of the columns above; repeatable");
+    appendOption(out, "--jobs N", "threads converting a batch [one per core]");
     out += R"(  --help, --version
 
 A comma is accepted as decimal point. Inputs outside their ranges are
-clamped and reported. Exit status: 0 success, 1 some batch rows failed,
-2 bad arguments or input.
+clamped and reported. Exit status: 0 success, 1 some batch rows could not be
+converted (each is reported with its line, column and text), 2 bad arguments
+or input.
+
+Batch examples, one per dialect, and an instrument's own column names:
+  printf 'id,temperature,density\nA1,10,1026.1\n' | thalwen-convert --batch -
+  printf 'id;temperature;density\nA1;10;1026,1\n' | thalwen-convert --batch -
+  printf 'id\ttemperature\tdensity\nA1\t10\t1026\n' | thalwen-convert --batch -
+  thalwen-convert --batch cast.csv --conductivity-unit S/m \
+      --column pressure=prDM --column temperature=t090C \
+      --column conductivity=c0S/m
 )";
     return out;
 }

@@ -8,7 +8,7 @@ const QuantityOption kQuantityOptions[kQuantityOptionCount] = {
     {Quantity::ReferenceTemperature, "--reference-temperature", "T", "of the pure water SG refers to"},
     {Quantity::PracticalSalinity, "--salinity", "SP", "Practical Salinity"},
     {Quantity::Density, "--density", "RHO", "in-situ density"},
-    {Quantity::Conductivity, "--conductivity", "C", ""},
+    {Quantity::Conductivity, "--conductivity", "C", "in the unit of --conductivity-unit"},
     {Quantity::SpecificGravity, "--specific-gravity", "SG", "against pure water at the reference temperature"},
 };
 

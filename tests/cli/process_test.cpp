@@ -90,6 +90,19 @@ TEST(Program, BatchFromStandardInputWithABadRow) {
     EXPECT_NE(run.out.find("\n1026,12,polynomial,0.00,2.348785,48.853402,12.00,"), std::string::npos) << run.out;
 }
 
+TEST(Program, MappedInstrumentFileInSiemensPerMetre) {
+    ProcessRun run = runProgram(
+        "--batch - --jobs 2 --conductivity-unit S/m --column pressure=prDM --column temperature=t090C "
+        "--column conductivity=c0S/m",
+        "prDM,t090C,c0S/m,sal00,flag\n1.0,12.5,3.8,33.9,0\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.find("prDM,t090C,c0S/m,sal00,flag,method,pressure,"), 0u) << run.out;
+    EXPECT_NE(run.out.find(",density,conductivity (S/m),specificGravity,"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\n1.0,12.5,3.8,33.9,0,exact,1.00,2.348785,48.853402,12.50,32.61627,"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find(",3.800000,"), std::string::npos) << run.out;
+}
+
 TEST(Program, HelpAndVersion) {
     EXPECT_NE(runProgram("--help").out.find("--batch FILE"), std::string::npos);
     EXPECT_EQ(runProgram("--version").out.find("thalwen-convert " EXPECTED_VERSION " (GSW "), 0u);
