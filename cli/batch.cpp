@@ -81,7 +81,9 @@ bool convertLine(std::string_view line, long lineNumber, const BatchSetup& setup
                  std::string& out, std::string& errors) {
     const Dialect& dialect = setup.dialect;
     const std::size_t columnCount = setup.columns.roles.size();
-    if (trimBlanks(line).empty()) {  // no row: kept, so that output lines stay those of the input
+    // A blank line is no row: kept, so that the output's lines stay those of
+    // the input. (In a tab-separated file, tabs are cells, not blanks.)
+    if (line.find_first_not_of(dialect.separator == '\t' ? " \r" : " \t\r") == std::string_view::npos) {
         out += dialect.lineEnd;
         return true;
     }
@@ -94,13 +96,25 @@ bool convertLine(std::string_view line, long lineNumber, const BatchSetup& setup
         appendSeparators(out, columnCount - 1, dialect);
         error = "column " + std::to_string(cells.size() + 1) + ": " + reason + ": " + quotedExcerpt(line);
     } else {
-        for (std::size_t i = 0; i < cells.size(); ++i) {
-            if (i > 0) out += dialect.separator;
-            appendCell(out, cells[i], dialect);
+        // A line with no quote or carriage return in it needs none added: its
+        // cells as the output writes them are the line itself.
+        if (!dialect.oneColumn && !std::memchr(line.data(), '"', line.size()) &&
+            !std::memchr(line.data(), '\r', line.size())) {
+            out += line;
+        } else {
+            for (std::size_t i = 0; i < cells.size(); ++i) {
+                if (i > 0) out += dialect.separator;
+                appendCell(out, cells[i], dialect);
+            }
         }
         if (cells.size() < columnCount) appendSeparators(out, columnCount - cells.size(), dialect);
         RowInput row;
-        if (cells.size() < columnCount) {
+        if (std::all_of(cells.begin(), cells.end(), [](const Cell& cell) { return trimBlanks(cell.text).empty(); })) {
+            // Nothing given, as in the empty rows a spreadsheet writes: no
+            // sample to convert, and nothing wrong either.
+            converted = true;
+            appendSeparators(out, kResultColumns, dialect);
+        } else if (cells.size() < columnCount) {
             error = std::to_string(cells.size()) + " cells where the header has " + std::to_string(columnCount) +
                     ": none for " + describeColumn(setup.columns, cells.size());
         } else if (cells.size() > columnCount) {

@@ -238,14 +238,15 @@ TEST(Batch, EveryRowOutBadRowsKeepTheirCellsWithEmptyResults) {
         "\r\n"
         "C,30\r\n"
         "D,,40\r\n"
-        "E,\"1,2\r\n");
+        "E,\"1,2\r\n"
+        ", ,\r\n");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err,
               "line 3: column 2 'practicalSalinity': 'abc' is not a decimal number\n"
               "line 5: 2 cells where the header has 3: none for column 3 'temperature'\n"
               "line 7: column 2: a quoted cell has no closing quote: 'E,\"1,2'\n");
     const std::vector<std::string> lines = linesOf(run.out);
-    ASSERT_EQ(lines.size(), 7u) << run.out;
+    ASSERT_EQ(lines.size(), 8u) << run.out;
     EXPECT_EQ(lines[0].find("station,practicalSalinity,temperature,method,pressure,"), 0u) << lines[0];
     EXPECT_EQ(lines[1].find("\"St. A, north\",35,15,exact,0.00,2.348785,48.853402,15.00,35.00000,"), 0u) << lines[1];
     EXPECT_EQ(lines[2], "B,abc,15,,,,,,,,,,,,\r\n");
@@ -254,6 +255,7 @@ TEST(Batch, EveryRowOutBadRowsKeepTheirCellsWithEmptyResults) {
     EXPECT_EQ(lines[5].find("D,,40,exact,0.00,2.348785,48.853402,35.00,35.00000,"), 0u) << lines[5];
     EXPECT_EQ(lines[5].substr(lines[5].size() - 14), ",temperature\r\n");  // defaults, temperature clamped
     EXPECT_EQ(lines[6], "\"E,\"\"1,2\",,,,,,,,,,,,,,\r\n");                // a line that splits into no row: one cell
+    EXPECT_EQ(lines[7], ", ,,,,,,,,,,,,,\r\n");  // nothing given: neither converted nor reported
 }
 
 TEST(Batch, OutputInTheInputsDialect) {
@@ -268,8 +270,9 @@ TEST(Batch, OutputInTheInputsDialect) {
     EXPECT_EQ(lines[0].find("\xEF\xBB\xBFPSAL;TEMP;station;method;pressure;longitude;"), 0u) << lines[0];
     EXPECT_EQ(lines[1].find("35,5;40;\"S;1\";exact;0,00;2,348785;-86,000000;35,00;35,50000;"), 0u) << lines[1];
     EXPECT_EQ(lines[1].substr(lines[1].size() - 24), ";\"latitude;temperature\"\n");  // quoted where ';' separates
-    BatchRun tab = runOn("name\ttemperature\nx y\t10\n");
+    BatchRun tab = runOn("name\ttemperature\nx y\t10\n\t\n");
     EXPECT_EQ(tab.status, 0) << tab.err;
+    EXPECT_EQ(tab.out.substr(tab.out.size() - 15), "\n\t\t\t\t\t\t\t\t\t\t\t\t\t\n");  // tabs are cells, not blanks
     EXPECT_NE(tab.out.find("\nx y\t10\texact\t0.00\t2.348785\t48.853402\t10.00\t35.00000\t"), std::string::npos)
         << tab.out;
 }
@@ -310,9 +313,11 @@ TEST(Batch, OptionsGiveTheDefaultsAndFahrenheitAppliesToColumns) {
     arguments.style.fahrenheit = true;
     arguments.given.pressure = 100;
     arguments.givenInputs.add(Quantity::Pressure);
-    BatchRun run = runOn("temperature\n59\n", arguments);
+    BatchRun run = runOn("temperature\n59\n50,5\n", arguments);  // one column: a comma is a decimal comma
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("\n59,ies80,100.00,2.348785,48.853402,59.00,35.00000,,"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\n\"50,5\",ies80,100.00,2.348785,48.853402,50.50,35.00000,,"), std::string::npos)
+        << run.out;
     EXPECT_NE(run.out.find(",68.00,\n"), std::string::npos) << run.out;
 }
 
