@@ -62,6 +62,11 @@ std::string describeColumn(const BatchColumns& columns, std::size_t index) {
     return text;
 }
 
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
 bool fail(std::string& error, std::string reason) {
     error = std::move(reason);
     return false;
@@ -331,6 +336,22 @@ std::string readHeader(std::string_view line, const Dialect& dialect, const std:
     if (!anyUsed)
         return "header: no column to convert in " + quotedExcerpt(line) +
                "; name them as --help lists or map them with --column QUANTITY=HEADER";
+
+    // "Temperature" for temperature: carried, the default would be used
+    // unnoticed in its place.
+    columns.notes.clear();
+    for (std::size_t i = 0; i < columns.names.size(); ++i) {
+        const std::string& name = columns.names[i];
+        if (columns.roles[i].use != ColumnUse::Carried) continue;
+        for (const QuantityInfo& info : kQuantities)
+            if (info.input && !mapped.contains(info.quantity) && !named.contains(info.quantity) &&
+                sameIgnoringCase(name, info.name) && name != info.name)
+                columns.notes.push_back(describeColumn(columns, i) + " is carried, not read as " + info.name +
+                                        "; to read it, give --column " + info.name + "=" + name);
+        if (!methodMapped && !methodNamed && sameIgnoringCase(name, "method") && name != "method")
+            columns.notes.push_back(describeColumn(columns, i) +
+                                    " is carried, not read as method; to read it, give --column method=" + name);
+    }
     return "";
 }
 
@@ -397,6 +418,7 @@ int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arg
         std::fprintf(err, "line 1: %s\n", headerError.c_str());
         return 2;
     }
+    for (const std::string& note : setup.columns.notes) std::fprintf(err, "thalwen-convert: %s\n", note.c_str());
 
     // The header as it was, then the names of the results.
     std::string header(byteOrderMark ? kByteOrderMark : "");

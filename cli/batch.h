@@ -22,6 +22,7 @@ struct ColumnRole {
 struct BatchColumns {
     std::vector<ColumnRole> roles;
     std::vector<std::string> names;  // as the header gives them, for messages
+    std::vector<std::string> notes;  // about columns carried that look meant to be read
 };
 
 // Reads the header line: every column is kept; those named like our

@@ -37,7 +37,6 @@ struct Dialect {
     char decimalPoint = '.';
     bool oneColumn = false;  // the header had no separator: each line is one cell
     const char* lineEnd = "\n";
-    bool byteOrderMark = false;  // the input began with a UTF-8 byte-order mark
 };
 
 // Comma-separated with decimal points, semicolon-separated with decimal commas
@@ -58,7 +57,7 @@ struct Cell {
 // it bounds the memory a line can take.
 constexpr std::size_t kMaxCells = 1000;
 
-// Splits line into cells by the dialect into cells (cleared first). A quoted
+// Splits line into cells (cleared first) at the dialect's separator. A quoted
 // cell may hold the separator and doubled quotes. Returns nullptr, or why the
 // line cannot be split.
 const char* splitCells(std::string_view line, const Dialect& dialect, std::vector<Cell>& cells);

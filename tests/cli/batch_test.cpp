@@ -153,6 +153,15 @@ TEST(Header, OurNamesAndMappedColumnsAreReadTheOthersCarried) {
     EXPECT_EQ(columns.roles[2].quantity, Quantity::Conductivity);
     EXPECT_EQ(columns.roles[3].use, ColumnUse::Carried);
     EXPECT_EQ(columns.roles[4].use, ColumnUse::Carried);  // the mapping wins over our own name
+    EXPECT_TRUE(columns.notes.empty());
+
+    ASSERT_EQ(header("Temperature,density,METHOD", columns), "");
+    EXPECT_EQ(columns.roles[0].use, ColumnUse::Carried);
+    EXPECT_EQ(columns.notes,
+              (std::vector<std::string>{"column 1 'Temperature' is carried, not read as temperature; to read it, give "
+                                        "--column temperature=Temperature",
+                                        "column 3 'METHOD' is carried, not read as method; to read it, give --column "
+                                        "method=METHOD"}));
 }
 
 TEST(Header, ErrorsNameTheHeaderTheColumnAndTheMapping) {
