@@ -72,6 +72,14 @@ bool fail(std::string& error, std::string reason) {
     return false;
 }
 
+// Whether every cell of a row is empty. Most rows have a value in their first
+// cell: the line alone tells, without looking at the cells.
+bool nothingGiven(std::string_view line, const std::vector<Cell>& cells, const Dialect& dialect) {
+    for (char c : line)
+        if (c != dialect.separator && c != ' ' && c != '\t' && c != '"') return false;
+    return std::all_of(cells.begin(), cells.end(), [](const Cell& cell) { return trimBlanks(cell.text).empty(); });
+}
+
 void report(std::string& errors, long lineNumber, const std::string& reason) {
     ((errors += "line ") += std::to_string(lineNumber) + ": ") += reason;
     errors += '\n';
@@ -114,7 +122,7 @@ bool convertLine(std::string_view line, long lineNumber, const BatchSetup& setup
         }
         if (cells.size() < columnCount) appendSeparators(out, columnCount - cells.size(), dialect);
         RowInput row;
-        if (std::all_of(cells.begin(), cells.end(), [](const Cell& cell) { return trimBlanks(cell.text).empty(); })) {
+        if (nothingGiven(line, cells, dialect)) {
             // Nothing given, as in the empty rows a spreadsheet writes: no
             // sample to convert, and nothing wrong either.
             converted = true;
