@@ -1,6 +1,5 @@
 #include "number_text.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -99,8 +98,9 @@ double readNumberPrefix(std::string_view text, std::size_t& used) {
 }
 
 int digitCount(std::uint32_t value) {
-    return 1 + (value >= 10) + (value >= 100) + (value >= 1000) + (value >= 10000) + (value >= 100000) +
-           (value >= 1000000) + (value >= 10000000) + (value >= 100000000) + (value >= 1000000000);
+    int count = 1;
+    for (std::uint32_t limit = 10; count < 10 && value >= limit; limit *= 10) ++count;
+    return count;
 }
 
 // Writes the count rightmost decimal digits of value, leading zeros included,
@@ -125,24 +125,25 @@ void putDigitsBackward(char* end, std::uint32_t value, int count) {
 // one half rounds the same way as the exact product.
 char* putFixedFast(char* p, double value, int decimals) {
     static constexpr double kScale[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    static constexpr std::uint32_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
     if (decimals < 0 || decimals > 8) return nullptr;
     double scaled = std::fabs(value) * kScale[decimals];
     if (!(scaled < 1e9)) return nullptr;
-    double whole = static_cast<double>(static_cast<std::uint32_t>(scaled));  // floor: 0 <= scaled < 1e9
+    double whole = std::floor(scaled);
     double fraction = scaled - whole;
     if (std::fabs(fraction - 0.5) < 1e-6) return nullptr;
     auto scaledDigits = static_cast<std::uint32_t>(whole) + (fraction > 0.5 ? 1u : 0u);
+    std::uint32_t integer = scaledDigits / kPowersOfTen[decimals];
+    std::uint32_t decimalDigits = scaledDigits % kPowersOfTen[decimals];
 
     if (std::signbit(value)) *p++ = '-';
-    // Every digit at once, at least one before the point, and the point put
-    // in after: no division by a power of ten chosen at run time.
-    const int length = std::max(digitCount(scaledDigits), decimals + 1);
-    putDigitsBackward(p + length, scaledDigits, length);
-    if (decimals == 0) return p + length;
-    char* point = p + length - decimals;
-    std::memmove(point + 1, point, static_cast<std::size_t>(decimals));
-    *point = '.';
-    return p + length + 1;
+    int integerLength = digitCount(integer);
+    putDigitsBackward(p + integerLength, integer, integerLength);
+    p += integerLength;
+    if (decimals == 0) return p;
+    *p++ = '.';
+    putDigitsBackward(p + decimals, decimalDigits, decimals);
+    return p + decimals;
 }
 
 }  // namespace
