@@ -13,9 +13,6 @@
 
 namespace {
 
-// Rows are read, converted and written a chunk at a time: enough rows to make
-// the per-chunk work vanish, few enough to keep the memory small.
-constexpr std::size_t kChunkRows = 4096;
 constexpr std::size_t kChunkBytes = 1 << 18;
 
 // A longer piece of a row is shortened in messages.
@@ -44,6 +41,7 @@ struct BatchSetup {
     Method defaultMethod;
     Sample defaults;
     Style style;
+    std::size_t chunkRows = kBatchChunkRows;
 };
 
 std::string quotedExcerpt(std::string_view text) {
@@ -171,12 +169,12 @@ void convertChunk(Chunk& chunk, const BatchSetup& setup, std::vector<Cell>& cell
 }
 
 // Fills chunk with the next lines of reader. Returns false when there are none.
-bool readChunk(LineReader& reader, Chunk& chunk) {
+bool readChunk(LineReader& reader, std::size_t rows, Chunk& chunk) {
     chunk.input.clear();
     chunk.lines.clear();
     chunk.firstLine = reader.lineNumber + 1;
     std::string_view line;
-    while (chunk.lines.size() < kChunkRows && chunk.input.size() < kChunkBytes) {
+    while (chunk.lines.size() < rows && chunk.input.size() < kChunkBytes) {
         const LineStatus status = nextLine(reader, line);
         if (status == LineStatus::End) break;
         if (status == LineStatus::TooLong) {
@@ -215,7 +213,7 @@ void convertInThisThread(LineReader& reader, const BatchSetup& setup, std::FILE*
                          BatchOutcome& outcome) {
     Chunk chunk;
     std::vector<Cell> cells;
-    while (!outcome.writeFailed && readChunk(reader, chunk)) {
+    while (!outcome.writeFailed && readChunk(reader, setup.chunkRows, chunk)) {
         convertChunk(chunk, setup, cells);
         writeChunk(chunk, out, err, outcome);
     }
@@ -268,7 +266,7 @@ void convertInWorkers(LineReader& reader, const BatchSetup& setup, unsigned jobs
     while (!outcome.writeFailed) {
         if (readCount - writtenCount == capacity) writeOldest(true);
         while (writtenCount < readCount && writeOldest(false)) continue;
-        if (!readChunk(reader, ring[readCount % capacity])) break;
+        if (!readChunk(reader, setup.chunkRows, ring[readCount % capacity])) break;
         {
             std::lock_guard lock(mutex);
             ++readCount;
@@ -398,7 +396,7 @@ bool readRow(const std::vector<Cell>& cells, const BatchColumns& columns, Method
     return true;
 }
 
-int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arguments) {
+int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arguments, std::size_t chunkRows) {
     LineReader reader = makeLineReader(in);
     std::string_view line;
     LineStatus status = nextLine(reader, line);
@@ -420,6 +418,7 @@ int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arg
     setup.defaultMethod = arguments.method;
     setup.defaults = requestedSample(arguments);
     setup.style = arguments.style;
+    setup.chunkRows = std::max<std::size_t>(1, chunkRows);
     setup.dialect.lineEnd = reader.carriageReturn ? "\r\n" : "\n";
     if (std::string headerError = readHeader(line, setup.dialect, arguments.columnMappings, setup.columns);
         !headerError.empty()) {

@@ -43,9 +43,16 @@ struct RowInput {
 bool readRow(const std::vector<Cell>& cells, const BatchColumns& columns, Method defaultMethod, const Sample& defaults,
              RowInput& row, std::string& error);
 
+// Rows are read, converted and written a chunk of at most chunkRows at a
+// time: enough rows to make the per-chunk work vanish, few enough to keep the
+// memory small. Tests give small chunks, so that the chunks in flight go round
+// their ring many times.
+constexpr std::size_t kBatchChunkRows = 4096;
+
 // Converts every row of in and writes CSV to out in the input's dialect; bad
 // rows keep their cells, get empty results and are reported on err as
 // "line N: reason". Returns the exit status: 0, 1 when some rows were bad or
 // the output could not be written, 2 when the header is bad or the input
 // cannot be read.
-int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arguments);
+int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arguments,
+             std::size_t chunkRows = kBatchChunkRows);
