@@ -10,6 +10,8 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+// The one comma rule: on input a ',' is a decimal point like '.'.
+bool isDecimalPoint(char c) { return c == '.' || c == ','; }
 
 // Where the first significant digit stands relative to the decimal point, plus
 // the exponent: enough to tell an overflow from an underflow when from_chars
@@ -53,7 +55,7 @@ bool readPlainDecimal(std::string_view text, double& value) {
     std::size_t start = i;
     for (; i < size && isDigit(text[i]); ++i) mantissa = mantissa * 10 + unsigned(text[i] - '0');
     int digits = int(i - start), fractionDigits = 0;
-    if (i < size && (text[i] == '.' || text[i] == ',')) {  // the one comma rule, as commaToDot has it
+    if (i < size && isDecimalPoint(text[i])) {
         std::size_t point = ++i;
         for (; i < size && isDigit(text[i]); ++i) mantissa = mantissa * 10 + unsigned(text[i] - '0');
         fractionDigits = int(i - point);
@@ -150,7 +152,7 @@ char* putFixedFast(char* p, double value, int decimals) {
 
 char* commaToDot(char* text) {
     for (char* p = text; *p != '\0'; ++p) {
-        if (*p == ',') *p = '.';
+        if (isDecimalPoint(*p)) *p = '.';
     }
     return text;
 }

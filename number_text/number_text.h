@@ -1,8 +1,8 @@
 // Numbers as text, the same in every locale and for every part of Thalwen: the
 // window, the command line, the fuzz targets and the tests read and write
 // their numbers here. '.' is always the decimal point; on input a ',' is read
-// as one, by commaToDot (and by the fast reading of plain decimals, which
-// gives the same double without a copy).
+// as one, by one rule that commaToDot and the fast reading of plain decimals
+// share.
 #pragma once
 
 #include <cstddef>
