@@ -2,11 +2,13 @@
 // what the record handling, clamps and dispatch cost on top of the equations.
 #include <benchmark/benchmark.h>
 
-#include "dispatch.h"
+#include "convert.h"
 #include "gsw.h"
 #include "ies80.h"
 #include "reference_water.h"
 #include "sample.h"
+
+using namespace thalwen;
 
 namespace {
 
@@ -101,7 +103,7 @@ double bareIes80(SourceKind source, const Sample& r) {
 }
 
 double bareTeos10(Method method, SourceKind source, const Sample& r) {
-    const bool polynomial = method == Teos10Polynomial;
+    const bool polynomial = method == Method::Teos10Polynomial;
     const double sa = r.absoluteSalinity;
     auto density = [&](double previous) {
         return polynomial ? polynomialDensity(r, previous) : gsw_rho_t_exact(on(sa, previous), kT, kP);
@@ -131,7 +133,8 @@ void bareCalls(benchmark::State& state) {
     Sample result = sampleFrom(source);
     convert(method, result);
     for (auto _ : state) {
-        const double equations = method == Ies80 ? bareIes80(source, result) : bareTeos10(method, source, result);
+        const double equations =
+            method == Method::Ies80 ? bareIes80(source, result) : bareTeos10(method, source, result);
         // Every path ends with the specific gravity against pure water.
         benchmark::DoNotOptimize(pureWaterDensity(on(kRefT, equations)));
     }

@@ -4,10 +4,12 @@
 #include <optional>
 #include <string_view>
 
-#include "fields.h"
 #include "number_text.h"
-#include "report.h"
+#include "quantity_options.h"
+#include "user_conversion.h"
 #include "version.h"
+
+namespace thalwen {
 
 namespace {
 
@@ -307,3 +309,5 @@ Batch examples, one per dialect, and an instrument's own column names:
 }
 
 std::string versionText() { return std::string("thalwen-convert ") + THALWEN_VERSION + " (GSW " + GSW_VERSION + ")\n"; }
+
+}  // namespace thalwen

@@ -9,6 +9,8 @@
 #include "output.h"
 #include "sample.h"
 
+namespace thalwen {
+
 enum class Format { Text, Csv, Json };
 
 // --column QUANTITY=HEADER: the batch column that gives a quantity or the method.
@@ -21,7 +23,7 @@ struct ColumnMapping {
 const char* mappedName(const ColumnMapping& mapping);
 
 struct Arguments {
-    Method method = Teos10Exact;
+    Method method = Method::Teos10Exact;
     Sample given{};           // values of the quantity options, as typed
     QuantitySet givenInputs;  // the quantities whose option was given
     Format format = Format::Text;
@@ -49,3 +51,5 @@ std::string usageText();
 std::string quoted(std::string_view text);
 
 std::string versionText();
+
+}  // namespace thalwen

@@ -6,10 +6,12 @@
 #include <mutex>
 #include <thread>
 
-#include "fields.h"
 #include "number_text.h"
 #include "output.h"
-#include "report.h"
+#include "quantity_options.h"
+#include "user_conversion.h"
+
+namespace thalwen {
 
 namespace {
 
@@ -453,3 +455,5 @@ int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arg
     }
     return outcome.badRows ? 1 : 0;
 }
+
+}  // namespace thalwen

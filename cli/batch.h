@@ -10,6 +10,8 @@
 #include "arguments.h"
 #include "csv.h"
 
+namespace thalwen {
+
 // What one input column gives: nothing we read (it is only carried to the
 // output), the method, or a quantity.
 enum class ColumnUse { Carried, Method, Quantity };
@@ -56,3 +58,5 @@ constexpr std::size_t kBatchChunkRows = 4096;
 // cannot be read.
 int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arguments,
              std::size_t chunkRows = kBatchChunkRows);
+
+}  // namespace thalwen

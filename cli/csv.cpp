@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace thalwen {
+
 namespace {
 
 constexpr std::size_t kInitialBuffer = 1 << 16;
@@ -162,3 +164,5 @@ void appendCell(std::string& out, const Cell& cell, const Dialect& dialect) {
     }
     out += '"';
 }
+
+}  // namespace thalwen

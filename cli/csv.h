@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace thalwen {
+
 // Lines longer than this are reported, not held.
 constexpr std::size_t kMaxLineLength = 1 << 20;
 
@@ -68,3 +70,5 @@ std::string cellText(const Cell& cell);
 // Appends cell as the dialect needs it: as it was when it holds no separator,
 // quote or line break, else quoted.
 void appendCell(std::string& out, const Cell& cell, const Dialect& dialect);
+
+}  // namespace thalwen

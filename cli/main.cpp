@@ -2,4 +2,4 @@
 
 #include "run.h"
 
-int main(int argc, char** argv) { return runCommandLine(argc, argv, stdin, stdout, stderr); }
+int main(int argc, char** argv) { return thalwen::runCommandLine(argc, argv, stdin, stdout, stderr); }

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "fields.h"
+#include "quantity_options.h"
+
+namespace thalwen {
 
 namespace {
 
@@ -73,7 +75,7 @@ void appendResultNames(std::string& out, const Style& style, const Dialect& dial
     out += "clamped";
 }
 
-void appendCsvResults(std::string& out, const Conversion& conversion, const Style& style, const Dialect& dialect) {
+void appendCsvResults(std::string& out, const UserConversion& conversion, const Style& style, const Dialect& dialect) {
     // Written into one buffer and appended once: a batch writes millions of
     // these cells, and appending each on its own took a good part of its time.
     char row[kQuantityCount * (kMaxNumber + 1) + kMaxNumber];
@@ -99,12 +101,12 @@ void appendCsvHeader(std::string& out, const Style& style) {
     out += '\n';
 }
 
-void appendCsvRow(std::string& out, const Conversion& conversion, const Style& style) {
+void appendCsvRow(std::string& out, const UserConversion& conversion, const Style& style) {
     appendCsvResults(out, conversion, style, Dialect{});
     out += '\n';
 }
 
-void appendJson(std::string& out, const Conversion& conversion, const Style& style) {
+void appendJson(std::string& out, const UserConversion& conversion, const Style& style) {
     out += "{\n  \"method\": \"";
     out += infoOf(conversion.method).name;
     out += "\",\n";
@@ -127,7 +129,7 @@ void appendJson(std::string& out, const Conversion& conversion, const Style& sty
     out += "\"\n}\n";
 }
 
-void appendText(std::string& out, const Conversion& conversion, const Style& style) {
+void appendText(std::string& out, const UserConversion& conversion, const Style& style) {
     std::string numbers[kQuantityCount];
     std::size_t labelWidth = displayWidth("Method"), numberWidth = 0;
     for (const QuantityInfo& info : kQuantities) {
@@ -158,7 +160,7 @@ void appendText(std::string& out, const Conversion& conversion, const Style& sty
     }
 }
 
-void appendClampedNotes(std::string& out, const Conversion& conversion, const Style& style) {
+void appendClampedNotes(std::string& out, const UserConversion& conversion, const Style& style) {
     for (const QuantityInfo& info : kQuantities) {
         if (!conversion.clamped.contains(info.quantity)) continue;
         out += "thalwen-convert: ";
@@ -175,3 +177,5 @@ void appendClampedNotes(std::string& out, const Conversion& conversion, const St
         out += '\n';
     }
 }
+
+}  // namespace thalwen

@@ -7,7 +7,9 @@
 
 #include "csv.h"
 #include "number_text.h"
-#include "report.h"
+#include "user_conversion.h"
+
+namespace thalwen {
 
 struct Style {
     bool full = false;        // every digit needed to read the double back, not the form's decimals
@@ -32,13 +34,15 @@ constexpr std::size_t kResultColumns = kQuantityCount + 2;
 // Their names, and their cells for one conversion, separated as the dialect
 // wants; no line end.
 void appendResultNames(std::string& out, const Style& style, const Dialect& dialect);
-void appendCsvResults(std::string& out, const Conversion& conversion, const Style& style, const Dialect& dialect);
+void appendCsvResults(std::string& out, const UserConversion& conversion, const Style& style, const Dialect& dialect);
 
 // The header line and the row of one sample, comma-separated.
 void appendCsvHeader(std::string& out, const Style& style);
-void appendCsvRow(std::string& out, const Conversion& conversion, const Style& style);
-void appendJson(std::string& out, const Conversion& conversion, const Style& style);
-void appendText(std::string& out, const Conversion& conversion, const Style& style);
+void appendCsvRow(std::string& out, const UserConversion& conversion, const Style& style);
+void appendJson(std::string& out, const UserConversion& conversion, const Style& style);
+void appendText(std::string& out, const UserConversion& conversion, const Style& style);
 
 // One line per input the ranges changed: what was given, what was used.
-void appendClampedNotes(std::string& out, const Conversion& conversion, const Style& style);
+void appendClampedNotes(std::string& out, const UserConversion& conversion, const Style& style);
+
+}  // namespace thalwen

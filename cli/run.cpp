@@ -6,7 +6,9 @@
 
 #include "batch.h"
 #include "output.h"
-#include "report.h"
+#include "user_conversion.h"
+
+namespace thalwen {
 
 namespace {
 
@@ -17,8 +19,8 @@ bool write(const std::string& text, std::FILE* file) {
 }  // namespace
 
 int runSingle(const Arguments& arguments, std::FILE* out, std::FILE* err) {
-    Conversion conversion = convertSample(arguments.method, requestedSample(arguments), arguments.style.fahrenheit,
-                                          *arguments.style.conductivityUnit);
+    UserConversion conversion = convertSample(arguments.method, requestedSample(arguments), arguments.style.fahrenheit,
+                                              *arguments.style.conductivityUnit);
     std::string text;
     switch (arguments.format) {
     case Format::Text:
@@ -69,3 +71,5 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* in, std::FILE* 
     if (input != in) std::fclose(input);
     return status;
 }
+
+}  // namespace thalwen

@@ -4,6 +4,8 @@
 
 #include "sample.h"
 
+namespace thalwen {
+
 // Coefficients of UNESCO Technical Papers in Marine Science 44 (1983).
 namespace {
 
@@ -124,3 +126,5 @@ double salinityFromDensityIes80(double rho, double T, double P, int* evaluations
     return bisect(
         0.0, 100.0, [&](double m) { return (densityIes80(m, T, P) - rho) / rho; }, evaluations);
 }
+
+}  // namespace thalwen

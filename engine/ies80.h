@@ -3,6 +3,8 @@
 // conductivities are in S/m here (not mS/cm).
 #pragma once
 
+namespace thalwen {
+
 // Sp from temperature T and the ratio Rt to standard seawater at T and 0 dbar.
 double pss78Salinity(double T, double Rt);
 
@@ -23,3 +25,5 @@ double densityIes80(double Sp, double T, double P);
 // Sp from in-situ density by bisection on Sp in 0..100; GSW_INVALID_VALUE when
 // the search fails.
 double salinityFromDensityIes80(double rho, double T, double P, int* evaluations = nullptr);
+
+}  // namespace thalwen

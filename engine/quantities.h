@@ -10,6 +10,8 @@
 
 #include "sample.h"
 
+namespace thalwen {
+
 // The values a method accepts for an input: one outside is brought to the
 // bound it passes.
 struct Range {
@@ -74,7 +76,7 @@ inline constexpr QuantityInfo kQuantities[kQuantityCount] = {
 constexpr const QuantityInfo& infoOf(Quantity quantity) { return kQuantities[static_cast<int>(quantity)]; }
 
 constexpr Range rangeOf(Quantity quantity, Method method) {
-    return method == Ies80 ? infoOf(quantity).ies80 : infoOf(quantity).teos10;
+    return method == Method::Ies80 ? infoOf(quantity).ies80 : infoOf(quantity).teos10;
 }
 
 inline double& valueOf(Sample& sample, Quantity quantity) { return sample.*infoOf(quantity).member; }
@@ -87,9 +89,9 @@ struct MethodInfo {
 };
 
 inline constexpr MethodInfo kMethods[] = {
-    {Teos10Polynomial, "polynomial", "TEOS-10 48 term"},
-    {Teos10Exact, "exact", "TEOS-10 exact"},
-    {Ies80, "ies80", "IES-80"},
+    {Method::Teos10Polynomial, "polynomial", "TEOS-10 48 term"},
+    {Method::Teos10Exact, "exact", "TEOS-10 exact"},
+    {Method::Ies80, "ies80", "IES-80"},
 };
 
 constexpr const MethodInfo& infoOf(Method method) { return kMethods[static_cast<int>(method) - 1]; }
@@ -109,3 +111,5 @@ constexpr bool tablesInOrder() {
     return true;
 }
 static_assert(tablesInOrder());
+
+}  // namespace thalwen

@@ -1,5 +1,7 @@
 #include "reference_water.h"
 
+namespace thalwen {
+
 // CIPM recommendation for the density of air-free pure water at 101.325 kPa
 // (Tanaka et al., 2001, Metrologia 38, 301). Evaluated in the published order.
 double pureWaterDensity(double t) {
@@ -15,3 +17,5 @@ double pureWaterDensity(double t) {
 double celsiusToFahrenheit(double x) { return x * 1.8 + 32.0; }
 
 double fahrenheitToCelsius(double x) { return (x - 32.0) / 1.8; }
+
+}  // namespace thalwen

@@ -3,8 +3,10 @@
 
 #include <initializer_list>
 
+namespace thalwen {
+
 // Which equations a conversion uses. The numbers are the ones the form stores.
-enum Method : int {
+enum class Method : int {
     Teos10Polynomial = 1,  // TEOS-10, density from the library's polynomial gsw_rho
     Teos10Exact = 2,       // TEOS-10, density from the full Gibbs function
     Ies80 = 3,             // EOS-80 and PSS-78; no Absolute Salinity
@@ -74,3 +76,5 @@ constexpr Sample kDefaultSample = {0.0,      2.348785, 48.853402, 15.0,     kNoV
                                    kNoValue, kNoValue, kNoValue,  kNoValue, 20.0};
 
 inline bool isPresent(double quantity) { return quantity != kNoValue; }
+
+}  // namespace thalwen

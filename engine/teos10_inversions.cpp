@@ -3,6 +3,8 @@
 #include "gsw.h"
 #include "sample.h"
 
+namespace thalwen {
+
 namespace {
 
 constexpr double kMaxAbsoluteSalinity = 120.0;  // [g/kg]
@@ -66,3 +68,5 @@ double absoluteSalinityFromDensityPolynomial(double rho, double t, double p) {
         start, startSlope, kPolynomialPasses, [&](double sa) { return polynomialDensity(sa, t, p) - rho; },
         [&](double sa) { return polynomialDensitySlope(sa, t, p); });
 }
+
+}  // namespace thalwen

@@ -4,9 +4,13 @@
 // or GSW_INVALID_VALUE. Fixed cost: no convergence test.
 #pragma once
 
+namespace thalwen {
+
 // Inverts the full Gibbs function density (gsw_rho_t_exact).
 double absoluteSalinityFromDensityExact(double rho, double t, double p);
 
 // Inverts the polynomial density gsw_rho at the sample's Conservative
 // Temperature, starting from the exact inversion.
 double absoluteSalinityFromDensityPolynomial(double rho, double t, double p);
+
+}  // namespace thalwen

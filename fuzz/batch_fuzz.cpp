@@ -18,6 +18,8 @@
 #include "batch.h"
 #include "output.h"
 
+using namespace thalwen;
+
 namespace {
 
 // The input's lines as the batch reader sees them: split at '\n'; a last
@@ -163,7 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(input, plain);
 
     Arguments other = plain;
-    other.method = Ies80;
+    other.method = Method::Ies80;
     other.style.fahrenheit = true;
     other.style.full = true;
     other.style.conductivityUnit = conductivityUnitNamed("S/m");

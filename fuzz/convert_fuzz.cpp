@@ -22,8 +22,10 @@
 #include <cstring>
 #include <limits>
 
-#include "dispatch.h"
+#include "convert.h"
 #include "sample.h"
+
+using namespace thalwen;
 
 namespace {
 
@@ -189,7 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (std::fabs(value) >= 1e10) fail(methodNumber, given, result, "a failure value came out");
     }
 
-    const bool teos10 = method != Ies80;
+    const bool teos10 = method != Method::Ies80;
     const double lowestSalinity = teos10 ? 2.0 : 0.0;
     if (!within(result.pressure, 0, 10000)) fail(methodNumber, given, result, "pressure out of range");
     if (!within(result.longitude, -180, 180)) fail(methodNumber, given, result, "longitude out of range");

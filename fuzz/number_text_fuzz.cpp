@@ -20,6 +20,8 @@
 
 #include "number_text.h"
 
+using namespace thalwen;
+
 namespace {
 
 constexpr std::size_t kFieldCharacters = 19;

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+namespace thalwen {
+
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
@@ -227,3 +229,5 @@ std::string formatFixed(double value, int decimals) {
     char buffer[kMaxNumber];
     return std::string(buffer, putFixed(buffer, value, decimals));
 }
+
+}  // namespace thalwen

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+namespace thalwen {
+
 // ---- Reading ------------------------------------------------------------------------------------
 
 // Replaces every ',' of a terminated text by '.', in place; returns text.
@@ -45,3 +47,5 @@ char* putShortest(char* p, double value);             // the shortest text that 
 
 // value with exactly decimals digits after '.'.
 std::string formatFixed(double value, int decimals);
+
+}  // namespace thalwen

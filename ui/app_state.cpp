@@ -1,9 +1,13 @@
 #include "app_state.h"
 
+namespace thalwen {
+
 HINSTANCE instanceHandle = nullptr;
 HWND mainWindow = nullptr;
 char currentLanguage[10] = "en";
-Method currentMethod = Teos10Exact;
+Method currentMethod = Method::Teos10Exact;
 bool useFahrenheit = false;
 int temperatureSliderPosition = 50;
 int salinitySliderPosition = 50;
+
+}  // namespace thalwen

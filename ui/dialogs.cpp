@@ -10,6 +10,8 @@
 #include "localisation.h"
 #include "resource_ids.h"
 
+namespace thalwen {
+
 // The build passes in what it knows about itself: the compiler's target and
 // the version of the GSW library it links.
 #ifndef THALWEN_COMPILER_TARGET
@@ -127,3 +129,5 @@ void openDocument(HWND owner, const char* fileName, const char* webAddress) {
     // What the shell makes of it is not ours to report.
     ShellExecuteA(owner, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
 }
+
+}  // namespace thalwen

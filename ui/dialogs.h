@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <ctime>
 
+namespace thalwen {
+
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK authorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -31,3 +33,5 @@ bool canOpenForReading(const char* path);
 
 // The local file when it can be read, else the web address.
 void openDocument(HWND owner, const char* fileName, const char* webAddress);
+
+}  // namespace thalwen

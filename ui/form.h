@@ -3,11 +3,10 @@
 
 #include <windows.h>
 
+#include "form_text.h"
 #include "sample.h"
 
-// Buffer for one field's text, terminator included: longer texts are read by
-// their first 19 characters.
-constexpr int kFieldTextLimit = 20;
+namespace thalwen {
 
 // The number a field's text stands for (comma accepted; empty or not a number gives 0).
 double readFieldNumber(HWND window, int controlId);
@@ -15,3 +14,5 @@ double readFieldNumber(HWND window, int controlId);
 void readForm(HWND window, Method& method, Sample& sample, bool fahrenheit);
 void showResults(HWND window, Method method, const Sample& sample, bool fahrenheit);
 void convertForm(HWND window, Method& method, Sample& sample, bool fahrenheit);
+
+}  // namespace thalwen

@@ -8,6 +8,8 @@
 #include "resource_ids.h"
 #include "version.h"
 
+namespace thalwen {
+
 // Texts are Windows-1252 bytes, written as escapes so the source stays ASCII.
 // Before a letter the escape is octal ("Sp\351c."): it ends after three digits,
 // where a hexadecimal one would swallow the letter.
@@ -16,9 +18,9 @@
 const TranslationEntry translationTable[] = {
     {IDS_MAIN_TITLE, "Thalwen - TEOS-10 & IES-80 converter", "en"},
     {IDC_METHOD_GROUP, "Method", "en"},
-    {IDC_METHOD_EXACT, infoOf(Teos10Exact).label, "en"},
-    {IDC_METHOD_POLYNOMIAL, infoOf(Teos10Polynomial).label, "en"},
-    {IDC_METHOD_IES80, infoOf(Ies80).label, "en"},
+    {IDC_METHOD_EXACT, infoOf(Method::Teos10Exact).label, "en"},
+    {IDC_METHOD_POLYNOMIAL, infoOf(Method::Teos10Polynomial).label, "en"},
+    {IDC_METHOD_IES80, infoOf(Method::Ies80).label, "en"},
     {IDC_PRESSURE_LABEL, "Water pressure", "en"},
     {IDC_PRESSURE_UNIT, "dbar", "en"},
     {IDC_LATITUDE_LABEL, "Lat.", "en"},
@@ -214,3 +216,5 @@ INT_PTR CALLBACK languageDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         return FALSE;
     }
 }
+
+}  // namespace thalwen

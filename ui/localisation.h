@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+namespace thalwen {
+
 struct TranslationEntry {
     int id;                // control id or text id; 0 ends the table
     const char* text;      // Windows-1252
@@ -43,3 +45,5 @@ struct LanguageChoice {
 // language, whose code it has put there, and with 0 when they keep the one
 // in use. It changes nothing else.
 INT_PTR CALLBACK languageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace thalwen

@@ -10,8 +10,8 @@
 #include <limits>
 
 #include "app_state.h"
+#include "convert.h"
 #include "dialogs.h"
-#include "dispatch.h"
 #include "form.h"
 #include "localisation.h"
 #include "number_text.h"
@@ -19,6 +19,8 @@
 #include "reference_water.h"
 #include "resource_ids.h"
 #include "version.h"
+
+namespace thalwen {
 
 namespace {
 
@@ -165,7 +167,7 @@ INT_PTR onInitDialog(HWND window) {
     SetWindowPos(GetDlgItem(window, IDC_PRACTICAL_SALINITY), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetTimer(window, IDT_STARTUP_CONVERSION, kStartupDelayMilliseconds, nullptr);
     CheckDlgButton(window, IDC_METHOD_EXACT, BST_CHECKED);
-    currentMethod = Teos10Exact;
+    currentMethod = Method::Teos10Exact;
     moveThumb(window, IDC_TEMPERATURE_SLIDER, temperatureSliderPosition);
     moveThumb(window, IDC_SALINITY_SLIDER, salinitySliderPosition);
     // Absolute Salinity is a result only.
@@ -403,3 +405,5 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return FALSE;
     }
 }
+
+}  // namespace thalwen

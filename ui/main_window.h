@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+namespace thalwen {
+
 INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // How the commands open the modal dialogs. The program keeps the default;
@@ -24,3 +26,5 @@ struct ContextMenu {
 };
 ContextMenu buildContextMenu(const char* language);
 void destroyContextMenu(ContextMenu& menu);
+
+}  // namespace thalwen

@@ -9,6 +9,8 @@
 #include "main_window.h"
 #include "resource_ids.h"
 
+namespace thalwen {
+
 namespace {
 
 // One name for every session of the machine, so that a second copy started by
@@ -107,3 +109,5 @@ int runThalwen(HINSTANCE instance, int showCommand) {
     if (anotherInstanceRuns()) return kExitNormal;
     return runFirstInstance(instance, showCommand);
 }
+
+}  // namespace thalwen

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+namespace thalwen {
+
 // Exit statuses. A second copy and a normal close both end with 0; a start-up
 // that cannot go on must not look like a success to whoever started us.
 constexpr int kExitNormal = 0;
@@ -35,3 +37,5 @@ int runFirstInstance(HINSTANCE instance, int showCommand);
 
 // Everything from the instance check to the end of the loop; the exit status.
 int runThalwen(HINSTANCE instance, int showCommand);
+
+}  // namespace thalwen

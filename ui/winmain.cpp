@@ -7,5 +7,5 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // The show command is read from the start-up information itself, so the
     // program behaves the same whichever runtime calls WinMain.
-    return runThalwen(instance, startupShowCommand());
+    return thalwen::runThalwen(instance, thalwen::startupShowCommand());
 }

@@ -10,9 +10,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "dispatch.h"
+#include "convert.h"
 #include "gsw.h"
 #include "reference_water.h"
+
+using namespace thalwen;
 
 namespace {
 
@@ -65,7 +67,7 @@ int main(int argc, char** argv) {
             s.temperature = r.temperature;
             s.practicalSalinity = r.practicalSalinity;
             s.referenceTemperature = r.referenceTemperature;
-            convert(Teos10Exact, s);
+            convert(Method::Teos10Exact, s);
             sum += s.absoluteSalinity + s.density + s.conductivity + s.specificGravity;
         }
         engineBest =

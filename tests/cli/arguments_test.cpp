@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "arguments.h"
-#include "fields.h"
+#include "quantity_options.h"
+
+using namespace thalwen;
 
 namespace {
 
@@ -17,7 +19,7 @@ std::string parse(std::vector<const char*> words, Arguments& arguments) {
 TEST(Arguments, NoOptionsGiveTheFormsStartUpSample) {
     Arguments arguments;
     ASSERT_EQ(parse({}, arguments), "");
-    EXPECT_EQ(arguments.method, Teos10Exact);
+    EXPECT_EQ(arguments.method, Method::Teos10Exact);
     EXPECT_EQ(arguments.format, Format::Text);
     Sample sample = requestedSample(arguments);
     EXPECT_EQ(sample.pressure, 0.0);
@@ -36,7 +38,7 @@ TEST(Arguments, ValuesBySpaceOrEqualsNegativeAndDecimalComma) {
                      "--format=json", "--full"},
                     arguments),
               "");
-    EXPECT_EQ(arguments.method, Ies80);
+    EXPECT_EQ(arguments.method, Method::Ies80);
     EXPECT_EQ(arguments.format, Format::Json);
     EXPECT_TRUE(arguments.style.full);
     Sample sample = requestedSample(arguments);

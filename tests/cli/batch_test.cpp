@@ -6,8 +6,10 @@
 
 #include "batch.h"
 #include "csv.h"
-#include "fields.h"
-#include "report.h"
+#include "quantity_options.h"
+#include "user_conversion.h"
+
+using namespace thalwen;
 
 namespace {
 
@@ -197,13 +199,13 @@ TEST(Rows, EmptyCellsTakeDefaultsOrAreAbsent) {
     defaults.pressure = 7;
     RowInput row{};
     std::string error;
-    ASSERT_TRUE(readRow(cellsOf(",,\"1025,5\","), columns, Ies80, defaults, row, error)) << error;
-    EXPECT_EQ(row.method, Ies80);
+    ASSERT_TRUE(readRow(cellsOf(",,\"1025,5\","), columns, Method::Ies80, defaults, row, error)) << error;
+    EXPECT_EQ(row.method, Method::Ies80);
     EXPECT_EQ(row.sample.pressure, 7.0);
     EXPECT_EQ(row.sample.density, 1025.5);
     EXPECT_FALSE(isPresent(row.sample.conductivity));
-    ASSERT_TRUE(readRow(cellsOf("polynomial,3,,"), columns, Ies80, defaults, row, error)) << error;
-    EXPECT_EQ(row.method, Teos10Polynomial);
+    ASSERT_TRUE(readRow(cellsOf("polynomial,3,,"), columns, Method::Ies80, defaults, row, error)) << error;
+    EXPECT_EQ(row.method, Method::Teos10Polynomial);
     EXPECT_EQ(row.sample.pressure, 3.0);
     EXPECT_FALSE(isPresent(row.sample.density));
 }
@@ -224,7 +226,7 @@ TEST(Rows, ReasonsNameTheColumnAndTheText) {
     for (const Case& c : cases) {
         RowInput row{};
         std::string error;
-        EXPECT_FALSE(readRow(cellsOf(c.line), columns, Teos10Exact, kDefaultSample, row, error)) << c.line;
+        EXPECT_FALSE(readRow(cellsOf(c.line), columns, Method::Teos10Exact, kDefaultSample, row, error)) << c.line;
         EXPECT_EQ(error.find(c.reason), 0u) << error;
     }
 }
@@ -319,7 +321,7 @@ TEST(Batch, BadHeaderOrNothingToReadStopsBeforeConverting) {
 
 TEST(Batch, OptionsGiveTheDefaultsAndFahrenheitAppliesToColumns) {
     Arguments arguments;
-    arguments.method = Ies80;
+    arguments.method = Method::Ies80;
     arguments.style.fahrenheit = true;
     arguments.given.pressure = 100;
     arguments.givenInputs.add(Quantity::Pressure);

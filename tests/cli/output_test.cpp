@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "fields.h"
 #include "output.h"
-#include "report.h"
+#include "quantity_options.h"
+#include "user_conversion.h"
+
+using namespace thalwen;
 
 namespace {
 
@@ -26,7 +28,7 @@ Sample withDefaults(Quantity quantity, double value) {
 }
 
 TEST(Shapes, JsonHoldsMethodTheTenQuantitiesInOrderAndClamped) {
-    Conversion conversion = convertSample(Ies80, kDefaultSample, false);
+    UserConversion conversion = convertSample(Method::Ies80, kDefaultSample, false);
     std::string json;
     appendJson(json, conversion, Style{});
     std::vector<std::string> lines = split(json, '\n');
@@ -49,14 +51,14 @@ TEST(Shapes, JsonHoldsMethodTheTenQuantitiesInOrderAndClamped) {
     Sample hot = withDefaults(Quantity::Temperature, 40);
     hot.latitude = -90;
     json.clear();
-    appendJson(json, convertSample(Teos10Exact, hot, false), Style{});
+    appendJson(json, convertSample(Method::Teos10Exact, hot, false), Style{});
     EXPECT_NE(json.find("\"clamped\": [\"latitude\", \"temperature\"]"), std::string::npos) << json;
 }
 
 TEST(Shapes, CsvRowMatchesItsHeader) {
     std::string csv;
     appendCsvHeader(csv, Style{});
-    appendCsvRow(csv, convertSample(Ies80, withDefaults(Quantity::Temperature, -5), false), Style{});
+    appendCsvRow(csv, convertSample(Method::Ies80, withDefaults(Quantity::Temperature, -5), false), Style{});
     std::vector<std::string> lines = split(csv, '\n');
     ASSERT_EQ(lines.size(), 3u);
     std::vector<std::string> header = split(lines[0], ','), row = split(lines[1], ',');
@@ -72,7 +74,7 @@ TEST(Shapes, CsvRowMatchesItsHeader) {
 
 TEST(Shapes, TextIsAnAlignedTableWithUnits) {
     std::string text;
-    appendText(text, convertSample(Ies80, defaultSample(true), true), Style{false, true});
+    appendText(text, convertSample(Method::Ies80, defaultSample(true), true), Style{false, true});
     std::vector<std::string> lines = split(text, '\n');
     ASSERT_EQ(lines.size(), 12u);
     EXPECT_NE(lines[0].find("IES-80"), std::string::npos);
@@ -98,31 +100,32 @@ TEST(Clamped, NamesExactlyTheInputsTheRangesChanged) {
     Sample warm = withDefaults(Quantity::Temperature, 35);
     warm.conductivity = 0.002;  // in range, but no salinity gives it at 35 °C
     const Case cases[] = {
-        {Teos10Exact, kDefaultSample, {}},
-        {Teos10Exact, withDefaults(Quantity::Temperature, 40), QuantitySet{Quantity::Temperature}},
-        {Teos10Exact, withDefaults(Quantity::Latitude, -30), {}},
-        {Teos10Exact, withDefaults(Quantity::Latitude, -90), QuantitySet{Quantity::Latitude}},
-        {Ies80, withDefaults(Quantity::Longitude, 200), {}},  // turned to -160, not clamped
-        {Teos10Exact, withDefaults(Quantity::ReferenceTemperature, 50), QuantitySet{Quantity::ReferenceTemperature}},
-        {Teos10Exact, withDefaults(Quantity::PracticalSalinity, 1.5), QuantitySet{Quantity::PracticalSalinity}},
-        {Ies80, withDefaults(Quantity::PracticalSalinity, 1.5), {}},
-        {Teos10Polynomial, withDefaults(Quantity::Density, 1025), {}},
-        {Teos10Exact, withDefaults(Quantity::Density, 1100), QuantitySet{Quantity::Density}},
-        {Teos10Exact, withDefaults(Quantity::Density, 1000),
+        {Method::Teos10Exact, kDefaultSample, {}},
+        {Method::Teos10Exact, withDefaults(Quantity::Temperature, 40), QuantitySet{Quantity::Temperature}},
+        {Method::Teos10Exact, withDefaults(Quantity::Latitude, -30), {}},
+        {Method::Teos10Exact, withDefaults(Quantity::Latitude, -90), QuantitySet{Quantity::Latitude}},
+        {Method::Ies80, withDefaults(Quantity::Longitude, 200), {}},  // turned to -160, not clamped
+        {Method::Teos10Exact, withDefaults(Quantity::ReferenceTemperature, 50),
+         QuantitySet{Quantity::ReferenceTemperature}},
+        {Method::Teos10Exact, withDefaults(Quantity::PracticalSalinity, 1.5), QuantitySet{Quantity::PracticalSalinity}},
+        {Method::Ies80, withDefaults(Quantity::PracticalSalinity, 1.5), {}},
+        {Method::Teos10Polynomial, withDefaults(Quantity::Density, 1025), {}},
+        {Method::Teos10Exact, withDefaults(Quantity::Density, 1100), QuantitySet{Quantity::Density}},
+        {Method::Teos10Exact, withDefaults(Quantity::Density, 1000),
          QuantitySet{Quantity::Density}},  // Sp below 2: second pass
-        {Teos10Exact, deep, QuantitySet{Quantity::Density}},
-        {Ies80, withDefaults(Quantity::Conductivity, 0.001), {}},
-        {Teos10Exact, withDefaults(Quantity::Conductivity, 0.001), QuantitySet{Quantity::Conductivity}},
-        {Teos10Exact, warm, QuantitySet{Quantity::Conductivity}},
-        {Teos10Exact, withDefaults(Quantity::SpecificGravity, 1.02), {}},
-        {Teos10Exact, withDefaults(Quantity::SpecificGravity, 0.9), QuantitySet{Quantity::SpecificGravity}},
-        {Teos10Exact, withDefaults(Quantity::SpecificGravity, 1.002),
+        {Method::Teos10Exact, deep, QuantitySet{Quantity::Density}},
+        {Method::Ies80, withDefaults(Quantity::Conductivity, 0.001), {}},
+        {Method::Teos10Exact, withDefaults(Quantity::Conductivity, 0.001), QuantitySet{Quantity::Conductivity}},
+        {Method::Teos10Exact, warm, QuantitySet{Quantity::Conductivity}},
+        {Method::Teos10Exact, withDefaults(Quantity::SpecificGravity, 1.02), {}},
+        {Method::Teos10Exact, withDefaults(Quantity::SpecificGravity, 0.9), QuantitySet{Quantity::SpecificGravity}},
+        {Method::Teos10Exact, withDefaults(Quantity::SpecificGravity, 1.002),
          QuantitySet{Quantity::SpecificGravity}},  // Sp below 2: second pass
-        {Ies80, withDefaults(Quantity::SpecificGravity, 1.2),
+        {Method::Ies80, withDefaults(Quantity::SpecificGravity, 1.2),
          QuantitySet{Quantity::SpecificGravity}},  // density above the maximum
     };
     for (const Case& c : cases) {
-        Conversion conversion = convertSample(c.method, c.sample, false);
+        UserConversion conversion = convertSample(c.method, c.sample, false);
         std::string csv;
         appendCsvRow(csv, conversion, Style{});
         EXPECT_EQ(conversion.clamped, c.clamped) << csv;
@@ -133,7 +136,7 @@ TEST(Clamped, FahrenheitInputsComeBackAsGivenUnlessClamped) {
     Sample sample = defaultSample(true);
     sample.temperature = 62.9;          // 17.17 °C, which converted back gives 62.899999999999991
     sample.referenceTemperature = 110;  // 43.3 °C, above 40
-    Conversion conversion = convertSample(Teos10Exact, sample, true);
+    UserConversion conversion = convertSample(Method::Teos10Exact, sample, true);
     EXPECT_EQ(conversion.result.temperature, 62.9);
     EXPECT_DOUBLE_EQ(conversion.result.referenceTemperature, 104.0);
     EXPECT_EQ(conversion.clamped, QuantitySet{Quantity::ReferenceTemperature});
@@ -148,20 +151,21 @@ TEST(Clamped, ABoundTypedInFahrenheitIsNotClamped) {
     Sample sample = defaultSample(true);
     sample.temperature = 28.4;
     sample.referenceTemperature = 32;  // 0 degC
-    Conversion conversion = convertSample(Ies80, sample, true);
+    UserConversion conversion = convertSample(Method::Ies80, sample, true);
     EXPECT_TRUE(conversion.clamped.empty());
     EXPECT_EQ(conversion.result.temperature, 28.4);
     EXPECT_EQ(conversion.result.referenceTemperature, 32.0);
 
     sample.temperature = 28.39;
-    conversion = convertSample(Ies80, sample, true);
+    conversion = convertSample(Method::Ies80, sample, true);
     EXPECT_EQ(conversion.clamped, QuantitySet{Quantity::Temperature});
     EXPECT_DOUBLE_EQ(conversion.result.temperature, 28.4);
 }
 
 TEST(Shapes, FullWritesTheShortestTextThatReadsBackInEveryShape) {
     const Style full{.full = true};
-    const Conversion conversion = convertSample(Teos10Exact, withDefaults(Quantity::Longitude, 151.3), false);
+    const UserConversion conversion =
+        convertSample(Method::Teos10Exact, withDefaults(Quantity::Longitude, 151.3), false);
     std::string text, csv, json;
     appendText(text, conversion, full);
     appendCsvRow(csv, conversion, full);
@@ -189,12 +193,13 @@ TEST(Units, ConductivityInEveryUnitIsTheSameWaterAndComesBackAsTyped) {
         {"µS/cm", 42914.16, "42914.16  µS/cm", ",conductivity (uS/cm),"},
     };
     const double salinity =
-        convertSample(Ies80, withDefaults(Quantity::Conductivity, 42.91416), false).result.practicalSalinity;
+        convertSample(Method::Ies80, withDefaults(Quantity::Conductivity, 42.91416), false).result.practicalSalinity;
     for (const Case& c : cases) {
         const ConductivityUnit* unit = conductivityUnitNamed(c.unit);
         ASSERT_NE(unit, nullptr) << c.unit;
         const Style style{.conductivityUnit = unit};
-        Conversion conversion = convertSample(Ies80, withDefaults(Quantity::Conductivity, c.given), false, *unit);
+        UserConversion conversion =
+            convertSample(Method::Ies80, withDefaults(Quantity::Conductivity, c.given), false, *unit);
         EXPECT_NEAR(conversion.result.practicalSalinity, salinity, 1e-9) << c.unit;
         EXPECT_EQ(conversion.result.conductivity, c.given) << c.unit;
         EXPECT_TRUE(conversion.clamped.empty()) << c.unit;
@@ -206,7 +211,8 @@ TEST(Units, ConductivityInEveryUnitIsTheSameWaterAndComesBackAsTyped) {
     }
     // Above the highest conductivity, and then too salty: the water at Sp 42.
     const ConductivityUnit& siemensPerMetre = *conductivityUnitNamed("S/m");
-    Conversion high = convertSample(Teos10Exact, withDefaults(Quantity::Conductivity, 10), false, siemensPerMetre);
+    UserConversion high =
+        convertSample(Method::Teos10Exact, withDefaults(Quantity::Conductivity, 10), false, siemensPerMetre);
     EXPECT_EQ(high.clamped, QuantitySet{Quantity::Conductivity});
     std::string notes, json;
     appendClampedNotes(notes, high, Style{.conductivityUnit = &siemensPerMetre});
@@ -217,7 +223,8 @@ TEST(Units, ConductivityInEveryUnitIsTheSameWaterAndComesBackAsTyped) {
 }
 
 TEST(Clamped, AGivenValueEqualToTheAbsentMarkerStaysGiven) {
-    Conversion conversion = convertSample(Teos10Exact, withDefaults(Quantity::Density, asGivenValue(kNoValue)), false);
+    UserConversion conversion =
+        convertSample(Method::Teos10Exact, withDefaults(Quantity::Density, asGivenValue(kNoValue)), false);
     EXPECT_TRUE(conversion.clamped.contains(Quantity::Density));
     EXPECT_NE(conversion.result.practicalSalinity, 35.0);
 }

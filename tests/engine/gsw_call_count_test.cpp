@@ -13,6 +13,8 @@
 #include "sample.h"
 #include "teos10_inversions.h"
 
+using namespace thalwen;
+
 namespace {
 
 std::map<std::string, int> calls;

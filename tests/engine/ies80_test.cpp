@@ -3,6 +3,8 @@
 #include "ies80.h"
 #include "sample.h"
 
+using namespace thalwen;
+
 // Check values: UNESCO Technical Papers in Marine Science 44 (1983).
 
 TEST(Pss78, StandardSeawaterIs35AtAnyTemperature) {

@@ -2,6 +2,8 @@
 
 #include "reference_water.h"
 
+using namespace thalwen;
+
 // CIPM (Tanaka et al., 2001) pure-water densities, rounded to five decimals.
 TEST(PureWaterDensity, MatchesPublishedTableFrom0To40) {
     const struct {

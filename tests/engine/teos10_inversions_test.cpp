@@ -4,6 +4,8 @@
 #include "sample.h"
 #include "teos10_inversions.h"
 
+using namespace thalwen;
+
 // References: the installed GSW library's own forward densities.
 
 TEST(ExactInversion, RecoversSalinityFromGibbsDensityOverTheWholeRange) {

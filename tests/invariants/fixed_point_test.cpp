@@ -6,14 +6,23 @@
 
 #include <vector>
 
-#include "dispatch.h"
+#include "convert.h"
 #include "form_text.h"
 #include "samples.h"
+
+using namespace thalwen;
 
 namespace {
 
 Sample converted(Method method, Sample s) {
     convert(method, s);
+    return s;
+}
+
+// What the form reads from texts, into the fresh sample each conversion starts from.
+Sample readBack(Method method, const FormText& text, bool fahrenheit) {
+    Sample s = kDefaultSample;
+    readTexts(method, text, fahrenheit, s);
     return s;
 }
 
@@ -27,11 +36,11 @@ void expectFixedPointAfterOneMoreConversion(const std::vector<Case>& cases) {
     int failures = 0;
     for (const Case& c : cases)
         for (bool fahrenheit : {false, true}) {
-            const FormText first = shownText(c.method, converted(c.method, c.given), fahrenheit);
+            const FormText first = shownTexts(c.method, converted(c.method, c.given), fahrenheit);
             const FormText second =
-                shownText(c.method, converted(c.method, readText(c.method, first, fahrenheit)), fahrenheit);
+                shownTexts(c.method, converted(c.method, readBack(c.method, first, fahrenheit)), fahrenheit);
             const FormText third =
-                shownText(c.method, converted(c.method, readText(c.method, second, fahrenheit)), fahrenheit);
+                shownTexts(c.method, converted(c.method, readBack(c.method, second, fahrenheit)), fahrenheit);
             if (second != third && ++failures <= 5)
                 ADD_FAILURE() << describe(c) << (fahrenheit ? ", shown in F" : "") << "\n  second " << joined(second)
                               << "\n  third  " << joined(third);

@@ -9,10 +9,12 @@
 #include <limits>
 #include <vector>
 
-#include "dispatch.h"
+#include "convert.h"
 #include "gsw.h"
 #include "reference_water.h"
 #include "samples.h"
+
+using namespace thalwen;
 
 namespace {
 
@@ -41,7 +43,7 @@ bool allSound(const Sample& s) {
 
 // The source value as convert uses it: clamped, a specific gravity as density.
 double givenSourceValue(const Case& c) {
-    const bool ies80 = c.method == Ies80;
+    const bool ies80 = c.method == Method::Ies80;
     const Sample& g = c.given;
     switch (c.source) {
     case Source::Density:
@@ -67,7 +69,7 @@ double sourceValueOf(const Case& c, const Sample& result) {
 // method's forward density carries single-precision temperatures (about 2e-6
 // in Sp).
 double sideTolerance(const Case& c, double value) {
-    if (c.method == Ies80) return c.source == Source::Conductivity ? 2e-5 * value : 1e-5 * value;
+    if (c.method == Method::Ies80) return c.source == Source::Conductivity ? 2e-5 * value : 1e-5 * value;
     return 1e-8 * value;
 }
 
@@ -81,7 +83,7 @@ TEST(MendedFaults, SouthernLatitudesAreKeptDownToMinus86) {
         // Absolute and Practical Salinity are related at the position as
         // given, not at the equator's (either may have been derived from the
         // other, so the library's two directions agree to rounding).
-        if (c.method != Ies80)
+        if (c.method != Method::Ies80)
             ok = ok && std::fabs(result.absoluteSalinity - gsw_sa_from_sp(result.practicalSalinity, result.pressure,
                                                                           result.longitude, result.latitude)) < 1e-9;
         if (!ok && ++failures <= 5)
@@ -89,7 +91,7 @@ TEST(MendedFaults, SouthernLatitudesAreKeptDownToMinus86) {
     }
     EXPECT_EQ(failures, 0);
 
-    for (Method method : {Teos10Polynomial, Teos10Exact}) {
+    for (Method method : {Method::Teos10Polynomial, Method::Teos10Exact}) {
         for (double latitude : {-90.0, -86.000001, -1e300}) {
             Sample s = sampleFrom(Source::PracticalSalinity, 35);
             s.latitude = latitude;

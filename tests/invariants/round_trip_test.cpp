@@ -7,8 +7,10 @@
 #include <cmath>
 #include <vector>
 
-#include "dispatch.h"
+#include "convert.h"
 #include "samples.h"
+
+using namespace thalwen;
 
 namespace {
 
@@ -27,11 +29,11 @@ struct Tolerance {
 // 0.0148).
 Tolerance densityTolerance(Method method) {
     switch (method) {
-    case Teos10Polynomial:
+    case Method::Teos10Polynomial:
         return {5e-6, 0};
-    case Teos10Exact:
+    case Method::Teos10Exact:
         return {1e-11, 0};
-    case Ies80:
+    case Method::Ies80:
         return {0.016, 0};
     }
     return {};
@@ -43,10 +45,10 @@ Tolerance densityTolerance(Method method) {
 // the salinity (measured 1.0e-5 of Sp).
 Tolerance conductivityTolerance(Method method) {
     switch (method) {
-    case Teos10Polynomial:
-    case Teos10Exact:
+    case Method::Teos10Polynomial:
+    case Method::Teos10Exact:
         return {1e-12, 0};
-    case Ies80:
+    case Method::Ies80:
         return {1e-12, 1.00001e-5};
     }
     return {};
@@ -58,7 +60,7 @@ void expectRoundTrips(const std::vector<Case>& cases, Through through) {
     int failures = 0, tried = 0;
     for (const Case& c : cases) {
         if (c.source != Source::PracticalSalinity) continue;
-        const bool ies80 = c.method == Ies80;
+        const bool ies80 = c.method == Method::Ies80;
         Sample forward = c.given;
         convert(c.method, forward);
         const double salinity = forward.practicalSalinity;  // as clamped

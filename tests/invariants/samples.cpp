@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <random>
 
+using namespace thalwen;
+
 namespace {
 
 struct Position {
@@ -52,7 +54,7 @@ struct Range {
 };
 
 Range sourceRange(Method method, Source source) {
-    const bool ies80 = method == Ies80;
+    const bool ies80 = method == Method::Ies80;
     switch (source) {
     case Source::PracticalSalinity:
         return {lowestSalinity(method), 42};
@@ -82,7 +84,7 @@ const char* sourceName(Source source) {
 
 }  // namespace
 
-double lowestSalinity(Method method) { return method == Ies80 ? 0.0 : 2.0; }
+double lowestSalinity(Method method) { return method == Method::Ies80 ? 0.0 : 2.0; }
 
 Sample sampleFrom(Source source, double sourceValue) {
     Sample s{0, 2.348785, 48.853402, 15, kNoValue, kNoValue, kNoValue, kNoValue, kNoValue, 20};

@@ -10,14 +10,15 @@
 
 enum class Source { PracticalSalinity, Density, Conductivity, SpecificGravity };
 
-constexpr Method kMethods[] = {Teos10Polynomial, Teos10Exact, Ies80};
+constexpr thalwen::Method kMethods[] = {thalwen::Method::Teos10Polynomial, thalwen::Method::Teos10Exact,
+                                        thalwen::Method::Ies80};
 constexpr Source kSources[] = {Source::PracticalSalinity, Source::Density, Source::Conductivity,
                                Source::SpecificGravity};
 
 struct Case {
-    Method method;
+    thalwen::Method method;
     Source source;
-    Sample given;  // exactly one salinity-related quantity present
+    thalwen::Sample given;  // exactly one salinity-related quantity present
 };
 
 // Every method and source over pressures, temperatures, positions and source
@@ -30,10 +31,10 @@ std::vector<Case> gridCases();
 std::vector<Case> randomCases(int count);
 
 // The form's start-up values, with sourceValue as the only salinity-related input.
-Sample sampleFrom(Source source, double sourceValue);
+thalwen::Sample sampleFrom(Source source, double sourceValue);
 
 // Practical Salinity below which the method takes none as input.
-double lowestSalinity(Method method);
+double lowestSalinity(thalwen::Method method);
 
 // "method 2, density 1025 at 15 C, 0 dbar, lon 2.35, lat 48.85, ref 20" for messages.
 std::string describe(const Case& c);

@@ -14,6 +14,8 @@
 #include <random>
 #include <string>
 
+using namespace thalwen;
+
 namespace {
 
 // glibc's strtod in the "C" locale: the reference for every decimal form.

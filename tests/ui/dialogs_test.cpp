@@ -10,6 +10,8 @@
 #include "resource_ids.h"
 #include "wine_test.h"
 
+using namespace thalwen;
+
 namespace {
 
 bool isDigits(const std::string& text, size_t from, size_t count) {

@@ -7,6 +7,8 @@
 #include "resource_ids.h"
 #include "wine_test.h"
 
+using namespace thalwen;
+
 namespace {
 
 struct Expected {

@@ -26,6 +26,8 @@
 #include "startup.h"
 #include "wine_test.h"
 
+namespace thalwen {
+
 // The modal dialogs the commands ask for: "dialog TEMPLATE PROCEDURE".
 inline INT_PTR recordDialog(const char* templateName, DLGPROC procedure, LPARAM) {
     const char* name = procedure == aboutDialogProc      ? "aboutDialogProc"
@@ -72,7 +74,7 @@ protected:
         std::memset(currentLanguage, 0, sizeof currentLanguage);
         std::strncpy(currentLanguage, GetParam(), sizeof currentLanguage - 1);
         instanceHandle = GetModuleHandleA(nullptr);
-        currentMethod = Teos10Exact;
+        currentMethod = Method::Teos10Exact;
         useFahrenheit = false;
         temperatureSliderPosition = salinitySliderPosition = 50;
         window = openMainWindow(instanceHandle, SW_SHOWNORMAL);
@@ -100,7 +102,7 @@ protected:
     bool checked(int id) const { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
     int sliderPosition(int id) const { return static_cast<int>(SendMessageA(control(id), TBM_GETPOS, 0, 0)); }
 
-    bool runUntil(const std::function<bool()>& condition) { return ::runUntil(accelerators, condition, &quitStatus); }
+    bool runUntil(const std::function<bool()>& condition) { return thalwen::runUntil(accelerators, condition, &quitStatus); }
     // The window's end as the program's loop sees it.
     bool endedWithStatusZero() {
         return runUntil([&] { return quitStatus != kNoQuit; }) && quitStatus == 0 && !IsWindow(window);
@@ -150,3 +152,5 @@ protected:
     HHOOK releaseCounter = nullptr;
     int quitStatus = kNoQuit;
 };
+
+}  // namespace thalwen

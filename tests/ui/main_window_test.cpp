@@ -10,6 +10,8 @@
 
 #include "gsw.h"
 
+using namespace thalwen;
+
 namespace {
 
 constexpr double kLongitude = 2.348785, kLatitude = 48.853402;
@@ -194,14 +196,14 @@ TEST_P(MainWindowTest, FocusOnAnInputFieldEmptiesTheOtherInputsAndAbsoluteSalini
 
 TEST_P(MainWindowTest, MethodButtonsConvertAndSwitchThePositionControls) {
     click(IDC_METHOD_IES80);
-    EXPECT_EQ(currentMethod, Ies80);
+    EXPECT_EQ(currentMethod, Method::Ies80);
     for (int id : kIes80Disabled) EXPECT_FALSE(enabled(id)) << id;
     EXPECT_EQ(text(IDC_LONGITUDE), "");
     EXPECT_EQ(text(IDC_LATITUDE), "");
     EXPECT_EQ(text(IDC_ABSOLUTE_SALINITY), "");
 
     click(IDC_METHOD_POLYNOMIAL);
-    EXPECT_EQ(currentMethod, Teos10Polynomial);
+    EXPECT_EQ(currentMethod, Method::Teos10Polynomial);
     for (int id : kIes80Disabled) EXPECT_TRUE(enabled(id)) << id;
     EXPECT_EQ(text(IDC_LONGITUDE), "2.348785");
     double sa = gsw_sa_from_sp(35, 0, kLongitude, kLatitude);
@@ -210,7 +212,7 @@ TEST_P(MainWindowTest, MethodButtonsConvertAndSwitchThePositionControls) {
 
     click(IDC_METHOD_IES80);
     click(IDC_METHOD_EXACT);
-    EXPECT_EQ(currentMethod, Teos10Exact);
+    EXPECT_EQ(currentMethod, Method::Teos10Exact);
     for (int id : kIes80Disabled) EXPECT_TRUE(enabled(id)) << id;
     EXPECT_NEAR(number(IDC_DENSITY), gsw_rho_t_exact(sa, 15, 0), 6e-6);
     EXPECT_FALSE(enabled(IDC_ABSOLUTE_SALINITY));

@@ -21,6 +21,8 @@
 #include <utility>
 #include <vector>
 
+using namespace thalwen;
+
 namespace {
 
 constexpr int kDefaultRounds = 40;
@@ -87,7 +89,7 @@ constexpr std::array<Field, 10> kFields = {{
 }};
 
 constexpr std::array<int, 3> kMethodButtons = {IDC_METHOD_EXACT, IDC_METHOD_POLYNOMIAL, IDC_METHOD_IES80};
-constexpr std::array<Method, 3> kMethodOfButton = {Teos10Exact, Teos10Polynomial, Ies80};
+constexpr std::array<Method, 3> kMethodOfButton = {Method::Teos10Exact, Method::Teos10Polynomial, Method::Ies80};
 
 // The characters besides the digits that make or break a number.
 constexpr std::array<char, 7> kNumberPunctuation = {'.', ',', '-', '+', 'e', 'E', ' '};
@@ -341,7 +343,7 @@ protected:
     void expectReadsBack(const Snapshot& texts, Method method, const char* when) {
         for (std::size_t i = 0; i < kFields.size(); ++i) {
             const Field& field = kFields[i];
-            if (method == Ies80 && field.blankUnderIes80) {
+            if (method == Method::Ies80 && field.blankUnderIes80) {
                 EXPECT_TRUE(texts[i].empty())
                     << field.name << " is not blank under IES-80 " << when << ":" << describe(texts);
                 continue;

@@ -12,6 +12,8 @@
 #include "resource_ids.h"
 #include "wine_test.h"
 
+using namespace thalwen;
+
 namespace {
 
 struct Item {

@@ -11,6 +11,8 @@
 #include "resource_ids.h"
 #include "wine_test.h"
 
+using namespace thalwen;
+
 namespace {
 
 // Paints the window and hands its pixels to the X server: Wine draws into a

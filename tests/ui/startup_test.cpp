@@ -17,6 +17,8 @@
 #include "startup.h"
 #include "wine_test.h"
 
+using namespace thalwen;
+
 namespace {
 
 constexpr DWORD kTimeoutMilliseconds = 30000;  // a failure guard, not a delay

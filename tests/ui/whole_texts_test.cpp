@@ -4,6 +4,8 @@
 // text, in both languages and both temperature units.
 #include "main_window_fixture.h"
 
+using namespace thalwen;
+
 namespace {
 
 struct FieldTexts {

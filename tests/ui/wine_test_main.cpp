@@ -11,6 +11,8 @@
 #include "resource_ids.h"
 #include "wine_test.h"
 
+using namespace thalwen;
+
 std::string windowText(HWND dialog, int id) {
     HWND window = id == 0 ? dialog : GetDlgItem(dialog, id);
     char text[512] = "";

@@ -6,6 +6,8 @@
 
 #include "sample.h"
 
+namespace thalwen {
+
 // A unit the command line takes and shows conductivity in; the engine works
 // in mS/cm. A value in this unit is scaleUp / scaleDown mS/cm, both exact, so
 // that each way is one correctly rounded operation.
@@ -30,7 +32,7 @@ const ConductivityUnit* conductivityUnitNamed(std::string_view text);
 // The defaults in the units the user works in.
 Sample defaultSample(bool fahrenheit);
 
-struct Conversion {
+struct UserConversion {
     Method method;
     Sample given;         // as the user gave it, in the user's units
     Sample result;        // filled, in the user's units
@@ -42,10 +44,12 @@ struct Conversion {
 // given, so no unit round trip shows in them; a temperature or conductivity
 // counts as clamped when the value used, in the user's unit, is not the value
 // given.
-Conversion convertSample(Method method, const Sample& given, bool fahrenheit,
-                         const ConductivityUnit& conductivityUnit = kMilliSiemensPerCentimetre);
+UserConversion convertSample(Method method, const Sample& given, bool fahrenheit,
+                             const ConductivityUnit& conductivityUnit = kMilliSiemensPerCentimetre);
 
 // A salinity-related value given by the user must never read as absent: the
 // engine's absent marker is moved to the next number towards zero, which the
 // ranges raise to their lower bound like any other value that low.
 double asGivenValue(double value);
+
+}  // namespace thalwen

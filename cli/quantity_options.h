@@ -7,6 +7,8 @@
 
 #include "quantities.h"
 
+namespace thalwen {
+
 // An option that gives a quantity, in the order --help lists them.
 struct QuantityOption {
     Quantity quantity;
@@ -26,3 +28,5 @@ std::optional<Quantity> quantityOfOption(std::string_view option);
 
 // The quantity a CSV column or JSON key names, or none.
 std::optional<Quantity> quantityNamed(std::string_view name);
+
+}  // namespace thalwen

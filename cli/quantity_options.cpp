@@ -1,4 +1,6 @@
-#include "fields.h"
+#include "quantity_options.h"
+
+namespace thalwen {
 
 const QuantityOption kQuantityOptions[kQuantityOptionCount] = {
     {Quantity::Pressure, "--pressure", "DBAR", "sea pressure"},
@@ -29,3 +31,5 @@ std::optional<Quantity> quantityNamed(std::string_view name) {
         if (name == info.name) return info.quantity;
     return std::nullopt;
 }
+
+}  // namespace thalwen

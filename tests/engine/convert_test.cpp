@@ -4,11 +4,14 @@
 #include <initializer_list>
 #include <limits>
 
-#include "dispatch.h"
+#include "convert.h"
 #include "gsw.h"
 #include "ies80.h"
+#include "quantities.h"
 #include "reference_water.h"
 #include "sample.h"
+
+using namespace thalwen;
 
 namespace {
 
@@ -29,19 +32,19 @@ Sample normalised(Method method, Sample s) {
     return s;
 }
 
-constexpr Method kAllMethods[] = {Teos10Polynomial, Teos10Exact, Ies80};
+constexpr Method kAllMethods[] = {Method::Teos10Polynomial, Method::Teos10Exact, Method::Ies80};
 
 }  // namespace
 
 TEST(Defaults, NothingGivenConvertsPracticalSalinity35) {
-    const Sample s = converted(Ies80, sampleWith());
+    const Sample s = converted(Method::Ies80, sampleWith());
     EXPECT_EQ(s.practicalSalinity, 35);
     EXPECT_EQ(s.absoluteSalinity, kNoValue);
     EXPECT_NEAR(s.density, 1025.97275, 5e-6);
     EXPECT_NEAR(s.conductivity, 42.91416, 5e-6);
     EXPECT_NEAR(s.specificGravity, 1.02782, 5e-6);
 
-    for (Method m : {Teos10Polynomial, Teos10Exact}) {
+    for (Method m : {Method::Teos10Polynomial, Method::Teos10Exact}) {
         const Sample t = converted(m, sampleWith());
         EXPECT_EQ(t.practicalSalinity, 35);
         EXPECT_EQ(t.absoluteSalinity, gsw_sa_from_sp(35, 0, 2.348785, 48.853402));
@@ -54,21 +57,21 @@ TEST(Precedence, FirstPresentSourceWinsAndOthersAreRecomputed) {
     s.density = 1010;
     s.conductivity = 10;
     s.specificGravity = 1.5;
-    const Sample fromSp = converted(Ies80, s);
+    const Sample fromSp = converted(Method::Ies80, s);
     EXPECT_NEAR(fromSp.density, 1025.97275, 5e-6);
     EXPECT_NEAR(fromSp.conductivity, 42.91416, 5e-6);
     EXPECT_NEAR(fromSp.specificGravity, 1.02782, 5e-6);
 
     Sample d = sampleWith(&Sample::density, 1025.97275);
     d.conductivity = 10;
-    const Sample fromDensity = converted(Ies80, d);
+    const Sample fromDensity = converted(Method::Ies80, d);
     EXPECT_EQ(fromDensity.density, 1025.97275);
     EXPECT_NEAR(fromDensity.practicalSalinity, 35, 0.02);
     EXPECT_NEAR(fromDensity.conductivity, 42.9, 0.05);
 
     Sample c = sampleWith(&Sample::conductivity, 42.914);
     c.specificGravity = 1.5;
-    const Sample fromConductivity = converted(Ies80, c);
+    const Sample fromConductivity = converted(Method::Ies80, c);
     EXPECT_EQ(fromConductivity.conductivity, 42.914);
     EXPECT_NEAR(fromConductivity.practicalSalinity, 35, 5e-7);
     EXPECT_NEAR(fromConductivity.specificGravity, 1.02782, 5e-6);
@@ -76,25 +79,25 @@ TEST(Precedence, FirstPresentSourceWinsAndOthersAreRecomputed) {
 
 TEST(Precedence, AbsoluteSalinityGivenIsDiscarded) {
     Sample s = sampleWith(&Sample::absoluteSalinity, 10);
-    EXPECT_EQ(converted(Ies80, s).absoluteSalinity, kNoValue);
-    EXPECT_NEAR(converted(Teos10Exact, s).absoluteSalinity, 35.16, 0.01);
+    EXPECT_EQ(converted(Method::Ies80, s).absoluteSalinity, kNoValue);
+    EXPECT_NEAR(converted(Method::Teos10Exact, s).absoluteSalinity, 35.16, 0.01);
 }
 
 TEST(SpecificGravity, RaisedToOneThenDensityClamped) {
     const Sample given = sampleWith(&Sample::specificGravity, 0.9);
-    const Sample n = normalised(Ies80, given);
+    const Sample n = normalised(Method::Ies80, given);
     EXPECT_EQ(n.specificGravity, 1);
     EXPECT_EQ(n.density, 1000);  // pure water at 20 C, 998.2067, raised to the lowest density
 
     int evaluations = 0;
     EXPECT_EQ(salinityFromDensityIes80(1000, 15, 0, &evaluations), 1.171875);
     EXPECT_EQ(evaluations, 8);
-    const Sample ies = converted(Ies80, given);
+    const Sample ies = converted(Method::Ies80, given);
     EXPECT_EQ(ies.practicalSalinity, 1.171875);
     EXPECT_NEAR(ies.specificGravity, 1.00180, 5e-6);
 
     // TEOS-10 accepts Sp from 2: the water of Sp 2, not density 1000.
-    for (Method m : {Teos10Polynomial, Teos10Exact}) {
+    for (Method m : {Method::Teos10Polynomial, Method::Teos10Exact}) {
         const Sample t = converted(m, given);
         EXPECT_EQ(t.practicalSalinity, 2);
         EXPECT_NEAR(t.density, 1000.6, 0.1);
@@ -104,7 +107,7 @@ TEST(SpecificGravity, RaisedToOneThenDensityClamped) {
 TEST(SpecificGravity, UsesTheClampedReferenceTemperature) {
     Sample s = sampleWith(&Sample::specificGravity, 1.02);
     s.referenceTemperature = 60;
-    const Sample n = normalised(Ies80, s);
+    const Sample n = normalised(Method::Ies80, s);
     EXPECT_EQ(n.referenceTemperature, 40);
     EXPECT_DOUBLE_EQ(n.density, pureWaterDensity(40) * 1.02);
 }
@@ -136,8 +139,8 @@ TEST(Clamps, InputsAreWrittenBackAtTheirBounds) {
     };
     for (const auto& row : rows)
         for (Method m : kAllMethods)
-            EXPECT_EQ(normalised(m, sampleWith(row.field, row.given)).*row.field, row.expected[m - 1])
-                << "method " << m << " given " << row.given;
+            EXPECT_EQ(normalised(m, sampleWith(row.field, row.given)).*row.field, row.expected[static_cast<int>(m) - 1])
+                << "method " << infoOf(m).name << " given " << row.given;
 }
 
 // What convert says it did: the inputs it brought to a bound, a source it
@@ -156,21 +159,27 @@ TEST(Report, NamesTheInputsBroughtToABoundAndTheWaterAtASalinityBound) {
         QuantitySet clamped;
         bool atSalinityBound;
     } rows[] = {
-        {Teos10Exact, sampleWith(), {}, false},
-        {Teos10Exact, several, {Quantity::Pressure, Quantity::ReferenceTemperature, Quantity::Latitude}, false},
-        {Ies80, sampleWith(&Sample::temperature, -2.000000000000001), {Quantity::Temperature}, false},
-        {Teos10Polynomial, sampleWith(&Sample::practicalSalinity, 1.5), {Quantity::PracticalSalinity}, false},
-        {Ies80, sampleWith(&Sample::practicalSalinity, 1.5), {}, false},
-        {Teos10Exact, sourceBeside, {}, false},
-        {Teos10Exact, sampleWith(&Sample::density, 1025), {}, false},
-        {Ies80, sampleWith(&Sample::density, 990), {Quantity::Density}, false},
-        {Teos10Exact, sampleWith(&Sample::density, 1000), {Quantity::Density}, true},  // Sp below 2
-        {Ies80, sampleWith(&Sample::density, 1076), {Quantity::Density}, true},        // Sp above 42
-        {Teos10Exact, warm, {Quantity::Conductivity}, true},
-        {Ies80, sampleWith(&Sample::specificGravity, 0.9), {Quantity::SpecificGravity}, false},
-        {Ies80, sampleWith(&Sample::specificGravity, 1.2), {Quantity::SpecificGravity}, true},  // its density, too
-        {Teos10Exact, sampleWith(&Sample::specificGravity, 1.002), {Quantity::SpecificGravity}, true},
-        {Teos10Exact, sampleWith(&Sample::referenceTemperature, kNoValue), {Quantity::ReferenceTemperature}, false},
+        {Method::Teos10Exact, sampleWith(), {}, false},
+        {Method::Teos10Exact, several, {Quantity::Pressure, Quantity::ReferenceTemperature, Quantity::Latitude}, false},
+        {Method::Ies80, sampleWith(&Sample::temperature, -2.000000000000001), {Quantity::Temperature}, false},
+        {Method::Teos10Polynomial, sampleWith(&Sample::practicalSalinity, 1.5), {Quantity::PracticalSalinity}, false},
+        {Method::Ies80, sampleWith(&Sample::practicalSalinity, 1.5), {}, false},
+        {Method::Teos10Exact, sourceBeside, {}, false},
+        {Method::Teos10Exact, sampleWith(&Sample::density, 1025), {}, false},
+        {Method::Ies80, sampleWith(&Sample::density, 990), {Quantity::Density}, false},
+        {Method::Teos10Exact, sampleWith(&Sample::density, 1000), {Quantity::Density}, true},  // Sp below 2
+        {Method::Ies80, sampleWith(&Sample::density, 1076), {Quantity::Density}, true},        // Sp above 42
+        {Method::Teos10Exact, warm, {Quantity::Conductivity}, true},
+        {Method::Ies80, sampleWith(&Sample::specificGravity, 0.9), {Quantity::SpecificGravity}, false},
+        {Method::Ies80,
+         sampleWith(&Sample::specificGravity, 1.2),
+         {Quantity::SpecificGravity},
+         true},  // its density, too
+        {Method::Teos10Exact, sampleWith(&Sample::specificGravity, 1.002), {Quantity::SpecificGravity}, true},
+        {Method::Teos10Exact,
+         sampleWith(&Sample::referenceTemperature, kNoValue),
+         {Quantity::ReferenceTemperature},
+         false},
     };
     for (const auto& row : rows) {
         Sample s = row.given;
@@ -193,7 +202,7 @@ TEST(Longitude, IsBroughtIntoRangeByWholeTurnsNotClamped) {
         for (Method m : kAllMethods) {
             Sample s = sampleWith(&Sample::longitude, row.given);
             const ConversionReport report = convert(m, s);
-            EXPECT_EQ(s.longitude, row.used) << "method " << m << " given " << row.given;
+            EXPECT_EQ(s.longitude, row.used) << "method " << infoOf(m).name << " given " << row.given;
             EXPECT_FALSE(std::signbit(s.longitude) && row.used == 0) << row.given;
             EXPECT_EQ(report.clamped.contains(Quantity::Longitude), std::isinf(row.given)) << row.given;
         }
@@ -215,7 +224,7 @@ TEST(Longitude, CheckCastAt183EastGivesTheToolboxAbsoluteSalinity) {
         {6131, 1.4157000000000002, 34.72174774251743, 34.899839654962115},
     };
     for (const auto& row : rows)
-        for (Method m : {Teos10Polynomial, Teos10Exact}) {
+        for (Method m : {Method::Teos10Polynomial, Method::Teos10Exact}) {
             Sample s = sampleWith(&Sample::practicalSalinity, row.practicalSalinity);
             s.pressure = row.pressure;
             s.temperature = row.temperature;
@@ -228,16 +237,16 @@ TEST(Longitude, CheckCastAt183EastGivesTheToolboxAbsoluteSalinity) {
 }
 
 TEST(Clamps, BoundsThemselvesStay) {
-    EXPECT_EQ(normalised(Ies80, sampleWith(&Sample::practicalSalinity, 0)).practicalSalinity, 0);
-    EXPECT_EQ(normalised(Teos10Exact, sampleWith(&Sample::density, 1082.71524)).density, 1082.71524);
-    EXPECT_EQ(normalised(Ies80, sampleWith(&Sample::conductivity, 0.0005)).conductivity, 0.0005);
+    EXPECT_EQ(normalised(Method::Ies80, sampleWith(&Sample::practicalSalinity, 0)).practicalSalinity, 0);
+    EXPECT_EQ(normalised(Method::Teos10Exact, sampleWith(&Sample::density, 1082.71524)).density, 1082.71524);
+    EXPECT_EQ(normalised(Method::Ies80, sampleWith(&Sample::conductivity, 0.0005)).conductivity, 0.0005);
 }
 
 TEST(Clamps, SouthernHemisphereKeepsItsAbsoluteSalinity) {
     Sample s = sampleWith(&Sample::practicalSalinity, 35);
     s.longitude = 150;
     s.latitude = -30;
-    const Sample t = converted(Teos10Exact, s);
+    const Sample t = converted(Method::Teos10Exact, s);
     EXPECT_EQ(t.latitude, -30);
     EXPECT_NEAR(t.absoluteSalinity, 35.16522, 5e-6);
 }
@@ -246,13 +255,13 @@ TEST(Clamps, DensestIes80WaterIsTheMethodsDensityBound) { EXPECT_NEAR(densityIes
 
 TEST(SecondPass, SalinityOutsideTheRangeIsRecomputedAtTheBound) {
     // Conductivity 0.002 at 15 C is fresher than Sp 2: everything is for Sp 2.
-    for (Method m : {Teos10Polynomial, Teos10Exact}) {
+    for (Method m : {Method::Teos10Polynomial, Method::Teos10Exact}) {
         const Sample s = converted(m, sampleWith(&Sample::conductivity, 0.002));
         EXPECT_EQ(s.practicalSalinity, 2);
         EXPECT_NEAR(s.conductivity, gsw_c_from_sp(2, 15, 0), 1e-12);
     }
     // Density 1076 at 35 C and the surface is saltier than Sp 42.
-    const Sample salty = converted(Ies80, sampleWith(&Sample::density, 1076));
+    const Sample salty = converted(Method::Ies80, sampleWith(&Sample::density, 1076));
     EXPECT_EQ(salty.practicalSalinity, 42);
     EXPECT_DOUBLE_EQ(salty.density, densityIes80(42, 15, 0));
 }
@@ -262,23 +271,23 @@ TEST(FailedInversion, DensityLighterThanPureWaterGivesTheFreshBound) {
     s.temperature = 4;
     s.pressure = 1000;
 
-    const Sample ies = converted(Ies80, s);
+    const Sample ies = converted(Method::Ies80, s);
     EXPECT_EQ(ies.practicalSalinity, 0);
     EXPECT_NEAR(ies.density, 1004.868430, 5e-7);
     EXPECT_EQ(ies.conductivity, 0);
 
-    const Sample exact = converted(Teos10Exact, s);
+    const Sample exact = converted(Method::Teos10Exact, s);
     EXPECT_EQ(exact.practicalSalinity, 2);
     EXPECT_NEAR(exact.absoluteSalinity, 2.009481, 5e-7);
     EXPECT_NEAR(exact.density, 1006.455424, 5e-7);
 
-    const Sample polynomial = converted(Teos10Polynomial, s);
+    const Sample polynomial = converted(Method::Teos10Polynomial, s);
     EXPECT_EQ(polynomial.practicalSalinity, 2);
     EXPECT_NEAR(polynomial.density, 1006.455, 0.01);
 }
 
 TEST(FailedInversion, ConductivityOfAlmostNothingWhenWarmGivesTheFreshBound) {
-    for (Method m : {Teos10Polynomial, Teos10Exact})
+    for (Method m : {Method::Teos10Polynomial, Method::Teos10Exact})
         for (double c : {0.002, 0.0001}) {
             Sample s = sampleWith(&Sample::conductivity, c);
             s.temperature = 35;
@@ -291,7 +300,7 @@ TEST(FailedInversion, ConductivityOfAlmostNothingWhenWarmGivesTheFreshBound) {
 TEST(FailedInversion, DensityAboveSalinity100GivesTheSaltyBound) {
     Sample s = sampleWith(&Sample::density, 1076.70763);
     s.temperature = 35;
-    const Sample t = converted(Ies80, s);
+    const Sample t = converted(Method::Ies80, s);
     EXPECT_EQ(t.practicalSalinity, 42);
     EXPECT_DOUBLE_EQ(t.density, densityIes80(42, 35, 0));
 }
@@ -309,10 +318,10 @@ TEST(FailedInversion, NoNotANumberOrFailureValueLeavesForAnyNumber) {
                         s.pressure = p;
                         convert(m, s);
                         for (double q : {s.practicalSalinity, s.density, s.conductivity, s.specificGravity}) {
-                            ASSERT_FALSE(std::isnan(q)) << m << " " << v << " " << t << " " << p;
-                            ASSERT_LT(std::fabs(q), 1e10) << m << " " << v << " " << t << " " << p;
+                            ASSERT_FALSE(std::isnan(q)) << infoOf(m).name << " " << v << " " << t << " " << p;
+                            ASSERT_LT(std::fabs(q), 1e10) << infoOf(m).name << " " << v << " " << t << " " << p;
                         }
-                        if (m != Ies80) {
+                        if (m != Method::Ies80) {
                             ASSERT_LT(std::fabs(s.absoluteSalinity), 1e10);
                         }
                     }
@@ -324,7 +333,7 @@ TEST(FailedInversion, PolynomialDensitiesNearTheUpperClampReachTheSaltyBound) {
             Sample s = sampleWith(&Sample::density, 1082.71524);
             s.temperature = t;
             s.pressure = p;
-            const Sample r = converted(Teos10Polynomial, s);
+            const Sample r = converted(Method::Teos10Polynomial, s);
             EXPECT_EQ(r.practicalSalinity, 42) << t << " " << p;
         }
 }
@@ -345,7 +354,7 @@ TEST(Reconversion, ConvertedRecordHasPracticalSalinityAsItsSource) {
 TEST(Method3, NeverHasAbsoluteSalinity) {
     for (double Sample::*field :
          {&Sample::density, &Sample::conductivity, &Sample::specificGravity, &Sample::practicalSalinity})
-        EXPECT_EQ(converted(Ies80, sampleWith(field, 1.01)).absoluteSalinity, kNoValue);
+        EXPECT_EQ(converted(Method::Ies80, sampleWith(field, 1.01)).absoluteSalinity, kNoValue);
 }
 
 // Wherever the conversion replaces the given density or conductivity with that
@@ -354,7 +363,7 @@ TEST(SecondPass, ReplacedSourceLiesOnTheSideOfItsBound) {
     for (Method m : kAllMethods)
         for (double t = -2; t <= 35; t += 4.625)
             for (double p = 0; p <= 10000; p += 2500) {
-                Sample lowest = sampleWith(&Sample::practicalSalinity, m == Ies80 ? 0 : 2);
+                Sample lowest = sampleWith(&Sample::practicalSalinity, m == Method::Ies80 ? 0 : 2);
                 Sample highest = sampleWith(&Sample::practicalSalinity, 42);
                 lowest.temperature = highest.temperature = t;
                 lowest.pressure = highest.pressure = p;
@@ -368,9 +377,9 @@ TEST(SecondPass, ReplacedSourceLiesOnTheSideOfItsBound) {
                     convert(m, s);
                     if (s.density == used) continue;  // the given density stood
                     if (s.practicalSalinity == 42) {
-                        EXPECT_GE(used, highest.density - 0.02) << m << " " << t << " " << p << " " << rho;
+                        EXPECT_GE(used, highest.density - 0.02) << infoOf(m).name << " " << t << " " << p << " " << rho;
                     } else {
-                        EXPECT_LE(used, lowest.density + 0.02) << m << " " << t << " " << p << " " << rho;
+                        EXPECT_LE(used, lowest.density + 0.02) << infoOf(m).name << " " << t << " " << p << " " << rho;
                     }
                 }
                 for (double c = 0.0001; c <= 100; c *= 1.3) {
@@ -383,9 +392,9 @@ TEST(SecondPass, ReplacedSourceLiesOnTheSideOfItsBound) {
                     // IES-80 gives conductivity 0 below Sp 0.02, so Sp 0 has no conductivity to compare with.
                     if (lowest.conductivity == 0 && s.practicalSalinity == 0) continue;
                     if (s.practicalSalinity == 42) {
-                        EXPECT_GE(used, highest.conductivity) << m << " " << t << " " << p << " " << c;
+                        EXPECT_GE(used, highest.conductivity) << infoOf(m).name << " " << t << " " << p << " " << c;
                     } else {
-                        EXPECT_LE(used, lowest.conductivity) << m << " " << t << " " << p << " " << c;
+                        EXPECT_LE(used, lowest.conductivity) << infoOf(m).name << " " << t << " " << p << " " << c;
                     }
                 }
             }

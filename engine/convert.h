@@ -4,6 +4,8 @@
 
 #include "sample.h"
 
+namespace thalwen {
+
 // What convert did to the sample it was given.
 struct ConversionReport {
     // The inputs brought to a bound of their range, and a density,
@@ -27,3 +29,5 @@ QuantitySet compute(Method method, Sample& sample);
 // Fills the sample completely. Clamped inputs are written back, so the caller
 // can show the inputs as they were used; the report says which they were.
 ConversionReport convert(Method method, Sample& sample);
+
+}  // namespace thalwen

@@ -1,4 +1,4 @@
-#include "dispatch.h"
+#include "convert.h"
 
 #include <cmath>
 
@@ -7,6 +7,8 @@
 #include "quantities.h"
 #include "reference_water.h"
 #include "teos10_inversions.h"
+
+namespace thalwen {
 
 namespace {
 
@@ -128,7 +130,7 @@ void computeTeos10(Method method, Sample& s) {
     if (isPresent(s.practicalSalinity))
         s.absoluteSalinity = gsw_sa_from_sp(s.practicalSalinity, s.pressure, s.longitude, s.latitude);
 
-    const bool polynomial = method == Teos10Polynomial;
+    const bool polynomial = method == Method::Teos10Polynomial;
     if (isPresent(s.practicalSalinity) && !isPresent(s.density))
         s.density = polynomial ? polynomialDensityFromSalinity(s)
                                : gsw_rho_t_exact(s.absoluteSalinity, s.temperature, s.pressure);
@@ -181,7 +183,7 @@ QuantitySet normalise(Method method, Sample& s) {
 
 QuantitySet compute(Method method, Sample& sample) {
     const QuantitySet clamped = normalise(method, sample);
-    if (method == Ies80) {
+    if (method == Method::Ies80) {
         computeIes80(sample);
     } else {
         computeTeos10(method, sample);
@@ -214,3 +216,5 @@ ConversionReport convert(Method method, Sample& sample) {
     report.clamped.add(quantityOf(source));
     return report;
 }
+
+}  // namespace thalwen

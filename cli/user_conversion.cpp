@@ -1,11 +1,13 @@
-#include "report.h"
+#include "user_conversion.h"
 
 #include <cfloat>
 #include <cmath>
 
-#include "dispatch.h"
+#include "convert.h"
 #include "quantities.h"
 #include "reference_water.h"
+
+namespace thalwen {
 
 Sample defaultSample(bool fahrenheit) {
     Sample sample = kDefaultSample;
@@ -24,8 +26,8 @@ const ConductivityUnit* conductivityUnitNamed(std::string_view text) {
 
 double asGivenValue(double value) { return value == kNoValue ? std::nextafter(kNoValue, 0.0) : value; }
 
-Conversion convertSample(Method method, const Sample& given, bool fahrenheit,
-                         const ConductivityUnit& conductivityUnit) {
+UserConversion convertSample(Method method, const Sample& given, bool fahrenheit,
+                             const ConductivityUnit& conductivityUnit) {
     const ConductivityUnit& unit = conductivityUnit;
     Sample result = given;
     if (fahrenheit) {
@@ -35,7 +37,7 @@ Conversion convertSample(Method method, const Sample& given, bool fahrenheit,
     const double givenConductivity = given.conductivity * unit.scaleUp / unit.scaleDown;
     if (isPresent(given.conductivity)) result.conductivity = asGivenValue(givenConductivity);
     const ConversionReport report = convert(method, result);
-    Conversion conversion{method, given, result, report.clamped};
+    UserConversion conversion{method, given, result, report.clamped};
 
     // As for the temperatures below: a conductivity used as given, or brought
     // to a bound that is the value typed, is the one typed. The two unit
@@ -63,3 +65,5 @@ Conversion convertSample(Method method, const Sample& given, bool fahrenheit,
     }
     return conversion;
 }
+
+}  // namespace thalwen
