@@ -250,14 +250,15 @@ TEST(Batch, EveryRowOutBadRowsKeepTheirCellsWithEmptyResults) {
         "C,30\r\n"
         "D,,40\r\n"
         "E,\"1,2\r\n"
-        ", ,\r\n");
+        ", ,\r\n"
+        "\"\",\"\",\" \"\r\n");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err,
               "line 3: column 2 'practicalSalinity': 'abc' is not a decimal number\n"
               "line 5: 2 cells where the header has 3: none for column 3 'temperature'\n"
               "line 7: column 2: a quoted cell has no closing quote: 'E,\"1,2'\n");
     const std::vector<std::string> lines = linesOf(run.out);
-    ASSERT_EQ(lines.size(), 8u) << run.out;
+    ASSERT_EQ(lines.size(), 9u) << run.out;
     EXPECT_EQ(lines[0].find("station,practicalSalinity,temperature,method,pressure,"), 0u) << lines[0];
     EXPECT_EQ(lines[1].find("\"St. A, north\",35,15,exact,0.00,2.348785,48.853402,15.00,35.00000,"), 0u) << lines[1];
     EXPECT_EQ(lines[2], "B,abc,15,,,,,,,,,,,,\r\n");
@@ -267,6 +268,7 @@ TEST(Batch, EveryRowOutBadRowsKeepTheirCellsWithEmptyResults) {
     EXPECT_EQ(lines[5].substr(lines[5].size() - 14), ",temperature\r\n");  // defaults, temperature clamped
     EXPECT_EQ(lines[6], "\"E,\"\"1,2\",,,,,,,,,,,,,,\r\n");                // a line that splits into no row: one cell
     EXPECT_EQ(lines[7], ", ,,,,,,,,,,,,,\r\n");  // nothing given: neither converted nor reported
+    EXPECT_EQ(lines[8], ",, ,,,,,,,,,,,,\r\n");  // nor in quotes
 }
 
 TEST(Batch, OutputInTheInputsDialect) {
