@@ -1,5 +1,7 @@
-// One conversion as the command line runs it: inputs in the user's units,
-// the engine in Celsius, and which inputs the ranges changed.
+// One conversion in the units a person works in (degrees Fahrenheit on
+// request, conductivity in mS/cm, S/m or uS/cm), for every front end that
+// takes such units: the engine converts in Celsius and mS/cm, and tells which
+// inputs the ranges changed.
 #pragma once
 
 #include <string_view>
@@ -8,11 +10,10 @@
 
 namespace thalwen {
 
-// A unit the command line takes and shows conductivity in; the engine works
-// in mS/cm. A value in this unit is scaleUp / scaleDown mS/cm, both exact, so
-// that each way is one correctly rounded operation.
+// A unit conductivity is taken and shown in; the engine works in mS/cm. A value in this unit is scaleUp / scaleDown
+// mS/cm, both exact, so that each way is one correctly rounded operation.
 struct ConductivityUnit {
-    const char* name;   // as the outputs show it and --conductivity-unit takes it
+    const char* name;   // as the outputs show it and the options take it
     const char* ascii;  // its spelling without the micro sign, also taken
     double scaleUp;
     double scaleDown;
