@@ -102,7 +102,9 @@ protected:
     bool checked(int id) const { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
     int sliderPosition(int id) const { return static_cast<int>(SendMessageA(control(id), TBM_GETPOS, 0, 0)); }
 
-    bool runUntil(const std::function<bool()>& condition) { return thalwen::runUntil(accelerators, condition, &quitStatus); }
+    bool runUntil(const std::function<bool()>& condition) {
+        return thalwen::runUntil(accelerators, condition, &quitStatus);
+    }
     // The window's end as the program's loop sees it.
     bool endedWithStatusZero() {
         return runUntil([&] { return quitStatus != kNoQuit; }) && quitStatus == 0 && !IsWindow(window);
