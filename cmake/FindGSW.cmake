@@ -4,7 +4,10 @@
 #   -DGSW_LIBRARY=/path/to/libgswteos-10.so [-DGSW_VERSION=3.06.16]
 # Otherwise we take the compiled library inside Debian's python3-gsw: its
 # extension module exports every gsw_* C function but leaves the Python C API
-# unresolved, so it is linked together with libpython.
+# unresolved, so a program is linked together with libpython. A Python
+# extension module is not: the interpreter that loads it lends the library
+# that API, and Debian's python3 has libpython built in, so a second copy
+# loaded beside it would hold a second interpreter state.
 #
 # Defines GSW_FOUND, GSW_VERSION and the imported target GSW::GSW.
 
@@ -63,7 +66,7 @@ else()
       "${GSW_LIBRARY} needs lib${_gsw_python}.so to link. Install it with 'scripts/setup' "
       "(Debian package libpython3-dev).")
   endif()
-  set(_gsw_link_libraries "${GSW_PYTHON_LIBRARY}")
+  set(_gsw_link_libraries "$<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:${GSW_PYTHON_LIBRARY}>")
 
   file(STRINGS "${_gsw_package_dir}/_version.py" _gsw_version_line REGEX "__version__")
   if(_gsw_version_line MATCHES "['\"]([^'\"]+)['\"]")
