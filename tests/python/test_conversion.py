@@ -1,0 +1,99 @@
+"""thalwen.convert gives, sample by sample and to the last bit, what
+thalwen-convert --format json --full gives; a missing measurement gives NaN
+and nothing else; the shape, strides and threads do not change a result."""
+import json
+import os
+import subprocess
+
+import numpy as np
+import pandas as pd
+import pytest
+import thalwen
+
+NAN = float("nan")
+# The fields of the result as thalwen-convert's JSON names them.
+JSON_NAMES = dict(pressure="pressure", longitude="longitude", latitude="latitude", temperature="temperature",
+                  salinity="practicalSalinity", absolute_salinity="absoluteSalinity", density="density",
+                  conductivity="conductivity", specific_gravity="specificGravity",
+                  reference_temperature="referenceTemperature")
+# Inside the ranges, beyond the upper bounds, beyond the lower ones.
+PLACES = dict(pressure=[1500, 12000, -5], longitude=[151.3, 200, -183], latitude=[-35.2, 95, -90],
+              temperature=[3.1, 40, -5], reference_temperature=[20, 50, -1])
+# A salinity-related input: inside, below and above its ranges.
+SOURCES = [("salinity", 33.9, 1.5, 50), ("density", 1026.1, 990, 1100), ("conductivity", 32.6, 0.001, 100),
+           ("specific_gravity", 1.02, 0.9, 1.2)]
+CASES = [(method, {}, source) for method in ("exact", "polynomial", "ies80") for source in SOURCES + [None]] + [
+    ("exact", {"conductivity_unit": "S/m"}, ("conductivity", 3.26, 0.0001, 10)),
+    ("ies80", {"conductivity_unit": "uS/cm"}, ("conductivity", 32600, 0.1, 84540.96)),
+    ("polynomial", {"fahrenheit": True}, ("specific_gravity", 1.02, 0.9, 1.2)),
+]
+
+
+def command_line(method, options, sample):
+    arguments = [os.environ["THALWEN_CONVERT"], "--format", "json", "--full", "--method", method]
+    for name, value in {**options, **sample}.items():
+        option = "--" + name.replace("_", "-")
+        arguments += [option] if value is True else [f"{option}={value}"]  # str of a float: its shortest text
+    run = subprocess.run(arguments, check=True, capture_output=True, text=True)
+    return json.loads(run.stdout, parse_int=float)  # "-0" stays negative
+
+
+def bits(value):
+    return np.float64(NAN if value is None else value).tobytes()
+
+
+@pytest.mark.parametrize("method, options, source", CASES)
+def test_every_sample_as_the_command_line_converts_it(method, options, source):
+    given = {name: np.array(values, dtype=float) for name, values in PLACES.items()}
+    if source:
+        given[source[0]] = np.array(source[1:], dtype=float)[:, np.newaxis]
+    result = thalwen.convert(method=method, **options, **given)
+    assert result.pressure.shape == ((3, 3) if source else (3,))
+    for index in np.ndindex(result.pressure.shape):
+        sample = {name: float(np.broadcast_to(values, result.pressure.shape)[index]) for name, values in given.items()}
+        expected = command_line(method, options, sample)
+        for name, key in JSON_NAMES.items():
+            assert bits(getattr(result, name)[index]) == bits(expected[key]), (name, sample)
+        assert [JSON_NAMES[name] for name, flags in result.clamped.items() if flags[index]] == expected["clamped"]
+
+
+@pytest.mark.parametrize("method, given, converted", [
+    ("exact", dict(temperature=[10, NAN]), [True, False]),
+    ("exact", dict(salinity=[NAN, 30]), [False, True]),  # not the default salinity
+    ("polynomial", dict(reference_temperature=[NAN, 10], specific_gravity=1.02), [False, True]),
+    ("exact", dict(latitude=[30, NAN]), [True, False]),
+    ("ies80", dict(latitude=[30, NAN], longitude=NAN), [True, True]),  # IES-80 has no use for the position
+    ("ies80", dict(conductivity=np.ma.array([30, 30], mask=[True, False])), [False, True]),
+    ("exact", dict(pressure=pd.Series([5, None], dtype="Int64")), [True, False]),
+])
+def test_a_missing_measurement_gives_nan_and_nothing_else(method, given, converted):
+    result = thalwen.convert(method=method, **given)
+    for index, is_converted in enumerate(converted):
+        if not is_converted:
+            assert all(np.isnan(getattr(result, name)[index]) for name in JSON_NAMES)
+            assert not any(flags[index] for flags in result.clamped.values())
+            continue
+        alone = thalwen.convert(method=method, **{name: np.broadcast_to(value, 2)[index]
+                                                  for name, value in given.items()})
+        assert not np.isnan(alone.density)
+        for name in JSON_NAMES:
+            assert bits(getattr(result, name)[index]) == bits(getattr(alone, name)), name
+
+
+def test_shapes_strides_and_threads_leave_every_sample_as_it_is():
+    rng = np.random.default_rng(21)
+    temperature = rng.uniform(-5, 40, (60, 1))
+    conductivity = np.asfortranarray(rng.uniform(0, 95, (80, 60)))[::-2].T  # strided both ways
+    latitude = rng.uniform(-90, 95, 80)[::2]
+    results = [thalwen.convert(temperature=temperature, conductivity=conductivity, latitude=latitude, jobs=jobs)
+               for jobs in (1, 3)]
+    assert results[0].density.shape == (60, 40)
+    for name in JSON_NAMES:
+        assert np.array_equal(getattr(results[0], name), getattr(results[1], name), equal_nan=True)
+    for row, column in [(0, 0), (17, 3), (25, 24), (59, 39)]:  # 25, 24 starts a thread's second share
+        alone = thalwen.convert(temperature=temperature[row, 0], conductivity=conductivity[row, column],
+                                latitude=latitude[column])
+        assert type(alone.density) is float and type(alone.clamped["conductivity"]) is bool
+        for name in JSON_NAMES:
+            assert bits(getattr(results[1], name)[row, column]) == bits(getattr(alone, name)), name
+        assert {name: flags[row, column] for name, flags in results[1].clamped.items()} == alone.clamped

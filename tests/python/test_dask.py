@@ -1,0 +1,35 @@
+"""A chunked conversion on a dask.distributed cluster of two local workers,
+through dask.array.map_blocks and xarray.apply_ufunc, is the unchunked one."""
+import dask.array as da
+import numpy as np
+import thalwen
+import xarray as xr
+from distributed import Client, LocalCluster
+
+
+def salinity_of(temperature, conductivity, pressure):
+    return thalwen.convert(temperature=temperature, conductivity=conductivity, pressure=pressure, jobs=1).salinity
+
+
+def density_of(temperature, conductivity, pressure):
+    return thalwen.convert(temperature=temperature, conductivity=conductivity, pressure=pressure, jobs=1).density
+
+
+def test_chunks_on_two_workers_give_the_unchunked_result(tmp_path):
+    rng = np.random.default_rng(21)
+    temperature, conductivity = rng.uniform(-2, 30, (40, 50)), rng.uniform(0, 60, (40, 50))
+    pressure = np.linspace(0, 2000, 50)
+    expected = thalwen.convert(temperature=temperature, conductivity=conductivity, pressure=pressure)
+    # Workers in threads of this process talk in memory: no port, no child
+    # process, nothing left behind; every wait is bounded.
+    with LocalCluster(n_workers=2, threads_per_worker=1, processes=False, dashboard_address=None,
+                      local_directory=tmp_path) as cluster, Client(cluster, timeout=60) as client:
+        assert len(client.scheduler_info()["workers"]) == 2
+        chunked = [da.from_array(values, chunks=(10, 25)[-values.ndim:]) for values in (temperature, conductivity,
+                                                                                       pressure)]
+        salinity = da.map_blocks(salinity_of, *chunked, dtype=float)
+        labelled = [xr.DataArray(values, dims=("time", "PRES")[-values.ndim:]) for values in chunked]
+        density = xr.apply_ufunc(density_of, *labelled, dask="parallelized", output_dtypes=[float])
+        salinity, density = client.compute([salinity, density.data])
+        assert np.array_equal(salinity.result(timeout=60), expected.salinity)
+        assert np.array_equal(density.result(timeout=60), expected.density)
