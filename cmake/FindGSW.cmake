@@ -9,7 +9,9 @@
 # that API, and Debian's python3 has libpython built in, so a second copy
 # loaded beside it would hold a second interpreter state.
 #
-# Defines GSW_FOUND, GSW_VERSION and the imported target GSW::GSW.
+# Defines GSW_FOUND, GSW_VERSION, GSW_LINK_LIBRARIES (what a program links
+# besides the library: libpython, or nothing) and the imported target
+# GSW::GSW, which hands GSW_LINK_LIBRARIES to programs only.
 
 set(GSW_VERSION "" CACHE STRING "Version of the GSW library given by GSW_LIBRARY")
 
@@ -20,7 +22,7 @@ if(GSW_LIBRARY)
   if(NOT GSW_VERSION)
     set(GSW_VERSION "unknown")
   endif()
-  set(_gsw_link_libraries "")
+  set(GSW_LINK_LIBRARIES "")
 elseif(WIN32)
   # Windows has no Debian package to take the library from: it must be named.
   set(GSW_VERSION "unknown")
@@ -66,7 +68,7 @@ else()
       "${GSW_LIBRARY} needs lib${_gsw_python}.so to link. Install it with 'scripts/setup' "
       "(Debian package libpython3-dev).")
   endif()
-  set(_gsw_link_libraries "$<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:${GSW_PYTHON_LIBRARY}>")
+  set(GSW_LINK_LIBRARIES "${GSW_PYTHON_LIBRARY}")
 
   file(STRINGS "${_gsw_package_dir}/_version.py" _gsw_version_line REGEX "__version__")
   if(_gsw_version_line MATCHES "['\"]([^'\"]+)['\"]")
@@ -83,5 +85,5 @@ if(GSW_FOUND AND NOT TARGET GSW::GSW)
   add_library(GSW::GSW UNKNOWN IMPORTED)
   set_target_properties(GSW::GSW PROPERTIES
     IMPORTED_LOCATION "${GSW_LIBRARY}"
-    INTERFACE_LINK_LIBRARIES "${_gsw_link_libraries}")
+    INTERFACE_LINK_LIBRARIES "$<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:${GSW_LINK_LIBRARIES}>")
 endif()

@@ -9,11 +9,6 @@ find_program(WINE_LOADER NAMES wine REQUIRED)
 find_program(WINESERVER NAMES wineserver PATHS /usr/lib/wine REQUIRED)
 find_program(XVFB_RUN NAMES xvfb-run REQUIRED)
 
-get_target_property(gsw_link_libraries GSW::GSW INTERFACE_LINK_LIBRARIES)
-if(NOT gsw_link_libraries)
-  set(gsw_link_libraries "")
-endif()
-
 include(ExternalProject)
 ExternalProject_Add(thalwen_winelib
   SOURCE_DIR ${CMAKE_CURRENT_SOURCE_DIR}/winelib
@@ -33,7 +28,7 @@ ExternalProject_Add(thalwen_winelib
     -DTHALWEN_SOURCE_DIR:PATH=${PROJECT_SOURCE_DIR}
     -DTHALWEN_OUTPUT_DIR:PATH=${CMAKE_CURRENT_BINARY_DIR}
     -DGSW_LIBRARY:FILEPATH=${GSW_LIBRARY}
-    -DGSW_LINK_LIBRARIES:STRING=${gsw_link_libraries}
+    -DGSW_LINK_LIBRARIES:STRING=${GSW_LINK_LIBRARIES}
     -DGSW_VERSION:STRING=${GSW_VERSION}
     -DWRC:FILEPATH=${WRC}
   # Only the program: running it needs nothing else (the tests come below).
