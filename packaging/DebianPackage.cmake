@@ -1,12 +1,19 @@
-# The Debian package, made by CPack from what 'cmake --install' lays out:
+# The Debian packages, made by CPack from what 'cmake --install' lays out:
 #   cpack --config build/CPackConfig.cmake    (scripts/package does it all)
+# thalwen holds the window and thalwen-convert; python3-thalwen, when the
+# Python module is built, holds the module: a notebook server or a cluster's
+# worker wants it without the window and its Wine, and it belongs to one
+# version of Python, which the programs do not.
 # The library dependencies are computed by dpkg-shlibdeps. Wine and the
 # package that holds the GSW library are named here: the program is loaded by
 # Wine, not by the system's loader, and Debian's GSW library (inside
 # python3-gsw) has no shared-library information to compute a dependency from.
 
 set(CPACK_GENERATOR DEB)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL thalwen)
 set(CPACK_PACKAGE_NAME thalwen)
+set(CPACK_DEBIAN_THALWEN_PACKAGE_NAME thalwen)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "The Thalwen developers <thalwen@example.org>")
 set(CPACK_PACKAGE_VENDOR "The Thalwen developers")
@@ -19,9 +26,9 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION non-free/science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://thalwen.example.org/other-ziziv/thalwen.html)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "seawater converter for salinity, density and conductivity")
-# CPack puts the summary above the description.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Thalwen converts the properties of one seawater sample. Given the sea
+# Each package's summary is the first line of its description.
+set(CPACK_DEBIAN_THALWEN_DESCRIPTION "seawater converter for salinity, density and conductivity
+Thalwen converts the properties of one seawater sample. Given the sea
 pressure, the position, the in-situ temperature and any one of Practical
 Salinity, in-situ density, specific gravity or electrical conductivity, it
 derives the others and Absolute Salinity, by TEOS-10 (the exact Gibbs
@@ -36,7 +43,16 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # that the path can be appended to, which is "/".
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS /)
 
-set(depends "")
+set(gsw_depends "")
+execute_process(COMMAND dpkg-query --search ${GSW_LIBRARY}
+                OUTPUT_VARIABLE gsw_owner ERROR_QUIET RESULT_VARIABLE gsw_not_owned)
+if(gsw_not_owned EQUAL 0 AND gsw_owner MATCHES "^([^:,]+):")
+  set(gsw_depends "${CMAKE_MATCH_1} (>= ${GSW_VERSION})")
+else()
+  message(STATUS "No Debian package holds ${GSW_LIBRARY}: the Debian packages cannot depend on it")
+endif()
+
+set(depends ${gsw_depends})
 if(THALWEN_UI)
   # wine64 runs the 64-bit program (wine alone may bring only the 32-bit
   # Wine); fonts-wine holds the fonts Wine draws the main window and the
@@ -44,13 +60,25 @@ if(THALWEN_UI)
   # the About, Author and language boxes name.
   list(APPEND depends wine wine64 fonts-wine fonts-liberation)
 endif()
-execute_process(COMMAND dpkg-query --search ${GSW_LIBRARY}
-                OUTPUT_VARIABLE gsw_owner ERROR_QUIET RESULT_VARIABLE gsw_not_owned)
-if(gsw_not_owned EQUAL 0 AND gsw_owner MATCHES "^([^:,]+):")
-  list(APPEND depends "${CMAKE_MATCH_1} (>= ${GSW_VERSION})")
-else()
-  message(STATUS "No Debian package holds ${GSW_LIBRARY}: the Debian package cannot depend on it")
+list(JOIN depends ", " CPACK_DEBIAN_THALWEN_PACKAGE_DEPENDS)
+
+if(TARGET thalwen_python)
+  list(APPEND CPACK_COMPONENTS_ALL python)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-thalwen)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SOURCE thalwen)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION non-free/python)
+  set(CPACK_DEBIAN_PYTHON_DESCRIPTION "seawater conversions for Python and numpy
+The Python 3 module thalwen converts the properties of seawater samples over
+numpy arrays, pandas Series and xarray DataArrays, and on dask clusters: from
+the sea pressure, the position, the in-situ temperature and any one of
+Practical Salinity, in-situ density, specific gravity or electrical
+conductivity, it derives the others and Absolute Salinity, by TEOS-10 or
+IES-80, on every core, with the numbers of thalwen-convert.")
+  # The module is built for one version of Python and its numpy's binary
+  # interface; it calls the GSW library, like the programs.
+  set(python_depends "python3 (>= ${THALWEN_PYTHON_VERSION}~)" "python3 (<< ${THALWEN_PYTHON_NEXT_VERSION})"
+      python3-numpy python3-numpy-abi9 ${gsw_depends})
+  list(JOIN python_depends ", " CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS)
 endif()
-list(JOIN depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 
 include(CPack)
