@@ -4,6 +4,8 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <sched.h>
+
 #include <limits>
 #include <string>
 #include <thread>
@@ -60,7 +62,7 @@ struct Options {
     Method method = Method::Teos10Exact;
     const ConductivityUnit* conductivityUnit = &kMilliSiemensPerCentimetre;
     bool fahrenheit = false;
-    unsigned jobs = 0;  // one per core
+    unsigned jobs = 0;
 };
 
 struct GivenInput {
@@ -110,8 +112,16 @@ bool readFahrenheit(py::handle value) {
     throw py::type_error("fahrenheit: expected True or False, got " + reprOf(value));
 }
 
+// The cores this process may run on: a batch system or taskset may give it
+// fewer than the machine has.
+unsigned coresAvailable() {
+    cpu_set_t cores;
+    if (sched_getaffinity(0, sizeof cores, &cores) == 0) return static_cast<unsigned>(std::max(1, CPU_COUNT(&cores)));
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
 unsigned readJobs(py::handle value) {
-    if (value.is_none()) return std::max(1u, std::thread::hardware_concurrency());
+    if (value.is_none()) return coresAvailable();
     const py::object whole = py::reinterpret_steal<py::object>(PyNumber_Index(value.ptr()));
     if (!whole || PyBool_Check(value.ptr())) {
         PyErr_Clear();
@@ -156,21 +166,28 @@ py::array readNumbers(const Keyword& keyword, py::handle value) {
     return numbers;
 }
 
-bool isPandas(py::handle value) { return py::hasattr(value, "index") && py::hasattr(value, "to_numpy"); }
-bool isXarray(py::handle value) { return py::hasattr(value, "dims") && py::hasattr(value, "coords"); }
+// Told by the package that defines the type: attributes alone mislead, as
+// pandas and xarray give their labels as attributes too.
+bool isFrom(py::handle value, const char* package, const char* attribute) {
+    const std::string module = py::str(py::type::handle_of(value).attr("__module__"));
+    return module.rfind(package, 0) == 0 && py::hasattr(value, attribute);
+}
+bool isPandas(py::handle value) { return isFrom(value, "pandas", "index"); }
+bool isXarray(py::handle value) { return isFrom(value, "xarray", "dims"); }
 
 bool labelledAlike(py::handle first, py::handle other) {
-    if (isXarray(first)) {
-        if (!first.attr("dims").equal(other.attr("dims"))) return false;
-        try {
-            py::module_::import("xarray").attr("align")(first, other, "join"_a = "exact", "copy"_a = false);
-        } catch (py::error_already_set& error) {
-            if (!error.matches(PyExc_ValueError)) throw;
-            return false;
-        }
-        return true;
+    if (!isXarray(first)) return first.attr("index").attr("equals")(other.attr("index")).cast<bool>();
+    // numpy aligns the axes from the last: they must be the same dimensions.
+    const auto firstDims = first.attr("dims").cast<py::tuple>(), otherDims = other.attr("dims").cast<py::tuple>();
+    for (std::size_t k = 1; k <= std::min(firstDims.size(), otherDims.size()); ++k)
+        if (!firstDims[firstDims.size() - k].equal(otherDims[otherDims.size() - k])) return false;
+    try {
+        py::module_::import("xarray").attr("align")(first, other, "join"_a = "exact", "copy"_a = false);
+    } catch (py::error_already_set& error) {
+        if (!error.matches(PyExc_ValueError)) throw;
+        return false;
     }
-    return first.attr("index").attr("equals")(other.attr("index")).cast<bool>();
+    return true;
 }
 
 // Labelled inputs are paired by position, like any array: right only when
@@ -366,9 +383,9 @@ conductivity_unit : {)" +
 fahrenheit : bool, optional
     Temperatures given and returned in °F; default False (°C).
 jobs : int, optional
-    Threads converting the samples; default one per core. The GIL is
-    released meanwhile. Under a dask cluster, which runs chunks side by side
-    already, jobs=1 is the better choice.
+    Threads converting the samples; default one per core this process may
+    use. The GIL is released meanwhile. Under a dask cluster, which runs
+    chunks side by side already, jobs=1 is the better choice.
 
 Returns
 -------

@@ -26,6 +26,7 @@ CASES = [(method, {}, source) for method in ("exact", "polynomial", "ies80") for
     ("exact", {"conductivity_unit": "S/m"}, ("conductivity", 3.26, 0.0001, 10)),
     ("ies80", {"conductivity_unit": "uS/cm"}, ("conductivity", 32600, 0.1, 84540.96)),
     ("polynomial", {"fahrenheit": True}, ("specific_gravity", 1.02, 0.9, 1.2)),
+    ("exact", {}, ("density", -999999, -999999, 1e300)),  # a value given is never the absent marker
 ]
 
 
@@ -55,6 +56,13 @@ def test_every_sample_as_the_command_line_converts_it(method, options, source):
         for name, key in JSON_NAMES.items():
             assert bits(getattr(result, name)[index]) == bits(expected[key]), (name, sample)
         assert [JSON_NAMES[name] for name, flags in result.clamped.items() if flags[index]] == expected["clamped"]
+
+
+@pytest.mark.parametrize("options", [{}, {"fahrenheit": True}, {"conductivity_unit": "uS/cm"}])
+def test_nothing_given_is_the_command_lines_default_sample(options):
+    result, expected = thalwen.convert(**options), command_line("exact", options, {})
+    for name, key in JSON_NAMES.items():
+        assert bits(getattr(result, name)) == bits(expected[key]), name
 
 
 @pytest.mark.parametrize("method, given, converted", [
