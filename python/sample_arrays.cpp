@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <thread>
 
 #include "quantities.h"
@@ -13,84 +14,90 @@ namespace thalwen {
 
 namespace {
 
-// Samples a thread takes at a time: few enough that the threads end
-// together, many enough that taking them costs nothing.
-constexpr std::size_t kChunk = 1024;
+// Samples a thread takes at a time. Each step goes over all of them before
+// the next: the inputs are read and the results written one array after the
+// other, as memory serves best, with the chunk in the cache meanwhile.
+constexpr std::size_t kChunk = 512;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // IES-80 has no use for the position: a missing one does not stop it.
 bool usedBy(Method method, Quantity quantity) { return method != Method::Ies80 || !infoOf(quantity).teos10Only; }
 
-// The samples in C order from a given one on, and where each input's number
-// for the current sample lies.
-class Cursor {
+// One input's numbers from a given sample on, in the C order of the shape.
+class InputWalk {
 public:
-    Cursor(const SampleArrays& arrays, std::size_t index)
-        : arrays_(arrays), position_(arrays.shape.size()), offsets_(arrays.inputs.size()) {
+    InputWalk(const std::vector<std::ptrdiff_t>& shape, const InputArray& input, std::size_t index)
+        : shape_(shape), input_(input), position_(shape.size()) {
         for (std::size_t axis = position_.size(); axis-- > 0;) {
-            const auto size = static_cast<std::size_t>(arrays.shape[axis]);
+            const auto size = static_cast<std::size_t>(shape[axis]);
             position_[axis] = static_cast<std::ptrdiff_t>(index % size);
             index /= size;
+            offset_ += position_[axis] * input.strides[axis];
         }
-        for (std::size_t i = 0; i < offsets_.size(); ++i)
-            for (std::size_t axis = 0; axis < position_.size(); ++axis)
-                offsets_[i] += position_[axis] * arrays.inputs[i].strides[axis];
     }
 
     // memcpy: a view of a record array need not be aligned.
-    double value(std::size_t input) const {
+    double value() const {
         double number;
-        std::memcpy(&number, arrays_.inputs[input].data + offsets_[input], sizeof number);
+        std::memcpy(&number, input_.data + offset_, sizeof number);
         return number;
     }
 
     void next() {
         for (std::size_t axis = position_.size(); axis-- > 0;) {
-            const bool carry = ++position_[axis] == arrays_.shape[axis];
-            if (carry) position_[axis] = 0;
-            for (std::size_t i = 0; i < offsets_.size(); ++i) {
-                const std::ptrdiff_t stride = arrays_.inputs[i].strides[axis];
-                offsets_[i] += carry ? -stride * (arrays_.shape[axis] - 1) : stride;
+            if (++position_[axis] < shape_[axis]) {
+                offset_ += input_.strides[axis];
+                return;
             }
-            if (!carry) return;
+            position_[axis] = 0;
+            offset_ -= input_.strides[axis] * (shape_[axis] - 1);
         }
     }
 
 private:
-    const SampleArrays& arrays_;
+    const std::vector<std::ptrdiff_t>& shape_;
+    const InputArray& input_;
     std::vector<std::ptrdiff_t> position_;
-    std::vector<std::ptrdiff_t> offsets_;
+    std::ptrdiff_t offset_ = 0;
 };
 
-void store(const SampleArrays& arrays, std::size_t index, const UserConversion* conversion) {
+// What a thread holds of its chunk.
+struct Chunk {
+    Sample given[kChunk];
+    bool missing[kChunk];
+    UserConversion conversions[kChunk];
+};
+
+void convertChunk(const SampleArrays& arrays, const Sample& defaults, std::size_t begin, std::size_t count,
+                  Chunk& chunk) {
+    std::fill_n(chunk.given, count, defaults);
+    std::fill_n(chunk.missing, count, false);
+    for (const InputArray& input : arrays.inputs) {
+        const bool used = usedBy(arrays.method, input.quantity);
+        const bool salinityRelated = infoOf(input.quantity).salinityRelated;
+        InputWalk walk(arrays.shape, input, begin);
+        for (std::size_t k = 0; k < count; ++k, walk.next()) {
+            const double value = walk.value();
+            chunk.missing[k] = chunk.missing[k] || (used && std::isnan(value));
+            // As the command line reads it: a value given is never the absent marker.
+            valueOf(chunk.given[k], input.quantity) = salinityRelated ? asGivenValue(value) : value;
+        }
+    }
+    for (std::size_t k = 0; k < count; ++k)
+        if (!chunk.missing[k])
+            chunk.conversions[k] =
+                convertSample(arrays.method, chunk.given[k], arrays.fahrenheit, *arrays.conductivityUnit);
     for (const QuantityInfo& info : kQuantities) {
         const auto q = static_cast<std::size_t>(info.quantity);
-        const double value = conversion ? valueOf(conversion->result, info.quantity) : kNaN;
-        arrays.results[q][index] = isPresent(value) ? value : kNaN;
-        if (arrays.clamped[q]) arrays.clamped[q][index] = conversion && conversion->clamped.contains(info.quantity);
-    }
-}
-
-void convertRange(const SampleArrays& arrays, const Sample& defaults, std::size_t begin, std::size_t end) {
-    Cursor cursor(arrays, begin);
-    for (std::size_t index = begin; index < end; ++index, cursor.next()) {
-        Sample given = defaults;
-        bool missing = false;
-        for (std::size_t i = 0; i < arrays.inputs.size(); ++i) {
-            const Quantity quantity = arrays.inputs[i].quantity;
-            const double value = cursor.value(i);
-            missing = missing || (std::isnan(value) && usedBy(arrays.method, quantity));
-            // As the command line reads it: a value given is never the absent marker.
-            valueOf(given, quantity) = infoOf(quantity).salinityRelated ? asGivenValue(value) : value;
+        double* results = arrays.results[q] + begin;
+        for (std::size_t k = 0; k < count; ++k) {
+            const double value = chunk.missing[k] ? kNaN : valueOf(chunk.conversions[k].result, info.quantity);
+            results[k] = isPresent(value) ? value : kNaN;
         }
-        if (missing) {
-            store(arrays, index, nullptr);
-            continue;
-        }
-        const UserConversion conversion =
-            convertSample(arrays.method, given, arrays.fahrenheit, *arrays.conductivityUnit);
-        store(arrays, index, &conversion);
+        if (bool* clamped = arrays.clamped[q])
+            for (std::size_t k = 0; k < count; ++k)
+                clamped[begin + k] = !chunk.missing[k] && chunk.conversions[k].clamped.contains(info.quantity);
     }
 }
 
@@ -107,8 +114,9 @@ void convertArrays(const SampleArrays& arrays, unsigned jobs) {
     const Sample defaults = defaultSample(arrays.fahrenheit);
     std::atomic<std::size_t> next{0};
     auto work = [&] {
+        const auto chunk = std::make_unique<Chunk>();
         for (std::size_t begin; (begin = next.fetch_add(kChunk)) < count;)
-            convertRange(arrays, defaults, begin, std::min(count, begin + kChunk));
+            convertChunk(arrays, defaults, begin, std::min(kChunk, count - begin), *chunk);
     };
     const std::size_t chunks = (count + kChunk - 1) / kChunk;
     std::vector<std::jthread> helpers;  // joined when they go out of scope, also on an exception
