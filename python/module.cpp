@@ -58,13 +58,6 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // The result type, made once when the module is imported; the module holds it.
 py::handle conversionType;
 
-struct Options {
-    Method method = Method::Teos10Exact;
-    const ConductivityUnit* conductivityUnit = &kMilliSiemensPerCentimetre;
-    bool fahrenheit = false;
-    unsigned jobs = 0;
-};
-
 struct GivenInput {
     const Keyword* keyword;
     py::object value;   // as given
@@ -258,7 +251,7 @@ std::string keywordList() {
 
 py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
     if (!args.empty()) throw py::type_error("convert() takes keyword arguments only: " + keywordList());
-    Options options;
+    SampleArrays arrays;  // its defaults are convert()'s
     py::object jobs = py::none();
     std::vector<GivenInput> inputs;
     const Keyword* source = nullptr;
@@ -266,11 +259,11 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
         const std::string name = key.cast<std::string>();
         if (value.is_none()) continue;  // as if not given
         if (name == "method") {
-            options.method = readMethod(value);
+            arrays.method = readMethod(value);
         } else if (name == "conductivity_unit") {
-            options.conductivityUnit = readConductivityUnit(value);
+            arrays.conductivityUnit = readConductivityUnit(value);
         } else if (name == "fahrenheit") {
-            options.fahrenheit = readFahrenheit(value);
+            arrays.fahrenheit = readFahrenheit(value);
         } else if (name == "jobs") {
             jobs = py::reinterpret_borrow<py::object>(value);
         } else if (const Keyword* keyword = inputKeyword(name)) {
@@ -286,26 +279,23 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
                                  keywordList());
         }
     }
-    options.jobs = readJobs(jobs);
+    const unsigned threads = readJobs(jobs);
     checkLabels(inputs);
 
-    SampleArrays arrays;
-    arrays.method = options.method;
-    arrays.fahrenheit = options.fahrenheit;
-    arrays.conductivityUnit = options.conductivityUnit;
     arrays.shape = broadcastShape(inputs);
     for (const GivenInput& input : inputs) arrays.inputs.push_back(inputArray(input, arrays.shape));
     const std::vector<py::ssize_t> shape(arrays.shape.begin(), arrays.shape.end());
     std::vector<py::array_t<double>> results;
-    std::vector<py::array_t<bool>> clamped;
+    std::vector<std::pair<const char*, py::array_t<bool>>> clamped;
     for (const Keyword& keyword : kKeywords) {
         const auto q = static_cast<std::size_t>(keyword.quantity);
         arrays.results[q] = results.emplace_back(shape).mutable_data();
-        if (infoOf(keyword.quantity).input) arrays.clamped[q] = clamped.emplace_back(shape).mutable_data();
+        if (infoOf(keyword.quantity).input)
+            arrays.clamped[q] = clamped.emplace_back(keyword.name, shape).second.mutable_data();
     }
     {
         py::gil_scoped_release release;
-        convertArrays(arrays, options.jobs);
+        convertArrays(arrays, threads);
     }
 
     // Scalars in, scalars out, as numpy's own functions do.
@@ -314,12 +304,8 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
     for (const py::array_t<double>& result : results)
         fields.append(scalar ? py::object(py::float_(*result.data())) : py::object(result));
     py::dict flags;
-    auto flag = clamped.begin();
-    for (const Keyword& keyword : kKeywords) {
-        if (!infoOf(keyword.quantity).input) continue;
-        flags[keyword.name] = scalar ? py::object(py::bool_(*flag->data())) : py::object(*flag);
-        ++flag;
-    }
+    for (const auto& [name, flag] : clamped)
+        flags[name] = scalar ? py::object(py::bool_(*flag.data())) : py::object(flag);
     fields.append(flags);
     return conversionType(*fields);
 }
@@ -344,8 +330,8 @@ std::string convertDoc() {
     std::string signature = "convert(*";
     for (const Keyword& keyword : kKeywords)
         if (infoOf(keyword.quantity).input) signature += std::string(", ") + keyword.name + "=None";
-    signature += ", method='" + std::string(infoOf(Options{}.method).name) + "', conductivity_unit='" +
-                 Options{}.conductivityUnit->name + "', fahrenheit=False, jobs=None)\n--\n\n";
+    signature += ", method='" + std::string(infoOf(SampleArrays{}.method).name) + "', conductivity_unit='" +
+                 SampleArrays{}.conductivityUnit->name + "', fahrenheit=False, jobs=None)\n--\n\n";
 
     std::string inputs;
     for (const Keyword& keyword : kKeywords) {
