@@ -79,6 +79,13 @@ constexpr Range rangeOf(Quantity quantity, Method method) {
     return method == Method::Ies80 ? infoOf(quantity).ies80 : infoOf(quantity).teos10;
 }
 
+// The quantity named name (its CSV column and JSON key), or none.
+inline std::optional<Quantity> quantityFromName(std::string_view name) {
+    for (const QuantityInfo& info : kQuantities)
+        if (name == info.name) return info.quantity;
+    return std::nullopt;
+}
+
 inline double& valueOf(Sample& sample, Quantity quantity) { return sample.*infoOf(quantity).member; }
 inline double valueOf(const Sample& sample, Quantity quantity) { return sample.*infoOf(quantity).member; }
 

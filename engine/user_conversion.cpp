@@ -9,6 +9,33 @@
 
 namespace thalwen {
 
+namespace {
+
+// The temperatures of a conversion in the units they are shown in.
+UserConversion& withTemperaturesShown(UserConversion& conversion, const UserUnits& givenUnits,
+                                      const UserUnits& shownUnits) {
+    if (givenUnits.fahrenheit.empty() && shownUnits.fahrenheit.empty()) return conversion;
+    for (const QuantityInfo& info : kQuantities) {
+        if (!info.temperature) continue;
+        const bool givenInFahrenheit = givenUnits.fahrenheit.contains(info.quantity);
+        const double celsius = valueOf(conversion.result, info.quantity);
+        const double typed = valueOf(conversion.given, info.quantity);
+        // A bound typed in Fahrenheit reaches the engine a rounding beyond the
+        // bound in Celsius (28.4 degF is -2.000000000000001 degC): brought to
+        // the bound, it is used as typed.
+        if (givenInFahrenheit && celsiusToFahrenheit(celsius) == typed) conversion.clamped.remove(info.quantity);
+        const bool shownInFahrenheit = shownUnits.fahrenheit.contains(info.quantity);
+        double& shown = valueOf(conversion.result, info.quantity);
+        if (givenInFahrenheit == shownInFahrenheit && !conversion.clamped.contains(info.quantity))
+            shown = typed;
+        else
+            shown = shownInFahrenheit ? celsiusToFahrenheit(celsius) : celsius;
+    }
+    return conversion;
+}
+
+}  // namespace
+
 Sample defaultSample(bool fahrenheit) {
     Sample sample = kDefaultSample;
     if (fahrenheit) {
@@ -24,16 +51,42 @@ const ConductivityUnit* conductivityUnitNamed(std::string_view text) {
     return nullptr;
 }
 
+const TemperatureUnit* temperatureUnitNamed(std::string_view text) {
+    for (const TemperatureUnit& unit : kTemperatureUnits)
+        if (text == unit.name || text == unit.ascii) return &unit;
+    return nullptr;
+}
+
+const char* unitName(Quantity quantity, const UserUnits& units) {
+    if (quantity == Quantity::Conductivity) return units.conductivity->name;
+    const QuantityInfo& info = infoOf(quantity);
+    return info.temperature && units.fahrenheit.contains(quantity) ? kFahrenheit.name : info.unit;
+}
+
+UserUnits userUnits(bool fahrenheit, const ConductivityUnit& conductivityUnit) {
+    UserUnits units;
+    units.conductivity = &conductivityUnit;
+    if (fahrenheit)
+        for (const QuantityInfo& info : kQuantities)
+            if (info.temperature) units.fahrenheit.add(info.quantity);
+    return units;
+}
+
 double asGivenValue(double value) { return value == kNoValue ? std::nextafter(kNoValue, 0.0) : value; }
 
 UserConversion convertSample(Method method, const Sample& given, bool fahrenheit,
                              const ConductivityUnit& conductivityUnit) {
-    const ConductivityUnit& unit = conductivityUnit;
+    const UserUnits units = userUnits(fahrenheit, conductivityUnit);
+    return convertSample(method, given, units, units);
+}
+
+UserConversion convertSample(Method method, const Sample& given, const UserUnits& givenUnits,
+                             const UserUnits& shownUnits) {
+    const ConductivityUnit &unit = *givenUnits.conductivity, &shownUnit = *shownUnits.conductivity;
     Sample result = given;
-    if (fahrenheit) {
-        result.temperature = fahrenheitToCelsius(given.temperature);
-        result.referenceTemperature = fahrenheitToCelsius(given.referenceTemperature);
-    }
+    for (const QuantityInfo& info : kQuantities)
+        if (info.temperature && givenUnits.fahrenheit.contains(info.quantity))
+            valueOf(result, info.quantity) = fahrenheitToCelsius(valueOf(given, info.quantity));
     const double givenConductivity = given.conductivity * unit.scaleUp / unit.scaleDown;
     if (isPresent(given.conductivity)) result.conductivity = asGivenValue(givenConductivity);
     const ConversionReport report = convert(method, result);
@@ -45,25 +98,14 @@ UserConversion convertSample(Method method, const Sample& given, bool fahrenheit
     // for IES-80) may reach the engine a few units in the last place beyond it.
     double& conductivity = conversion.result.conductivity;
     const double used = conductivity * unit.scaleDown / unit.scaleUp;
-    if (isPresent(given.conductivity) &&
-        std::fabs(used - given.conductivity) <= 4 * DBL_EPSILON * std::fabs(given.conductivity)) {
-        conversion.clamped.remove(Quantity::Conductivity);
-        conductivity = given.conductivity;
-    } else {
-        conductivity = used;
-    }
-    if (!fahrenheit) return conversion;
-    for (const QuantityInfo& info : kQuantities) {
-        if (!info.temperature) continue;
-        const double used = celsiusToFahrenheit(valueOf(result, info.quantity));
-        const double typed = valueOf(given, info.quantity);
-        // A bound typed in Fahrenheit reaches the engine a rounding beyond the
-        // bound in Celsius (28.4 degF is -2.000000000000001 degC): brought to
-        // the bound, it is used as typed.
-        if (used == typed) conversion.clamped.remove(info.quantity);
-        valueOf(conversion.result, info.quantity) = conversion.clamped.contains(info.quantity) ? used : typed;
-    }
-    return conversion;
+    const bool asGiven = isPresent(given.conductivity) &&
+                         std::fabs(used - given.conductivity) <= 4 * DBL_EPSILON * std::fabs(given.conductivity);
+    if (asGiven) conversion.clamped.remove(Quantity::Conductivity);
+    if (&unit == &shownUnit)
+        conductivity = asGiven ? given.conductivity : used;
+    else
+        conductivity = conductivity * shownUnit.scaleDown / shownUnit.scaleUp;
+    return withTemperaturesShown(conversion, givenUnits, shownUnits);
 }
 
 }  // namespace thalwen

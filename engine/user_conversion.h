@@ -30,6 +30,37 @@ inline constexpr const ConductivityUnit& kMilliSiemensPerCentimetre = kConductiv
 // The unit named text, or nullptr.
 const ConductivityUnit* conductivityUnitNamed(std::string_view text);
 
+// A unit temperatures are taken and shown in; the engine works in degrees Celsius.
+struct TemperatureUnit {
+    const char* name;   // as the outputs show it
+    const char* ascii;  // its spelling without the degree sign, also taken
+    bool fahrenheit;
+};
+
+inline constexpr TemperatureUnit kTemperatureUnits[] = {
+    {"°C", "degC", false},
+    {"°F", "degF", true},
+};
+inline constexpr const TemperatureUnit& kFahrenheit = kTemperatureUnits[1];
+
+// The unit named text, or nullptr.
+const TemperatureUnit* temperatureUnitNamed(std::string_view text);
+
+// The units of the values of one sample, quantity by quantity: a batch row may
+// give its temperature in degrees Fahrenheit from its column and take its
+// reference temperature in Celsius from an option.
+struct UserUnits {
+    QuantitySet fahrenheit;  // the temperatures in degrees Fahrenheit; the others in Celsius
+    const ConductivityUnit* conductivity = &kMilliSiemensPerCentimetre;
+};
+
+// The unit of quantity's values in units, as the outputs show it: "°F",
+// "S/m", "kg/m³"; "" for a quantity without one.
+const char* unitName(Quantity quantity, const UserUnits& units);
+
+// Every temperature in degrees Fahrenheit, or none.
+UserUnits userUnits(bool fahrenheit, const ConductivityUnit& conductivityUnit = kMilliSiemensPerCentimetre);
+
 // The defaults in the units the user works in.
 Sample defaultSample(bool fahrenheit);
 
@@ -47,6 +78,12 @@ struct UserConversion {
 // given.
 UserConversion convertSample(Method method, const Sample& given, bool fahrenheit,
                              const ConductivityUnit& conductivityUnit = kMilliSiemensPerCentimetre);
+
+// The same with the given values in givenUnits and the result in shownUnits.
+// Whether an input counts as clamped is decided in the unit it was given in;
+// an input used as given comes back exactly as given when both units agree.
+UserConversion convertSample(Method method, const Sample& given, const UserUnits& givenUnits,
+                             const UserUnits& shownUnits);
 
 // A salinity-related value given by the user must never read as absent: the
 // engine's absent marker is moved to the next number towards zero, which the
