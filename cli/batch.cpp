@@ -1,14 +1,15 @@
 #include "batch.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <thread>
 
+#include "exit_status.h"
 #include "number_text.h"
 #include "output.h"
-#include "quantity_options.h"
 #include "user_conversion.h"
 
 namespace thalwen {
@@ -17,60 +18,37 @@ namespace {
 
 constexpr std::size_t kChunkBytes = 1 << 18;
 
-// A longer piece of a row is shortened in messages.
-constexpr std::size_t kQuotedLimit = 60;
-
-// One input line as read: its text in Chunk::input, or too long to hold.
+// One record of the input as read: its text in Chunk::input, or too long to hold.
 struct LineSpan {
     std::size_t offset = 0;
     std::size_t size = 0;
+    long line = 0;  // the file's number of its first line
     bool tooLong = false;
 };
 
+// What became of the rows, for the summary at the end.
+struct RowCounts {
+    std::size_t converted = 0;
+    std::size_t clamped = 0;  // of those converted, the rows with inputs brought to their bounds
+    std::size_t failed = 0;   // rows without results, each reported
+    std::size_t empty = 0;    // rows of empty cells, left empty
+
+    RowCounts& operator+=(const RowCounts& other) {
+        converted += other.converted;
+        clamped += other.clamped;
+        failed += other.failed;
+        empty += other.empty;
+        return *this;
+    }
+};
+
 struct Chunk {
-    long firstLine = 0;  // number of the chunk's first line
     std::string input;
     std::vector<LineSpan> lines;
     std::string output;
     std::string errors;  // the reports of its bad rows, in line order
-    bool badRows = false;
+    RowCounts counts;
 };
-
-// What every row of one batch shares.
-struct BatchSetup {
-    Dialect dialect;
-    BatchColumns columns;
-    Method defaultMethod;
-    Sample defaults;
-    Style style;
-    std::size_t chunkRows = kBatchChunkRows;
-};
-
-std::string quotedExcerpt(std::string_view text) {
-    if (text.size() <= kQuotedLimit) return quoted(text);
-    return quoted(text.substr(0, kQuotedLimit)) + "...";
-}
-
-// "column 3 'sal00' (practicalSalinity)": where the user looks, and what we took it for.
-std::string describeColumn(const BatchColumns& columns, std::size_t index) {
-    std::string text = "column " + std::to_string(index + 1) + " " + quoted(columns.names[index]);
-    const ColumnRole& role = columns.roles[index];
-    const char* ours = role.use == ColumnUse::Method     ? "method"
-                       : role.use == ColumnUse::Quantity ? infoOf(role.quantity).name
-                                                         : nullptr;
-    if (ours && columns.names[index] != ours) (text += " (") += std::string(ours) + ")";
-    return text;
-}
-
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
-}
-
-bool fail(std::string& error, std::string reason) {
-    error = std::move(reason);
-    return false;
-}
 
 // Whether every cell of a row is empty. Most rows have a value in their first
 // cell: the line alone tells, without looking at the cells.
@@ -89,25 +67,61 @@ void appendSeparators(std::string& out, std::size_t count, const Dialect& dialec
     out.append(count, dialect.separator);
 }
 
-// One line of the input, converted into out. Returns false for a bad row.
-bool convertLine(std::string_view line, long lineNumber, const BatchSetup& setup, std::vector<Cell>& cells,
-                 std::string& out, std::string& errors) {
+// The unit of quantity as the options give it, for a cell they fill.
+void takeUserUnit(Quantity quantity, const UserUnits& userUnits, UserUnits& units) {
+    if (quantity == Quantity::Conductivity) units.conductivity = userUnits.conductivity;
+    if (!infoOf(quantity).temperature) return;
+    if (userUnits.fahrenheit.contains(quantity))
+        units.fahrenheit.add(quantity);
+    else
+        units.fahrenheit.remove(quantity);
+}
+
+// "12 °C", "1025 kg/m³", "35": a value as the user gives it.
+std::string valueText(Quantity quantity, double value, const UserUnits& units) {
+    std::string text;
+    appendShortest(text, value);
+    if (const char* unit = unitName(quantity, units); *unit) (text += ' ') += unit;
+    return text;
+}
+
+// The unit a column is read in, as the notes say it.
+std::string unitText(Quantity quantity, const UserUnits& units) {
+    const char* unit = unitName(quantity, units);
+    return *unit ? std::string(" in ") + unit : std::string();
+}
+
+// "--salinity, --density, --conductivity or --specific-gravity".
+std::string salinityOptions() {
+    std::vector<const char*> options;
+    for (const QuantityInfo& info : kQuantities)
+        if (info.salinityRelated) options.push_back(optionOf(info.quantity));
+    return choices(options, [](const char* option) { return option; });
+}
+
+// "1 row", "2 rows".
+std::string rows(std::size_t count) { return std::to_string(count) + (count == 1 ? " row" : " rows"); }
+
+// One record of the input, converted into chunk's output, its report into
+// its errors and its outcome into its counts.
+void convertLine(std::string_view line, long lineNumber, const BatchSetup& setup, std::vector<Cell>& cells,
+                 Chunk& chunk) {
     const Dialect& dialect = setup.dialect;
+    std::string& out = chunk.output;
     const std::size_t columnCount = setup.columns.roles.size();
     // A blank line is no row: kept, so that the output's lines stay those of
     // the input. (In a tab-separated file, tabs are cells, not blanks.)
     if (line.find_first_not_of(dialect.separator == '\t' ? " \r" : " \t\r") == std::string_view::npos) {
         out += dialect.lineEnd;
-        return true;
+        return;
     }
     std::string error;
-    bool converted = false;
     if (const char* reason = splitCells(line, dialect, cells)) {
         // The line, whole, in one cell: nothing lost, and the output stays
         // well-formed however the line was broken.
         appendCell(out, Cell{line, false}, dialect);
         appendSeparators(out, columnCount - 1, dialect);
-        error = "column " + std::to_string(cells.size() + 1) + ": " + reason + ": " + quotedExcerpt(line);
+        error = "column " + std::to_string(cells.size() + 1) + ": " + reason + ": " + quoted(line);
     } else {
         // A line with no quote or carriage return in it needs none added: its
         // cells as the output writes them are the line itself.
@@ -125,65 +139,64 @@ bool convertLine(std::string_view line, long lineNumber, const BatchSetup& setup
         if (nothingGiven(line, cells, dialect)) {
             // Nothing given, as in the empty rows a spreadsheet writes: no
             // sample to convert, and nothing wrong either.
-            converted = true;
+            ++chunk.counts.empty;
             appendSeparators(out, kResultColumns, dialect);
-        } else if (cells.size() < columnCount) {
+            out += dialect.lineEnd;
+            return;
+        }
+        if (cells.size() < columnCount) {
             error = std::to_string(cells.size()) + " cells where the header has " + std::to_string(columnCount) +
                     ": none for " + describeColumn(setup.columns, cells.size());
         } else if (cells.size() > columnCount) {
             error = std::to_string(cells.size()) + " cells where the header has " + std::to_string(columnCount) +
-                    ": column " + std::to_string(columnCount + 1) + " holds " + quotedExcerpt(cells[columnCount].text) +
+                    ": column " + std::to_string(columnCount + 1) + " holds " + quoted(cells[columnCount].text) +
                     " and has no header";
-        } else if (readRow(cells, setup.columns, setup.defaultMethod, setup.defaults, row, error)) {
+        } else if (error = readRow(cells, setup, row); error.empty()) {
             out += dialect.separator;
-            appendCsvResults(
-                out, convertSample(row.method, row.sample, setup.style.fahrenheit, *setup.style.conductivityUnit),
-                setup.style, dialect);
-            converted = true;
+            const UserConversion conversion = convertSample(row.method, row.sample, row.units, setup.userUnits);
+            appendCsvResults(out, conversion, setup.style, dialect);
+            out += dialect.lineEnd;
+            ++chunk.counts.converted;
+            if (!conversion.clamped.empty()) ++chunk.counts.clamped;
+            return;
         }
     }
-    if (!converted) {
-        appendSeparators(out, kResultColumns, dialect);
-        report(errors, lineNumber, error);
-    }
+    appendSeparators(out, kResultColumns, dialect);
     out += dialect.lineEnd;
-    return converted;
+    report(chunk.errors, lineNumber, error);
+    ++chunk.counts.failed;
 }
 
 void convertChunk(Chunk& chunk, const BatchSetup& setup, std::vector<Cell>& cells) {
     chunk.output.clear();
     chunk.errors.clear();
-    chunk.badRows = false;
-    for (std::size_t i = 0; i < chunk.lines.size(); ++i) {
-        const LineSpan& span = chunk.lines[i];
-        const long lineNumber = chunk.firstLine + static_cast<long>(i);
+    chunk.counts = {};
+    for (const LineSpan& span : chunk.lines) {
         if (span.tooLong) {
             appendSeparators(chunk.output, setup.columns.roles.size() - 1 + kResultColumns, setup.dialect);
             chunk.output += setup.dialect.lineEnd;
-            report(chunk.errors, lineNumber,
+            report(chunk.errors, span.line,
                    "longer than " + std::to_string(kMaxLineLength) + " characters; written as an empty row");
-            chunk.badRows = true;
+            ++chunk.counts.failed;
             continue;
         }
-        std::string_view line(chunk.input.data() + span.offset, span.size);
-        if (!convertLine(line, lineNumber, setup, cells, chunk.output, chunk.errors)) chunk.badRows = true;
+        convertLine(std::string_view(chunk.input.data() + span.offset, span.size), span.line, setup, cells, chunk);
     }
 }
 
-// Fills chunk with the next lines of reader. Returns false when there are none.
-bool readChunk(LineReader& reader, std::size_t rows, Chunk& chunk) {
+// Fills chunk with the next records of reader. Returns false when there are none.
+bool readChunk(LineReader& reader, std::string_view separators, std::size_t rows, Chunk& chunk) {
     chunk.input.clear();
     chunk.lines.clear();
-    chunk.firstLine = reader.lineNumber + 1;
     std::string_view line;
     while (chunk.lines.size() < rows && chunk.input.size() < kChunkBytes) {
-        const LineStatus status = nextLine(reader, line);
+        const LineStatus status = nextRecord(reader, line, separators);
         if (status == LineStatus::End) break;
         if (status == LineStatus::TooLong) {
-            chunk.lines.push_back({chunk.input.size(), 0, true});
+            chunk.lines.push_back({chunk.input.size(), 0, reader.recordLine, true});
             continue;
         }
-        chunk.lines.push_back({chunk.input.size(), line.size(), false});
+        chunk.lines.push_back({chunk.input.size(), line.size(), reader.recordLine, false});
         chunk.input += line;
     }
     return !chunk.lines.empty();
@@ -193,29 +206,31 @@ int readFailed(std::FILE* err, const LineReader& reader) {
     std::fprintf(err, "thalwen-convert: reading the batch input failed: %s", std::strerror(reader.error));
     if (reader.lineNumber > 0) std::fprintf(err, " (after line %ld)", reader.lineNumber);
     std::fputc('\n', err);
-    return 2;
-}
-
-bool write(const std::string& text, std::FILE* file) {
-    return std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return kExitBadInput;
 }
 
 struct BatchOutcome {
-    bool badRows = false;
-    bool writeFailed = false;
+    RowCounts counts;
+    int writeError = 0;  // errno of the failed write of the output, or 0
 };
 
-void writeChunk(const Chunk& chunk, std::FILE* out, std::FILE* err, BatchOutcome& outcome) {
-    if (!outcome.writeFailed && !write(chunk.output, out)) outcome.writeFailed = true;
-    write(chunk.errors, err);
-    outcome.badRows = outcome.badRows || chunk.badRows;
+// Writes text to out, or records why it could not be written.
+void writeOut(const std::string& text, std::FILE* out, BatchOutcome& outcome) {
+    if (outcome.writeError == 0 && std::fwrite(text.data(), 1, text.size(), out) != text.size())
+        outcome.writeError = errno != 0 ? errno : EIO;
 }
 
-void convertInThisThread(LineReader& reader, const BatchSetup& setup, std::FILE* out, std::FILE* err,
-                         BatchOutcome& outcome) {
+void writeChunk(const Chunk& chunk, std::FILE* out, std::FILE* err, BatchOutcome& outcome) {
+    writeOut(chunk.output, out, outcome);
+    std::fwrite(chunk.errors.data(), 1, chunk.errors.size(), err);
+    outcome.counts += chunk.counts;
+}
+
+void convertInThisThread(LineReader& reader, const BatchSetup& setup, std::size_t chunkRows, std::FILE* out,
+                         std::FILE* err, BatchOutcome& outcome) {
     Chunk chunk;
     std::vector<Cell> cells;
-    while (!outcome.writeFailed && readChunk(reader, setup.chunkRows, chunk)) {
+    while (outcome.writeError == 0 && readChunk(reader, separatorsOf(setup.dialect), chunkRows, chunk)) {
         convertChunk(chunk, setup, cells);
         writeChunk(chunk, out, err, outcome);
     }
@@ -224,8 +239,8 @@ void convertInThisThread(LineReader& reader, const BatchSetup& setup, std::FILE*
 // This thread reads chunks into a ring and writes them out in their order;
 // the workers convert them in between. The ring bounds the memory: reading
 // waits while every slot holds a chunk not yet written.
-void convertInWorkers(LineReader& reader, const BatchSetup& setup, unsigned jobs, std::FILE* out, std::FILE* err,
-                      BatchOutcome& outcome) {
+void convertInWorkers(LineReader& reader, const BatchSetup& setup, std::size_t chunkRows, unsigned jobs, std::FILE* out,
+                      std::FILE* err, BatchOutcome& outcome) {
     const std::size_t capacity = 2 * std::size_t{jobs};  // one converting and one waiting per worker
     std::vector<Chunk> ring(capacity);
     std::vector<char> converted(capacity, false);
@@ -265,10 +280,10 @@ void convertInWorkers(LineReader& reader, const BatchSetup& setup, unsigned jobs
 
     std::vector<std::thread> workers;
     for (unsigned i = 0; i < jobs; ++i) workers.emplace_back(work);
-    while (!outcome.writeFailed) {
+    while (outcome.writeError == 0) {
         if (readCount - writtenCount == capacity) writeOldest(true);
         while (writtenCount < readCount && writeOldest(false)) continue;
-        if (!readChunk(reader, setup.chunkRows, ring[readCount % capacity])) break;
+        if (!readChunk(reader, separatorsOf(setup.dialect), chunkRows, ring[readCount % capacity])) break;
         {
             std::lock_guard lock(mutex);
             ++readCount;
@@ -286,148 +301,163 @@ void convertInWorkers(LineReader& reader, const BatchSetup& setup, unsigned jobs
 
 }  // namespace
 
-std::string readHeader(std::string_view line, const Dialect& dialect, const std::vector<ColumnMapping>& mappings,
-                       BatchColumns& columns) {
-    std::vector<Cell> cells;
-    if (const char* reason = splitCells(line, dialect, cells)) return std::string("header: ") + reason;
-    columns.names.clear();
-    for (const Cell& cell : cells) columns.names.emplace_back(trimBlanks(cellText(cell)));
-    columns.roles.assign(cells.size(), ColumnRole{});
+BatchSetup makeBatchSetup(const Arguments& arguments, const Dialect& dialect, BatchColumns columns) {
+    BatchSetup setup;
+    setup.dialect = dialect;
+    setup.method = arguments.method;
+    setup.defaults = requestedSample(arguments);
+    setup.userUnits = userUnitsOf(arguments);
+    setup.style = arguments.style;
+    setup.filled = arguments.values.given;
 
-    auto columnNamed = [&](std::string_view name) {
-        std::size_t found = columns.names.size();
-        for (std::size_t i = 0; i < columns.names.size(); ++i)
-            if (columns.names[i] == name) {
-                if (found != columns.names.size()) return columns.names.size() + 1;  // more than one
-                found = i;
-            }
-        return found;
-    };
-    // What the user mapped comes first; our own names serve the rest, and a
-    // column named like a mapped quantity is only carried.
-    QuantitySet mapped, named;
-    bool methodMapped = false, methodNamed = false;
-    for (const ColumnMapping& mapping : mappings) {
-        const std::string option = "--column " + std::string(mappedName(mapping)) + "=" + mapping.header;
-        const std::size_t index = columnNamed(mapping.header);
-        if (index == columns.names.size()) return option + ": the header has no column " + quoted(mapping.header);
-        if (index > columns.names.size())
-            return option + ": the header has more than one column " + quoted(mapping.header);
-        if (columns.roles[index].use != ColumnUse::Carried)
-            return option + ": column " + quoted(mapping.header) + " is mapped twice";
-        if (mapping.quantity) {
-            columns.roles[index] = {ColumnUse::Quantity, *mapping.quantity};
-            mapped.add(*mapping.quantity);
-        } else {
-            columns.roles[index] = {ColumnUse::Method};
-            methodMapped = true;
-        }
+    std::string salinityColumns;  // for the report of a row without any salinity-related value
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < columns.roles.size(); ++i) {
+        const ColumnRole& role = columns.roles[i];
+        if (role.use != ColumnUse::Quantity || !infoOf(role.quantity).salinityRelated) continue;
+        ((salinityColumns += count++ ? ", " : "") += describeColumn(columns, i));
     }
-    bool anyUsed = !mappings.empty();
-    for (std::size_t i = 0; i < columns.names.size(); ++i) {
-        if (columns.roles[i].use != ColumnUse::Carried) continue;
-        const std::string& name = columns.names[i];
-        const std::optional<Quantity> quantity = quantityNamed(name);
-        const bool isMethod = name == "method";
-        if (isMethod ? methodMapped : !quantity || !infoOf(*quantity).input || mapped.contains(*quantity)) continue;
-        if (isMethod ? methodNamed : named.contains(*quantity))
-            return "header: column " + quoted(name) + " appears twice";
-        if (isMethod) {
-            columns.roles[i] = {ColumnUse::Method};
-            methodNamed = true;
-        } else {
-            columns.roles[i] = {ColumnUse::Quantity, *quantity};
-            named.add(*quantity);
-        }
-        anyUsed = true;
-    }
-    if (!anyUsed)
-        return "header: no column to convert in " + quotedExcerpt(line) +
-               "; name them as --help lists or map them with --column QUANTITY=HEADER";
-
-    // "Temperature" for temperature: carried, the default would be used
-    // unnoticed in its place.
-    columns.notes.clear();
-    for (std::size_t i = 0; i < columns.names.size(); ++i) {
-        const std::string& name = columns.names[i];
-        if (columns.roles[i].use != ColumnUse::Carried) continue;
+    if (count > 0) {
+        // The file gives the salinity-related input: an option of them only
+        // fills the rows that give none.
         for (const QuantityInfo& info : kQuantities)
-            if (info.input && !mapped.contains(info.quantity) && !named.contains(info.quantity) &&
-                sameIgnoringCase(name, info.name) && name != info.name)
-                columns.notes.push_back(describeColumn(columns, i) + " is carried, not read as " + info.name +
-                                        "; to read it, give --column " + info.name + "=" + name);
-        if (!methodMapped && !methodNamed && sameIgnoringCase(name, "method") && name != "method")
-            columns.notes.push_back(describeColumn(columns, i) +
-                                    " is carried, not read as method; to read it, give --column method=" + name);
+            if (info.salinityRelated && arguments.values.given.contains(info.quantity)) {
+                setup.salinityFill = info.quantity;
+                setup.salinityFillValue = valueOf(setup.defaults, info.quantity);
+            }
+        for (const QuantityInfo& info : kQuantities)
+            if (info.salinityRelated) valueOf(setup.defaults, info.quantity) = kNoValue;
+        setup.noSalinity = "no salinity-related value: " + salinityColumns + (count > 1 ? " are" : " is") + " empty (" +
+                           salinityOptions() + " would fill such rows)";
     }
-    return "";
+    setup.columns = std::move(columns);
+    return setup;
 }
 
-bool readRow(const std::vector<Cell>& cells, const BatchColumns& columns, Method defaultMethod, const Sample& defaults,
-             RowInput& row, std::string& error) {
-    row.method = defaultMethod;
-    row.sample = defaults;
-    std::size_t source = cells.size();  // the column of the salinity-related input, once seen
+std::string readRow(const std::vector<Cell>& cells, const BatchSetup& setup, RowInput& row) {
+    const BatchColumns& columns = setup.columns;
+    row.method = setup.method;
+    row.units = columns.units;
+    SampleValues values{setup.defaults, {}, 0};
+    auto place = [&](std::size_t index) { return describeColumn(columns, index); };
     for (std::size_t i = 0; i < cells.size(); ++i) {
         const ColumnRole& role = columns.roles[i];
         if (role.use == ColumnUse::Carried) continue;
         const std::string_view cell = trimBlanks(cells[i].text);
-        if (cell.empty()) continue;
         if (role.use == ColumnUse::Method) {
+            if (cell.empty()) continue;
             auto method = methodFromName(cell);
-            if (!method)
-                return fail(error, describeColumn(columns, i) + ": unknown method " + quotedExcerpt(cell) +
-                                       " (exact, polynomial or ies80)");
+            if (!method) return valueError(place(i), cell, "is no method: " + methodChoices());
             row.method = *method;
             continue;
         }
-        const QuantityInfo& info = infoOf(role.quantity);
-        double value = 0;
-        if (const char* reason = readDecimal(cell, value))
-            return fail(error, describeColumn(columns, i) + ": " + quotedExcerpt(cell) + " is " + reason);
-        if (info.salinityRelated) {
-            if (source != cells.size())
-                return fail(error, describeColumn(columns, i) + ": " + quotedExcerpt(cell) + " given with " +
-                                       quotedExcerpt(trimBlanks(cells[source].text)) + " in " +
-                                       describeColumn(columns, source) + "; give at most one salinity-related input");
-            source = i;
-            value = asGivenValue(value);
+        if (cell.empty()) {
+            if (infoOf(role.quantity).salinityRelated) continue;
+            if (!setup.filled.contains(role.quantity))
+                return place(i) + ": empty, a missing measurement (" + optionOf(role.quantity) +
+                       " would fill empty cells)";
+            takeUserUnit(role.quantity, setup.userUnits, row.units);
+            continue;
         }
-        valueOf(row.sample, role.quantity) = value;
+        if (std::string error = readValue(values, role.quantity, cell, i, place); !error.empty()) return error;
     }
-    return true;
+    if (anySalinityRelated(columns.quantities) && !hasSalinityInput(values)) {
+        if (!setup.salinityFill) return setup.noSalinity;
+        const Quantity fill = *setup.salinityFill;
+        valueOf(values.sample, fill) = setup.salinityFillValue;
+        takeUserUnit(fill, setup.userUnits, row.units);
+    }
+    row.sample = values.sample;
+    return "";
+}
+
+std::vector<std::string> headerNotes(const BatchSetup& setup) {
+    const BatchColumns& columns = setup.columns;
+    std::string read, carried, everyRow, emptyCells;
+    auto add = [](std::string& list, const std::string& item) { (list += list.empty() ? "" : ", ") += item; };
+    // "density 1025 kg/m³ (--density)": a value the options give, and the option.
+    auto optionValue = [&](Quantity quantity, double value) {
+        return std::string(infoOf(quantity).name) + " " + valueText(quantity, value, setup.userUnits) + " (" +
+               optionOf(quantity) + ")";
+    };
+    const std::string method = std::string("method ") + infoOf(setup.method).name + " (--method)";
+    for (std::size_t i = 0; i < columns.roles.size(); ++i) {
+        const ColumnRole& role = columns.roles[i];
+        const std::string column = columnAt(columns, i);
+        if (role.use == ColumnUse::Carried) {
+            add(carried, column);
+        } else if (role.use == ColumnUse::Method) {
+            add(read, column + " as method");
+            add(emptyCells, column + " take " + method);
+        } else {
+            add(read, column + " as " + infoOf(role.quantity).name + unitText(role.quantity, columns.units));
+            if (setup.filled.contains(role.quantity) && !infoOf(role.quantity).salinityRelated)
+                add(emptyCells, column + " take " + optionValue(role.quantity, valueOf(setup.defaults, role.quantity)));
+        }
+    }
+    if (setup.salinityFill)
+        add(emptyCells,
+            "rows without a salinity-related value take " + optionValue(*setup.salinityFill, setup.salinityFillValue));
+    for (const QuantityInfo& info : kQuantities)
+        if (info.input && !info.salinityRelated && !columns.quantities.contains(info.quantity))
+            add(everyRow, optionValue(info.quantity, valueOf(setup.defaults, info.quantity)));
+    if (!anySalinityRelated(columns.quantities)) {
+        std::string salinity;
+        for (const QuantityInfo& info : kQuantities)
+            if (info.salinityRelated && isPresent(valueOf(setup.defaults, info.quantity)))
+                salinity = optionValue(info.quantity, valueOf(setup.defaults, info.quantity));
+        if (salinity.empty()) {
+            salinity = std::string(infoOf(Quantity::PracticalSalinity).name) + " ";
+            appendShortest(salinity, kDefaultSalinity);
+            salinity += " (" + salinityOptions() + ")";
+        }
+        add(everyRow, salinity);
+    }
+    if (!columns.method) add(everyRow, method);
+
+    std::vector<std::string> notes;
+    if (columns.results < columns.names.size())
+        notes.push_back("columns " + std::to_string(columns.results + 1) + " to " +
+                        std::to_string(columns.results + kResultColumns) +
+                        " are the results of an earlier conversion: the sample it used is read, its "
+                        "practicalSalinity the source; what it derived is carried");
+    notes.push_back("read: " + read);
+    if (!carried.empty()) notes.push_back("carried: " + carried);
+    if (!everyRow.empty()) notes.push_back("for every row: " + everyRow);
+    if (!emptyCells.empty()) notes.push_back("empty cells: " + emptyCells);
+    notes.insert(notes.end(), columns.suggestions.begin(), columns.suggestions.end());
+    return notes;
 }
 
 int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arguments, std::size_t chunkRows) {
     LineReader reader = makeLineReader(in);
     std::string_view line;
-    LineStatus status = nextLine(reader, line);
+    LineStatus status = nextRecord(reader, line, kAnySeparator);
     if (reader.failed) return readFailed(err, reader);
     if (status == LineStatus::End) {
         std::fprintf(err, "thalwen-convert: the batch input is empty; it needs a header line\n");
-        return 2;
+        return kExitBadInput;
     }
     if (status == LineStatus::TooLong) {
         std::fprintf(err, "line 1: header: longer than %zu characters\n", kMaxLineLength);
-        return 2;
+        return kExitBadInput;
     }
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // written by some editors and spreadsheets
     const bool byteOrderMark = line.substr(0, 3) == kByteOrderMark;
     if (byteOrderMark) line.remove_prefix(3);
 
-    BatchSetup setup;
-    setup.dialect = detectDialect(line);
-    setup.defaultMethod = arguments.method;
-    setup.defaults = requestedSample(arguments);
-    setup.style = arguments.style;
-    setup.chunkRows = std::max<std::size_t>(1, chunkRows);
-    setup.dialect.lineEnd = reader.carriageReturn ? "\r\n" : "\n";
-    if (std::string headerError = readHeader(line, setup.dialect, arguments.columnMappings, setup.columns);
-        !headerError.empty()) {
-        std::fprintf(err, "line 1: %s\n", headerError.c_str());
-        return 2;
+    Dialect dialect = detectDialect(line);
+    dialect.lineEnd = reader.carriageReturn ? "\r\n" : "\n";
+    BatchColumns columns;
+    if (std::string error = readHeader(line, dialect, arguments.columnMappings, userUnitsOf(arguments), columns);
+        !error.empty()) {
+        std::fprintf(err, "line 1: %s\n", error.c_str());
+        for (const std::string& note : columns.suggestions) std::fprintf(err, "thalwen-convert: %s\n", note.c_str());
+        return kExitBadInput;
     }
-    for (const std::string& note : setup.columns.notes) std::fprintf(err, "thalwen-convert: %s\n", note.c_str());
+    const BatchSetup setup = makeBatchSetup(arguments, dialect, std::move(columns));
+    if (!arguments.quiet)
+        for (const std::string& note : headerNotes(setup)) std::fprintf(err, "thalwen-convert: %s\n", note.c_str());
 
     // The header as it was, then the names of the results.
     std::string header(byteOrderMark ? kByteOrderMark : "");
@@ -440,20 +470,31 @@ int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arg
     appendResultNames(header, setup.style, setup.dialect);
     header += setup.dialect.lineEnd;
     BatchOutcome outcome;
-    outcome.writeFailed = !write(header, out);
+    writeOut(header, out, outcome);
+    chunkRows = std::max<std::size_t>(1, chunkRows);
     const unsigned jobs = arguments.jobs > 0 ? arguments.jobs : std::max(1u, std::thread::hardware_concurrency());
     if (jobs == 1)
-        convertInThisThread(reader, setup, out, err, outcome);
+        convertInThisThread(reader, setup, chunkRows, out, err, outcome);
     else
-        convertInWorkers(reader, setup, jobs, out, err, outcome);
-    if (std::fflush(out) != 0) outcome.writeFailed = true;
+        convertInWorkers(reader, setup, chunkRows, jobs, out, err, outcome);
+    if (outcome.writeError == 0 && std::fflush(out) != 0) outcome.writeError = errno != 0 ? errno : EIO;
 
-    if (reader.failed) return readFailed(err, reader);
-    if (outcome.writeFailed) {
-        std::fprintf(err, "thalwen-convert: writing the output failed\n");
-        return 1;
+    if (outcome.writeError != 0) {
+        std::fprintf(err, "thalwen-convert: writing the output failed: %s\n", std::strerror(outcome.writeError));
+        return kExitOutputFailed;
     }
-    return outcome.badRows ? 1 : 0;
+    if (reader.failed) return readFailed(err, reader);
+    const RowCounts& counts = outcome.counts;
+    if (!arguments.quiet) {
+        std::string summary = rows(counts.converted) + " converted";
+        if (counts.clamped > 0)
+            summary += " (" + std::to_string(counts.clamped) + " with inputs brought to their bounds)";
+        summary += ", " + rows(counts.failed) + " without results";
+        if (counts.failed > 0) summary += " (reported above)";
+        if (counts.empty > 0) summary += ", " + rows(counts.empty) + " of empty cells left empty";
+        std::fprintf(err, "thalwen-convert: %s\n", summary.c_str());
+    }
+    return counts.failed > 0 ? kExitRowsWithoutResults : kExitSuccess;
 }
 
 }  // namespace thalwen

@@ -1,5 +1,6 @@
 #include "csv.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -30,9 +31,45 @@ void refill(LineReader& reader) {
     }
 }
 
-std::string_view withoutCarriageReturn(LineReader& reader, const char* data, std::size_t size) {
+// Where the reading of a record stands at the end of one of its lines.
+struct QuoteState {
+    bool inQuotes = false;  // inside a quoted cell: a line end is part of the cell
+    bool cellStart = true;  // blanks aside, nothing read yet of the current cell
+};
+
+// Follows the quotes of one line of a record, [p, end), from state.
+void scanQuotes(const char* p, const char* end, std::string_view separators, QuoteState& state) {
+    // Most lines hold no quote: then only a quoted cell open before them can change.
+    if (!state.inQuotes && !std::memchr(p, '"', static_cast<std::size_t>(end - p))) return;
+    for (; p < end; ++p) {
+        const char c = *p;
+        if (state.inQuotes) {
+            if (c != '"') continue;
+            if (p + 1 < end && p[1] == '"') {
+                ++p;  // a doubled quote
+            } else {
+                state.inQuotes = false;
+                state.cellStart = false;
+            }
+        } else if (separators.find(c) != std::string_view::npos) {
+            state.cellStart = true;
+        } else if (state.cellStart && c != ' ' && c != '\t') {
+            state.cellStart = false;
+            state.inQuotes = c == '"';
+        }
+    }
+}
+
+// Hands out the first size characters held as the record of lines lines, and
+// consumes them and the line end after them.
+LineStatus takeRecord(LineReader& reader, std::size_t size, long lines, std::string_view& record) {
+    const char* data = reader.buffer.data() + reader.begin;
     reader.carriageReturn = size > 0 && data[size - 1] == '\r';
-    return std::string_view(data, size - reader.carriageReturn);
+    record = std::string_view(data, size - reader.carriageReturn);
+    reader.begin = std::min(reader.begin + size + 1, reader.end);
+    reader.recordLine = reader.lineNumber + 1;
+    reader.lineNumber += lines;
+    return LineStatus::Line;
 }
 
 }  // namespace
@@ -44,38 +81,53 @@ LineReader makeLineReader(std::FILE* file) {
     return reader;
 }
 
-LineStatus nextLine(LineReader& reader, std::string_view& line) {
-    bool tooLong = false;
-    std::size_t searched = reader.begin;  // no newline before this point
+LineStatus nextRecord(LineReader& reader, std::string_view& record, std::string_view separators) {
+    constexpr std::size_t kNone = std::string_view::npos;
+    // Offsets from reader.begin, which refilling moves.
+    std::size_t lineStart = 0;     // of the line being read
+    std::size_t firstEnd = kNone;  // the end of the record's first line, once found
+    long lines = 0;                // of the record, before the one being read
+    bool tooLong = false;          // the first line is longer than any record may be
+    QuoteState quotes;
     for (;;) {
-        const char* data = reader.buffer.data();
-        const void* newline = std::memchr(data + searched, '\n', reader.end - searched);
-        if (newline) {
-            std::size_t stop = static_cast<const char*>(newline) - data;
-            std::size_t start = reader.begin;
-            reader.begin = stop + 1;
-            ++reader.lineNumber;
-            if (tooLong || stop - start > kMaxLineLength) return LineStatus::TooLong;
-            line = withoutCarriageReturn(reader, data + start, stop - start);
-            return LineStatus::Line;
+        const char* data = reader.buffer.data() + reader.begin;
+        const std::size_t held = reader.end - reader.begin;
+        const void* newline = std::memchr(data + lineStart, '\n', held - lineStart);
+        if (newline || reader.atEnd) {
+            const std::size_t stop =
+                newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - data) : held;
+            if (tooLong) {
+                reader.begin = std::min(reader.begin + stop + 1, reader.end);
+                reader.recordLine = ++reader.lineNumber;
+                return LineStatus::TooLong;
+            }
+            if (!newline && stop == lineStart) {
+                // The input ends: after a whole record, or inside a quoted cell.
+                if (firstEnd == kNone) return LineStatus::End;
+                return takeRecord(reader, firstEnd, 1, record);
+            }
+            if (firstEnd == kNone && stop > kMaxLineLength) {
+                tooLong = true;
+                continue;
+            }
+            if (firstEnd == kNone) firstEnd = stop;
+            scanQuotes(data + lineStart, data + stop, separators, quotes);
+            // A record too long to hold, or a quoted cell that never closes: the first line alone.
+            if (stop > kMaxLineLength) return takeRecord(reader, firstEnd, 1, record);
+            if (!quotes.inQuotes || (lines == 0 && !newline)) return takeRecord(reader, stop, lines + 1, record);
+            if (!newline) return takeRecord(reader, firstEnd, 1, record);
+            ++lines;
+            lineStart = stop + 1;
+            continue;
         }
-        if (reader.atEnd) {
-            if (reader.begin == reader.end && !tooLong) return LineStatus::End;
-            std::size_t start = reader.begin;
-            reader.begin = reader.end;
-            ++reader.lineNumber;
-            if (tooLong || reader.end - start > kMaxLineLength) return LineStatus::TooLong;
-            line = withoutCarriageReturn(reader, data + start, reader.end - start);
-            return LineStatus::Line;
-        }
-        if (reader.end - reader.begin > kMaxLineLength) {
+        if (held > kMaxLineLength) {
+            if (firstEnd != kNone) return takeRecord(reader, firstEnd, 1, record);
             // Drop what we hold of the overlong line and keep looking for its end.
             tooLong = true;
             reader.begin = reader.end;
+            lineStart = 0;
         }
-        std::size_t pending = reader.end - reader.begin;
         refill(reader);
-        searched = reader.begin + pending;
     }
 }
 
@@ -97,6 +149,10 @@ Dialect detectDialect(std::string_view header) {
     else if (commas == 0)
         dialect.oneColumn = true;
     return dialect;
+}
+
+std::string_view separatorsOf(const Dialect& dialect) {
+    return dialect.oneColumn ? std::string_view() : std::string_view(&dialect.separator, 1);
 }
 
 const char* splitCells(std::string_view line, const Dialect& dialect, std::vector<Cell>& cells) {

@@ -1,5 +1,5 @@
-// Line-by-line reading of CSV in a bounded buffer, and splitting a line into
-// cells, without allocating per line.
+// Record-by-record reading of CSV in a bounded buffer, and splitting a record
+// into cells, without allocating per record.
 #pragma once
 
 #include <cstdio>
@@ -9,7 +9,7 @@
 
 namespace thalwen {
 
-// Lines longer than this are reported, not held.
+// Lines and records longer than this are reported, not held.
 constexpr std::size_t kMaxLineLength = 1 << 20;
 
 struct LineReader {
@@ -18,19 +18,28 @@ struct LineReader {
     std::size_t begin = 0;        // first unread character in buffer
     std::size_t end = 0;          // one past the last character read from file
     bool atEnd = false;           // file has no more to give
-    long lineNumber = 0;          // of the line last returned, from 1
+    long lineNumber = 0;          // of the last line read, from 1
+    long recordLine = 0;          // of the first line of the record last returned
     bool failed = false;          // a read error, as opposed to the end of the file
     int error = 0;                // errno of that read error
-    bool carriageReturn = false;  // the line last returned ended with "\r\n"
+    bool carriageReturn = false;  // the record last returned ended with "\r\n"
 };
 
 LineReader makeLineReader(std::FILE* file);
 
 enum class LineStatus { Line, TooLong, End };
 
-// The next line without its end ("\n" or "\r\n"), valid until the next call.
-// A line longer than kMaxLineLength is skipped and reported as TooLong.
-LineStatus nextLine(LineReader& reader, std::string_view& line);
+// The next record without its end ("\n" or "\r\n"), valid until the next
+// call: one line, or more when a quoted cell holds line breaks (RFC 4180). A
+// quote opens a quoted cell only at the start of a cell, after one of
+// separators or the start of the record, blanks aside. A quoted cell that no
+// quote closes within kMaxLineLength characters, or before the end of the
+// input, holds no line break: its record is its first line alone. A line
+// longer than kMaxLineLength is skipped and reported as TooLong.
+LineStatus nextRecord(LineReader& reader, std::string_view& record, std::string_view separators);
+
+// The separators a header line may use, before its dialect is known.
+constexpr std::string_view kAnySeparator = ",;\t";
 
 // How a file separates its cells and writes its decimals, as the header line
 // shows it. The output of a batch is written in the dialect of its input.
@@ -59,9 +68,12 @@ struct Cell {
 // it bounds the memory a line can take.
 constexpr std::size_t kMaxCells = 1000;
 
+// The separators of records in dialect: none when a line is one cell.
+std::string_view separatorsOf(const Dialect& dialect);
+
 // Splits line into cells (cleared first) at the dialect's separator. A quoted
-// cell may hold the separator and doubled quotes. Returns nullptr, or why the
-// line cannot be split.
+// cell may hold the separator, doubled quotes and line breaks. Returns
+// nullptr, or why the line cannot be split.
 const char* splitCells(std::string_view line, const Dialect& dialect, std::vector<Cell>& cells);
 
 // The text of a cell with doubled quotes made single: for names in a header.

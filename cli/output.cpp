@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "quantity_options.h"
+#include "arguments.h"
 
 namespace thalwen {
 
@@ -14,8 +14,7 @@ namespace {
 bool showable(double value) { return isPresent(value) && std::isfinite(value); }
 
 const char* unitOf(const QuantityInfo& info, const Style& style) {
-    if (info.quantity == Quantity::Conductivity) return style.conductivityUnit->name;
-    return info.temperature && style.fahrenheit ? "°F" : info.unit;
+    return unitName(info.quantity, userUnits(style.fahrenheit, *style.conductivityUnit));
 }
 
 int decimalsOf(const QuantityInfo& info, const Style& style) {
@@ -67,9 +66,11 @@ void appendResultNames(std::string& out, const Style& style, const Dialect& dial
     for (const QuantityInfo& info : kQuantities) {
         out += dialect.separator;
         out += info.name;
-        // mS/cm keeps the plain name that files written before the choice of unit have.
+        // The units as the header of a batch reads them back; mS/cm and Celsius
+        // keep the plain names that files written before the choice of unit have.
         if (info.quantity == Quantity::Conductivity && style.conductivityUnit != &kMilliSiemensPerCentimetre)
             ((out += " (") += style.conductivityUnit->ascii) += ')';
+        if (info.temperature && style.fahrenheit) ((out += " (") += kFahrenheit.ascii) += ')';
     }
     out += dialect.separator;
     out += "clamped";

@@ -7,10 +7,10 @@
 
 namespace thalwen {
 
-// Exit status 0, or 1 when the output could not be written.
+// Exit status (exit_status.h): success, or the output could not be written.
 int runSingle(const Arguments& arguments, std::FILE* out, std::FILE* err);
 
-// Exit status: 0 success, 1 some batch rows failed, 2 bad arguments or input.
+// Exit status: one of exit_status.h.
 int runCommandLine(int argc, const char* const* argv, std::FILE* in, std::FILE* out, std::FILE* err);
 
 }  // namespace thalwen

@@ -1,11 +1,13 @@
 // Any bytes as the CSV of thalwen-convert --batch, read twice: with the
-// defaults in one thread, and with the instrument names below mapped,
-// conductivity in S/m, temperatures in Fahrenheit, every digit, IES-80 as the
-// default method, on three threads. Nothing may crash, and nothing may be
-// lost: every line after the header gives exactly one output line, in order:
-// a blank line stays blank, a row is either converted, or reported once, in
-// order, as "line N: reason" with its result cells left empty, or has no
-// value in any cell; the exit status says whether any was reported.
+// defaults in one thread, and with the names below mapped, conductivity in
+// S/m, temperatures in Fahrenheit, every digit, IES-80 as the default method,
+// on three threads. Nothing may crash, and nothing may be lost: every line
+// after the header gives exactly one output line, in order; a record (one
+// line, or more when a quoted cell holds line breaks) is a blank line kept
+// blank, or a row either converted, or reported once, in order, as "line N:
+// reason" with N its first line and its result cells left empty, or without
+// a value in any cell; the exit status says whether any was reported.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +47,22 @@ bool mayBeEmpty(std::string_view line, char separator) {
     for (char c : line)
         if (c != separator && c != ' ' && c != '\t' && c != '\r' && c != '"') return false;
     return true;
+}
+
+// The output's records: its lines, joined where a quoted cell holds a line
+// break. The output quotes every cell that holds one, so within a record its
+// quotes pair up.
+std::vector<std::string_view> recordsOf(std::string_view text) {
+    std::vector<std::string_view> records;
+    std::size_t start = 0, quotes = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        quotes += text[i] == '"';
+        if (text[i] != '\n' || quotes % 2 != 0) continue;
+        records.push_back(text.substr(start, i - start));
+        start = i + 1;
+        quotes = 0;
+    }
+    return records;
 }
 
 // A stream that collects what is written to it, in memory.
@@ -101,7 +119,9 @@ Run check(std::string_view input, const Arguments& arguments) {
     const std::vector<std::string_view> inputLines = linesOf(input), outputLines = linesOf(written);
     if (written.empty() || written.back() != '\n') fail("output without its last line end", written, reported);
     if (outputLines.size() != inputLines.size()) fail("lines in != lines out", written, reported);
-    const std::string_view header = outputLines[0];
+    const std::vector<std::string_view> outputRecords = recordsOf(written);
+    if (outputRecords.empty()) fail("no header written", written, reported);
+    const std::string_view header = outputRecords[0];
     if (header.size() < 8 || header.substr(header.size() - 7 - (header.back() == '\r')).find("clamped") != 0)
         fail("the output header does not end with the result names", written, reported);
     const bool crlf = header.back() == '\r';
@@ -122,30 +142,36 @@ Run check(std::string_view input, const Arguments& arguments) {
     }
     if ((status == 1) != !reportedLines.empty()) fail("exit status does not match the reports", written, reported);
 
-    // Each line: blank stays blank; reported rows end with empty results;
+    // Each record: blank stays blank; reported rows end with empty results;
     // converted ones have no not-a-number or infinity among their results.
     const std::string emptyResults(kResultColumns, separator);
-    std::size_t nextReport = 0;
-    for (std::size_t i = 1; i < inputLines.size(); ++i) {
-        std::string_view line = outputLines[i];
+    std::size_t nextReport = 0, firstLine = 1;  // of the record, counted from 1
+    for (std::size_t r = 1; r < outputRecords.size(); ++r) {
+        firstLine += std::count(outputRecords[r - 1].begin(), outputRecords[r - 1].end(), '\n') + 1;
+        std::string_view record = outputRecords[r];
         if (crlf) {
-            if (line.empty() || line.back() != '\r') fail("a line end not that of the header", written, reported);
-            line.remove_suffix(1);
+            if (record.empty() || record.back() != '\r') fail("a line end not that of the header", written, reported);
+            record.remove_suffix(1);
         }
-        const long number = static_cast<long>(i) + 1;
+        const std::size_t lines = std::count(record.begin(), record.end(), '\n') + 1;
+        std::string input;
+        for (std::size_t i = firstLine - 1; i < firstLine - 1 + lines && i < inputLines.size(); ++i)
+            input.append(inputLines[i]);
+        const long number = static_cast<long>(firstLine);
         const bool isReported = nextReport < reportedLines.size() && reportedLines[nextReport] == number;
         if (isReported) ++nextReport;
-        if (blank(inputLines[i], separator)) {
-            if (!line.empty() || isReported) fail("a blank line is not kept blank", written, reported);
+        if (lines == 1 && blank(input, separator)) {
+            if (!record.empty() || isReported) fail("a blank line is not kept blank", written, reported);
         } else if (isReported) {
-            if (line.size() < emptyResults.size() || line.substr(line.size() - emptyResults.size()) != emptyResults)
+            if (record.size() < emptyResults.size() ||
+                record.substr(record.size() - emptyResults.size()) != emptyResults)
                 fail("a reported row has results", written, reported);
         } else {
-            const std::string_view results = resultsOf(line, separator);
+            const std::string_view results = resultsOf(record, separator);
             if (results.find("nan") != std::string_view::npos || results.find("inf") != std::string_view::npos)
                 fail("a number written as nan or inf", written, reported);
-            if (line.size() >= emptyResults.size() && line.substr(line.size() - emptyResults.size()) == emptyResults &&
-                !mayBeEmpty(inputLines[i], separator))
+            if (record.size() >= emptyResults.size() &&
+                record.substr(record.size() - emptyResults.size()) == emptyResults && !mayBeEmpty(input, separator))
                 fail("a row neither converted nor reported", written, reported);
         }
     }
@@ -171,7 +197,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     other.style.conductivityUnit = conductivityUnitNamed("S/m");
     other.columnMappings = {{Quantity::PracticalSalinity, "PSAL"},
                             {Quantity::Temperature, "t"},
-                            {Quantity::Conductivity, "c0S/m"},
+                            {Quantity::Conductivity, "c"},
                             {std::nullopt, "m"}};
     other.jobs = 3;
     const Run threaded = check(input, other);

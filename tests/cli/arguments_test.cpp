@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "arguments.h"
-#include "quantity_options.h"
 
 using namespace thalwen;
 
@@ -70,25 +69,26 @@ TEST(Arguments, ErrorsNameTheOptionAndTheText) {
         {{"--pressure", " "}, "--pressure: empty value"},
         {{"--pressure="}, "--pressure: empty value"},
         {{"--pressure"}, "--pressure: missing value"},
-        {{"--method", "fast"}, "--method: unknown method 'fast'"},
-        {{"--format", "xml"}, "--format: unknown format 'xml'"},
-        {{"--salinity", "35", "--conductivity", "40"}, "--salinity and --conductivity: give at most one"},
+        {{"--method", "fast"}, "--method: 'fast' is no method: polynomial, exact or ies80"},
+        {{"--format", "xml"}, "--format: 'xml' is no format: text, csv or json"},
+        {{"--salinity", "35", "--conductivity", "40"}, "--conductivity: '40' given with --salinity; give at most one"},
         {{"--pressure", "1", "--pressure=2"}, "--pressure: given more than once"},
         {{"--bogus"}, "unknown option '--bogus'"},
         {{"35"}, "unexpected argument '35'"},
         {{"--full=yes"}, "--full: takes no value"},
-        {{"--batch", "in.csv", "--density", "1025"}, "--density: not with --batch"},
+        {{"-q"}, "unexpected argument '-q'"},
+        {{"--quiet", "--quiet"}, "--quiet: given more than once"},
         {{"--batch", "in.csv", "--format", "json"}, "--format: a batch is written as CSV only"},
         {{"--batch", ""}, "--batch: missing file name"},
-        {{"--batch", "-", "--column", "sal00"}, "--column: 'sal00' is not QUANTITY=HEADER"},
-        {{"--batch", "-", "--column", "salinity=sal00"}, "--column: unknown quantity 'salinity' (one of method, "},
-        {{"--batch", "-", "--column", "absoluteSalinity=SA"}, "--column: absoluteSalinity is a result, not an input"},
-        {{"--batch", "-", "--column", "density="}, "--column density=: no column header after '='"},
-        {{"--batch", "-", "--column=method=m", "--column", "method=M"}, "--column: method mapped twice"},
+        {{"--batch", "-", "--column", "PSAL"}, "--column: 'PSAL' is not QUANTITY=HEADER"},
+        {{"--batch", "-", "--column", "salinity=PSAL"}, "--column: 'salinity' is no quantity: one of method, "},
+        {{"--batch", "-", "--column", "absoluteSalinity=SA"}, "--column: 'absoluteSalinity' is a result, not an input"},
+        {{"--batch", "-", "--column", "density="}, "--column: 'density=' has no column header after '='"},
+        {{"--batch", "-", "--column=method=m", "--column", "method=M"}, "--column: 'method' is mapped twice"},
         {{"--column", "density=d"}, "--column: only with --batch"},
         {{"--jobs", "0"}, "--jobs: '0' is not a whole number from 1 to 1024"},
         {{"--jobs", "2x"}, "--jobs: '2x' is not a whole number"},
-        {{"--conductivity-unit", "mS/m"}, "--conductivity-unit: unknown unit 'mS/m' (mS/cm, S/m or uS/cm)"},
+        {{"--conductivity-unit", "mS/m"}, "--conductivity-unit: 'mS/m' is no conductivity unit: mS/cm, S/m or uS/cm"},
     };
     for (const Case& c : cases) {
         Arguments arguments;
@@ -99,10 +99,10 @@ TEST(Arguments, ErrorsNameTheOptionAndTheText) {
 
 TEST(Arguments, ColumnMappingsAreRepeatable) {
     Arguments arguments;
-    ASSERT_EQ(parse({"--batch", "-", "--column", "pressure=prDM", "--column=method=how"}, arguments), "");
+    ASSERT_EQ(parse({"--batch", "-", "--column", "pressure=p_dbar", "--column=method=how"}, arguments), "");
     ASSERT_EQ(arguments.columnMappings.size(), 2u);
     EXPECT_EQ(arguments.columnMappings[0].quantity, Quantity::Pressure);
-    EXPECT_EQ(arguments.columnMappings[0].header, "prDM");
+    EXPECT_EQ(arguments.columnMappings[0].header, "p_dbar");
     EXPECT_EQ(arguments.columnMappings[1].quantity, std::nullopt);
     EXPECT_EQ(arguments.columnMappings[1].header, "how");
 }

@@ -6,7 +6,6 @@
 
 #include "batch.h"
 #include "csv.h"
-#include "quantity_options.h"
 #include "user_conversion.h"
 
 using namespace thalwen;
@@ -78,9 +77,9 @@ TEST(Csv, DialectFromTheSeparatorTheHeaderHoldsMost) {
         bool oneColumn;
     };
     const Case cases[] = {
-        {"prDM,t090C,c0S/m", ',', '.', false}, {"PRES;TEMP;PSAL", ';', ',', false},   {"PRES\tTEMP", '\t', '.', false},
-        {"\"a;b;c\",d", ',', '.', false},      {"a;b;c,d", ';', ',', false},          {"T;x,y,z", ',', '.', false},
-        {"a\tb;c", '\t', '.', false},          {"practicalSalinity", ',', '.', true},
+        {"PRES,TEMP,CNDC", ',', '.', false}, {"PRES;TEMP;PSAL", ';', ',', false},   {"PRES\tTEMP", '\t', '.', false},
+        {"\"a;b;c\",d", ',', '.', false},    {"a;b;c,d", ';', ',', false},          {"T;x,y,z", ',', '.', false},
+        {"a\tb;c", '\t', '.', false},        {"practicalSalinity", ',', '.', true},
     };
     for (const Case& c : cases) {
         const Dialect dialect = detectDialect(c.header);
@@ -121,52 +120,118 @@ TEST(Csv, LinesAcrossBuffersWithoutFinalNewlineAndOverlong) {
     std::rewind(file);
     LineReader reader = makeLineReader(file);
     std::string_view line;
-    ASSERT_EQ(nextLine(reader, line), LineStatus::Line);
+    ASSERT_EQ(nextRecord(reader, line, ","), LineStatus::Line);
     EXPECT_EQ(line, "a");
-    ASSERT_EQ(nextLine(reader, line), LineStatus::Line);
+    ASSERT_EQ(nextRecord(reader, line, ","), LineStatus::Line);
     EXPECT_EQ(line, longLine);
-    EXPECT_EQ(nextLine(reader, line), LineStatus::TooLong);
-    ASSERT_EQ(nextLine(reader, line), LineStatus::Line);
+    EXPECT_EQ(nextRecord(reader, line, ","), LineStatus::TooLong);
+    ASSERT_EQ(nextRecord(reader, line, ","), LineStatus::Line);
     EXPECT_EQ(line, "b");
     EXPECT_EQ(reader.lineNumber, 4);
-    EXPECT_EQ(nextLine(reader, line), LineStatus::End);
+    EXPECT_EQ(nextRecord(reader, line, ","), LineStatus::End);
     EXPECT_LE(reader.buffer.size(), 2 * kMaxLineLength + 2);
     std::fclose(file);
 }
 
-std::string header(std::string_view line, BatchColumns& columns, const std::vector<ColumnMapping>& mappings = {}) {
-    return readHeader(line, detectDialect(line), mappings, columns);
+// Records with their first line's number: a quoted cell may hold line breaks;
+// a quote not at the start of a cell, or never closed, holds none.
+TEST(Csv, QuotedLineBreaksJoinLinesIntoOneRecord) {
+    struct Case {
+        std::string text;
+        std::vector<std::pair<long, std::string>> records;
+    };
+    const Case cases[] = {
+        {"a,\"x\ny\",1\nb\n", {{1, "a,\"x\ny\",1"}, {3, "b"}}},
+        {"a, \"x\r\n\"\"y\r\n\r\nz\"\r\nb", {{1, "a, \"x\r\n\"\"y\r\n\r\nz\""}, {5, "b"}}},
+        {"3\"5,\"x\ny\"\n", {{1, "3\"5,\"x\ny\""}}},
+        {"a,b\"\nc\n", {{1, "a,b\""}, {2, "c"}}},
+        {"a,\"open\nb\nc\n", {{1, "a,\"open"}, {2, "b"}, {3, "c"}}},
+        {"a;\"x;\ny\"\n", {{1, "a;\"x;\ny\""}}},
+    };
+    for (const Case& c : cases) {
+        std::FILE* file = std::tmpfile();
+        std::fwrite(c.text.data(), 1, c.text.size(), file);
+        std::rewind(file);
+        LineReader reader = makeLineReader(file);
+        std::vector<std::pair<long, std::string>> records;
+        for (std::string_view record; nextRecord(reader, record, kAnySeparator) == LineStatus::Line;)
+            records.emplace_back(reader.recordLine, record);
+        EXPECT_EQ(records, c.records) << c.text;
+        std::fclose(file);
+    }
 }
 
-TEST(Header, OurNamesAndMappedColumnsAreReadTheOthersCarried) {
+std::string header(std::string_view line, BatchColumns& columns, const std::vector<ColumnMapping>& mappings = {},
+                   const UserUnits& units = {}) {
+    return readHeader(line, detectDialect(line), mappings, units, columns);
+}
+
+TEST(Header, OurNamesArchiveAndCfNamesAndMappedColumnsAreReadTheOthersCarried) {
+    struct Case {
+        const char* line;
+        std::vector<ColumnMapping> mappings;
+        std::vector<ColumnRole> roles;
+    };
+    using enum ColumnUse;
+    const Case cases[] = {
+        {"station, density,method,temperature,absoluteSalinity",
+         {},
+         {{}, {Quantity, Quantity::Density}, {Method}, {Quantity, Quantity::Temperature}, {}}},
+        {"PRES,TEMP,PSAL,CNDC,LATITUDE,LONGITUDE,Latitude",
+         {},
+         {{Quantity, Quantity::Pressure},
+          {Quantity, Quantity::Temperature},
+          {Quantity, Quantity::PracticalSalinity},
+          {Quantity, Quantity::Conductivity},
+          {Quantity, Quantity::Latitude},
+          {Quantity, Quantity::Longitude},
+          {}}},
+        {"sea_water_pressure,sea_water_temperature,sea_water_practical_salinity,sea_water_electrical_conductivity,"
+         "sea_water_density,latitude",
+         {},
+         {{Quantity, Quantity::Pressure},
+          {Quantity, Quantity::Temperature},
+          {Quantity, Quantity::PracticalSalinity},
+          {Quantity, Quantity::Conductivity},
+          {Quantity, Quantity::Density},
+          {Quantity, Quantity::Latitude}}},
+        // The mapping wins over our own name and the archive's; a unit does not hide a name.
+        {"p_dbar,t,\"Cond [S/m]\",PSAL,temperature,TEMP",
+         {{Quantity::Pressure, "p_dbar"}, {Quantity::Temperature, "t"}, {Quantity::Conductivity, "Cond"}},
+         {{Quantity, Quantity::Pressure},
+          {Quantity, Quantity::Temperature},
+          {Quantity, Quantity::Conductivity},
+          {Quantity, Quantity::PracticalSalinity},
+          {},
+          {}}},
+    };
+    for (const Case& c : cases) {
+        BatchColumns columns;
+        ASSERT_EQ(header(c.line, columns, c.mappings), "") << c.line;
+        ASSERT_EQ(columns.roles.size(), c.roles.size()) << c.line;
+        for (std::size_t i = 0; i < c.roles.size(); ++i) {
+            EXPECT_EQ(columns.roles[i].use, c.roles[i].use) << c.line << " column " << i + 1;
+            if (c.roles[i].use == Quantity) {
+                EXPECT_EQ(columns.roles[i].quantity, c.roles[i].quantity) << c.line;
+            }
+        }
+    }
+}
+
+TEST(Header, UnitsInBracketsOrParenthesesAreHonoured) {
     BatchColumns columns;
-    ASSERT_EQ(header("station, density,method,temperature,absoluteSalinity", columns), "");
-    ASSERT_EQ(columns.roles.size(), 5u);
-    EXPECT_EQ(columns.roles[0].use, ColumnUse::Carried);
-    EXPECT_EQ(columns.roles[1].use, ColumnUse::Quantity);
-    EXPECT_EQ(columns.roles[1].quantity, Quantity::Density);
-    EXPECT_EQ(columns.roles[2].use, ColumnUse::Method);
-    EXPECT_EQ(columns.roles[4].use, ColumnUse::Carried);  // a result: carried, not read
-
-    const std::vector<ColumnMapping> sbe = {
-        {Quantity::Pressure, "prDM"}, {Quantity::Temperature, "t090C"}, {Quantity::Conductivity, "c0S/m"}};
-    ASSERT_EQ(header("prDM,t090C,\"c0S/m\",sal00,temperature", columns, sbe), "");
-    EXPECT_EQ(columns.roles[1].quantity, Quantity::Temperature);
-    EXPECT_EQ(columns.roles[2].quantity, Quantity::Conductivity);
-    EXPECT_EQ(columns.roles[3].use, ColumnUse::Carried);
-    EXPECT_EQ(columns.roles[4].use, ColumnUse::Carried);  // the mapping wins over our own name
-    EXPECT_TRUE(columns.notes.empty());
-
-    ASSERT_EQ(header("Temperature,density,METHOD", columns), "");
-    EXPECT_EQ(columns.roles[0].use, ColumnUse::Carried);
-    EXPECT_EQ(columns.notes,
-              (std::vector<std::string>{"column 1 'Temperature' is carried, not read as temperature; to read it, give "
-                                        "--column temperature=Temperature",
-                                        "column 3 'METHOD' is carried, not read as method; to read it, give --column "
-                                        "method=METHOD"}));
+    const UserUnits fahrenheitAndMicro = userUnits(true, *conductivityUnitNamed("uS/cm"));
+    ASSERT_EQ(header("PRES [dbar], CNDC (S/m),TEMP [degC],referenceTemperature", columns, {}, fahrenheitAndMicro), "");
+    EXPECT_EQ(columns.units.conductivity, conductivityUnitNamed("S/m"));
+    EXPECT_EQ(columns.units.fahrenheit, QuantitySet{Quantity::ReferenceTemperature});  // no unit: the user's
+    ASSERT_EQ(header("pressure,conductivity (µS/cm),TEMP (°F)", columns), "");
+    EXPECT_EQ(columns.units.conductivity, conductivityUnitNamed("uS/cm"));
+    EXPECT_EQ(columns.units.fahrenheit, QuantitySet{Quantity::Temperature});
+    EXPECT_EQ(splitUnit(" Cond [mS/cm] ").name, "Cond");
+    EXPECT_EQ(splitUnit("(S/m)").unit, "");  // a name, however odd
 }
 
-TEST(Header, ErrorsNameTheHeaderTheColumnAndTheMapping) {
+TEST(Header, ErrorsNameTheHeaderTheColumnTheUnitAndTheMapping) {
     struct Case {
         const char* line;
         std::vector<ColumnMapping> mappings;
@@ -174,7 +239,14 @@ TEST(Header, ErrorsNameTheHeaderTheColumnAndTheMapping) {
     };
     const Case cases[] = {
         {"station,time,flag", {}, "header: no column to convert in 'station,time,flag'"},
-        {"pressure,pressure", {}, "header: column 'pressure' appears twice"},
+        {"pressure,pressure", {}, "header: columns 1 'pressure' and 2 'pressure' both give pressure"},
+        {"PRES,sea_water_pressure", {}, "header: columns 1 'PRES' and 2 'sea_water_pressure' both give pressure"},
+        {"PRES [bar],TEMP",
+         {},
+         "header: column 1 'PRES [bar]' (pressure): unit 'bar' cannot be read; pressure is read "
+         "in dbar or decibar"},
+        {"TEMP,CNDC [mS/m]", {}, "header: column 2 'CNDC [mS/m]' (conductivity): unit 'mS/m' cannot be read"},
+        {"Cond [mS/m],TEMP", {{Quantity::Conductivity, "Cond"}}, "header: column 1 'Cond [mS/m]' (conductivity): unit"},
         {"PRES,TEMP", {{Quantity::Pressure, "PRESSURE"}}, "--column pressure=PRESSURE: the header has no column"},
         {"T,T", {{Quantity::Temperature, "T"}}, "--column temperature=T: the header has more than one column 'T'"},
         {"T,x", {{Quantity::Temperature, "T"}, {std::nullopt, "T"}}, "--column method=T: column 'T' is mapped twice"},
@@ -186,33 +258,97 @@ TEST(Header, ErrorsNameTheHeaderTheColumnAndTheMapping) {
     }
 }
 
+TEST(Header, CarriedColumnsNamedCloseToOnesReadGetTheColumnOptionThatReadsThem) {
+    BatchColumns columns;
+    EXPECT_NE(header("Pressure [dbar],Temp (°C)", columns), "");  // nothing read, but the way to read them is told
+    const std::vector<std::string> unread = {
+        "column 1 'Pressure [dbar]' is carried; to read it as pressure, give --column pressure=Pressure",
+        "column 2 'Temp (°C)' is carried; to read it as temperature, give --column temperature=Temp"};
+    EXPECT_EQ(columns.suggestions, unread);
+    ASSERT_EQ(header("pressure,salinty,METHOD,sea water temp,Lat,Cond [mS/m],TEMP_ADJUSTED,colour,Density", columns),
+              "");
+    const std::vector<std::string> suggested = {
+        "column 2 'salinty' is carried; to read it as practicalSalinity, give --column practicalSalinity=salinty",
+        "column 3 'METHOD' is carried; to read it as method, give --column method=METHOD",
+        "column 5 'Lat' is carried; to read it as latitude, give --column latitude=Lat",
+        "column 6 'Cond [mS/m]' is carried; it looks like conductivity, but conductivity is read in mS/cm, S/m, "
+        "µS/cm or uS/cm, not mS/m",
+        "column 7 'TEMP_ADJUSTED' is carried; to read it as temperature, give --column temperature=TEMP_ADJUSTED",
+        "column 9 'Density' is carried; to read it as density, give --column density=Density"};
+    EXPECT_EQ(columns.suggestions, suggested);
+    ASSERT_EQ(header("pressure,Pressure,station name", columns), "");  // read already: no suggestion
+    EXPECT_TRUE(columns.suggestions.empty());
+}
+
+// Our own output: the sample its results used is read, whatever the columns
+// before them; what was derived is carried.
+TEST(Header, AnEarlierConversionsResultsGiveTheSample) {
+    BatchColumns columns;
+    ASSERT_EQ(header("PRES,CNDC,method,pressure,longitude,latitude,temperature (degF),practicalSalinity,"
+                     "absoluteSalinity,density,conductivity (S/m),specificGravity,referenceTemperature,clamped",
+                     columns),
+              "");
+    EXPECT_EQ(columns.results, 2u);
+    EXPECT_EQ(columns.quantities,
+              (QuantitySet{Quantity::Pressure, Quantity::Longitude, Quantity::Latitude, Quantity::Temperature,
+                           Quantity::PracticalSalinity, Quantity::ReferenceTemperature}));
+    EXPECT_EQ(columns.roles[0].use, ColumnUse::Carried);
+    EXPECT_EQ(columns.roles[3].use, ColumnUse::Quantity);
+    EXPECT_EQ(columns.units.fahrenheit, QuantitySet{Quantity::Temperature});
+}
+
 std::vector<Cell> cellsOf(std::string_view line) {
     std::vector<Cell> cells;
     EXPECT_EQ(splitCells(line, Dialect{}, cells), nullptr) << line;
     return cells;
 }
 
-TEST(Rows, EmptyCellsTakeDefaultsOrAreAbsent) {
+BatchSetup setupOf(std::string_view line, const Arguments& arguments = {}) {
     BatchColumns columns;
-    ASSERT_EQ(header("method,pressure,density,conductivity", columns), "");
-    Sample defaults = kDefaultSample;
-    defaults.pressure = 7;
+    EXPECT_EQ(readHeader(line, Dialect{}, arguments.columnMappings, userUnitsOf(arguments), columns), "") << line;
+    return makeBatchSetup(arguments, Dialect{}, std::move(columns));
+}
+
+// An empty cell is a missing measurement unless the option is given; the
+// method and the salinity-related cells, one of which a row gives, aside.
+TEST(Rows, EmptyCellsAreMissingUnlessTheOptionFillsThem) {
+    const BatchSetup plain = setupOf("method,pressure,density,conductivity");
     RowInput row{};
-    std::string error;
-    ASSERT_TRUE(readRow(cellsOf(",,\"1025,5\","), columns, Method::Ies80, defaults, row, error)) << error;
+    EXPECT_EQ(readRow(cellsOf(",,\"1025,5\","), plain, row),
+              "column 2 'pressure': empty, a missing measurement (--pressure would fill empty cells)");
+    EXPECT_EQ(readRow(cellsOf("exact,1,,"), plain, row),
+              "no salinity-related value: column 3 'density', column 4 'conductivity' are empty (--salinity, "
+              "--density, --conductivity or --specific-gravity would fill such rows)");
+    ASSERT_EQ(readRow(cellsOf("polynomial,3,,40"), plain, row), "");
+    EXPECT_EQ(row.method, Method::Teos10Polynomial);
+    EXPECT_EQ(row.sample.conductivity, 40.0);
+    EXPECT_FALSE(isPresent(row.sample.density));
+
+    Arguments arguments;
+    arguments.method = Method::Ies80;
+    arguments.style.fahrenheit = true;
+    arguments.values.sample.pressure = 7;
+    arguments.values.sample.practicalSalinity = 35;
+    arguments.values.sample.temperature = 50;
+    arguments.values.given = {Quantity::Pressure, Quantity::PracticalSalinity, Quantity::Temperature};
+    const BatchSetup filled = setupOf("method,pressure,density,TEMP [degC]", arguments);
+    ASSERT_EQ(readRow(cellsOf(",,,10"), filled, row), "");
     EXPECT_EQ(row.method, Method::Ies80);
     EXPECT_EQ(row.sample.pressure, 7.0);
-    EXPECT_EQ(row.sample.density, 1025.5);
-    EXPECT_FALSE(isPresent(row.sample.conductivity));
-    ASSERT_TRUE(readRow(cellsOf("polynomial,3,,"), columns, Method::Ies80, defaults, row, error)) << error;
-    EXPECT_EQ(row.method, Method::Teos10Polynomial);
-    EXPECT_EQ(row.sample.pressure, 3.0);
-    EXPECT_FALSE(isPresent(row.sample.density));
+    EXPECT_EQ(row.sample.practicalSalinity, 35.0);
+    EXPECT_EQ(row.units.fahrenheit, QuantitySet{Quantity::ReferenceTemperature});  // the column's °C, the option's °F
+    ASSERT_EQ(readRow(cellsOf(",,,"), filled, row), "");
+    EXPECT_EQ(row.sample.temperature, 50.0);  // in °F, the option's unit
+    EXPECT_EQ(row.units.fahrenheit, (QuantitySet{Quantity::Temperature, Quantity::ReferenceTemperature}));
+    ASSERT_EQ(readRow(cellsOf(",1,1025,10"), filled, row), "");
+    EXPECT_FALSE(isPresent(row.sample.practicalSalinity));  // the row's density, not the option's salinity
+    EXPECT_EQ(row.sample.density, 1025.0);
 }
 
 TEST(Rows, ReasonsNameTheColumnAndTheText) {
-    BatchColumns columns;
-    ASSERT_EQ(header("method,PRES,density,conductivity", columns, {{Quantity::Pressure, "PRES"}}), "");
+    Arguments arguments;
+    arguments.columnMappings = {{Quantity::Pressure, "PRES"}};
+    const BatchSetup setup = setupOf("method,PRES,density,conductivity", arguments);
     struct Case {
         const char* line;
         const char* reason;
@@ -220,13 +356,12 @@ TEST(Rows, ReasonsNameTheColumnAndTheText) {
     const Case cases[] = {
         {"exact,1o,,", "column 2 'PRES' (pressure): '1o' is not a decimal number"},
         {"exact,1e999,,", "column 2 'PRES' (pressure): '1e999' is too large"},
-        {"fast,1,,", "column 1 'method': unknown method 'fast'"},
-        {"exact,1,1025,40", "column 4 'conductivity': '40' given with '1025' in column 3 'density'; give at most one"},
+        {"fast,1,,", "column 1 'method': 'fast' is no method: polynomial, exact or ies80"},
+        {"exact,1,1025,40", "column 4 'conductivity': '40' given with column 3 'density'; give at most one"},
     };
     for (const Case& c : cases) {
         RowInput row{};
-        std::string error;
-        EXPECT_FALSE(readRow(cellsOf(c.line), columns, Method::Teos10Exact, kDefaultSample, row, error)) << c.line;
+        const std::string error = readRow(cellsOf(c.line), setup, row);
         EXPECT_EQ(error.find(c.reason), 0u) << error;
     }
 }
@@ -241,6 +376,12 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
+Arguments quiet() {
+    Arguments arguments;
+    arguments.quiet = true;
+    return arguments;
+}
+
 TEST(Batch, EveryRowOutBadRowsKeepTheirCellsWithEmptyResults) {
     BatchRun run = runOn(
         "station,practicalSalinity,temperature\r\n"
@@ -249,33 +390,106 @@ TEST(Batch, EveryRowOutBadRowsKeepTheirCellsWithEmptyResults) {
         "\r\n"
         "C,30\r\n"
         "D,,40\r\n"
-        "E,\"1,2\r\n"
+        "\"F\r\nG\",34,12\r\n"
         ", ,\r\n"
-        "\"\",\"\",\" \"\r\n");
+        "\"\",\"\",\" \"\r\n"
+        "E,\"1,2\r\n",
+        quiet());
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err,
               "line 3: column 2 'practicalSalinity': 'abc' is not a decimal number\n"
               "line 5: 2 cells where the header has 3: none for column 3 'temperature'\n"
-              "line 7: column 2: a quoted cell has no closing quote: 'E,\"1,2'\n");
+              "line 6: no salinity-related value: column 2 'practicalSalinity' is empty (--salinity, --density, "
+              "--conductivity or --specific-gravity would fill such rows)\n"
+              "line 11: column 2: a quoted cell has no closing quote: 'E,\"1,2'\n");
     const std::vector<std::string> lines = linesOf(run.out);
-    ASSERT_EQ(lines.size(), 9u) << run.out;
+    ASSERT_EQ(lines.size(), 11u) << run.out;
     EXPECT_EQ(lines[0].find("station,practicalSalinity,temperature,method,pressure,"), 0u) << lines[0];
     EXPECT_EQ(lines[1].find("\"St. A, north\",35,15,exact,0.00,2.348785,48.853402,15.00,35.00000,"), 0u) << lines[1];
     EXPECT_EQ(lines[2], "B,abc,15,,,,,,,,,,,,\r\n");
     EXPECT_EQ(lines[3], "\r\n");
     EXPECT_EQ(lines[4], "C,30,,,,,,,,,,,,,\r\n");
-    EXPECT_EQ(lines[5].find("D,,40,exact,0.00,2.348785,48.853402,35.00,35.00000,"), 0u) << lines[5];
-    EXPECT_EQ(lines[5].substr(lines[5].size() - 14), ",temperature\r\n");  // defaults, temperature clamped
-    EXPECT_EQ(lines[6], "\"E,\"\"1,2\",,,,,,,,,,,,,,\r\n");                // a line that splits into no row: one cell
-    EXPECT_EQ(lines[7], ", ,,,,,,,,,,,,,\r\n");  // nothing given: neither converted nor reported
-    EXPECT_EQ(lines[8], ",, ,,,,,,,,,,,,\r\n");  // nor in quotes
+    EXPECT_EQ(lines[5], "D,,40,,,,,,,,,,,,\r\n");  // no salinity: no result invented
+    EXPECT_EQ(lines[6], "\"F\r\n");                // a line break in a cell, carried as it was
+    EXPECT_EQ(lines[7].find("G\",34,12,exact,0.00,2.348785,48.853402,12.00,34.00000,"), 0u) << lines[7];
+    EXPECT_EQ(lines[8], ", ,,,,,,,,,,,,,\r\n");               // nothing given: neither converted nor reported
+    EXPECT_EQ(lines[9], ",, ,,,,,,,,,,,,\r\n");               // nor in quotes
+    EXPECT_EQ(lines[10], "\"E,\"\"1,2\",,,,,,,,,,,,,,\r\n");  // a line that splits into no row: one cell
+}
+
+// What standard error tells of a cast as profile archives name its columns:
+// the columns read and carried, the values assumed, the near misses, the end.
+TEST(Batch, NotesTellWhatIsReadCarriedAndAssumedThenTheCount) {
+    Arguments arguments;
+    arguments.values.sample.temperature = 12;
+    arguments.values.given = {Quantity::Temperature};
+    BatchRun run = runOn(
+        "station,PRES,TEMP (degC),CNDC [S/m],Latitude\n"
+        "A,5,10.5,4.1,-35\n"
+        "A,10,,4.0,-35\n"
+        "A,15,9.8,,-35\n"
+        "A,20,9.0,9.9,-35\n"
+        ",,,,\n",
+        arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "thalwen-convert: read: column 2 'PRES' as pressure in dbar, column 3 'TEMP (degC)' as temperature in "
+              "°C, column 4 'CNDC [S/m]' as conductivity in S/m\n"
+              "thalwen-convert: carried: column 1 'station', column 5 'Latitude'\n"
+              "thalwen-convert: for every row: longitude 2.348785 °E (--longitude), latitude 48.853402 °N "
+              "(--latitude), referenceTemperature 20 °C (--reference-temperature), method exact (--method)\n"
+              "thalwen-convert: empty cells: column 3 'TEMP (degC)' take temperature 12 °C (--temperature)\n"
+              "thalwen-convert: column 5 'Latitude' is carried; to read it as latitude, give --column "
+              "latitude=Latitude\n"
+              "line 4: no salinity-related value: column 4 'CNDC [S/m]' (conductivity) is empty (--salinity, "
+              "--density, --conductivity or --specific-gravity would fill such rows)\n"
+              "thalwen-convert: 3 rows converted (1 with inputs brought to their bounds), 1 row without results "
+              "(reported above), 1 row of empty cells left empty\n");
+    EXPECT_NE(run.out.find("\nA,10,,4.0,-35,exact,10.00,2.348785,48.853402,12.00,"), std::string::npos) << run.out;
+    EXPECT_EQ(runOn("PRES,TEMP,PSAL\n1,2,x\n", quiet()).err,
+              "line 2: column 3 'PSAL' (practicalSalinity): 'x' is not a decimal number\n");
+    EXPECT_NE(runOn("PRES,TEMP\n1,2\n")
+                  .err.find(", practicalSalinity 35 (--salinity, --density, --conductivity or "
+                            "--specific-gravity), method exact (--method)\n"),
+              std::string::npos);
+}
+
+// Our own output, read back, gives the same water: the units its header names
+// are honoured and its Practical Salinity is the source.
+TEST(Batch, OwnOutputReadsBackAsTheSameWater) {
+    Arguments other = quiet();
+    other.style.fahrenheit = true;
+    other.style.full = true;
+    other.style.conductivityUnit = conductivityUnitNamed("uS/cm");
+    const BatchRun first = runOn("id;PRES;TEMP;CNDC\nA;1000;40,1;35000\nB;0;77;52000\n", other);
+    Arguments back = quiet();
+    back.style.full = true;
+    const BatchRun again = runOn(first.out, back);
+    ASSERT_EQ(again.status, 0) << first.out << again.err;
+    const std::vector<std::string> before = linesOf(first.out), after = linesOf(again.out);
+    ASSERT_EQ(after.size(), 3u);
+    for (std::size_t row = 1; row < 3; ++row) {
+        std::vector<Cell> written, read;
+        splitCells(trimBlanks(before[row]), detectDialect("a;b"), written);
+        splitCells(trimBlanks(after[row]), detectDialect("a;b"), read);
+        ASSERT_EQ(read.size(), written.size() + kResultColumns);
+        const auto number = [](const Cell& cell) {
+            double value = 0;
+            EXPECT_EQ(readDecimal(cell.text, value), nullptr) << cell.text;
+            return value;
+        };
+        EXPECT_NEAR(number(read[written.size() + 4]), (number(written[8]) - 32) / 1.8, 1e-12);  // °F, then °C
+        EXPECT_EQ(number(read[written.size() + 5]), number(written[9]));                        // Practical Salinity
+        EXPECT_NEAR(number(read[written.size() + 7]), number(written[11]), 1e-9);               // density
+        EXPECT_NEAR(number(read[written.size() + 8]) * 1000, number(written[12]), 1e-6);        // µS/cm, then mS/cm
+    }
 }
 
 TEST(Batch, OutputInTheInputsDialect) {
     Arguments mapped;
     mapped.columnMappings = {{Quantity::PracticalSalinity, "PSAL"}, {Quantity::Temperature, "TEMP"}};
-    mapped.given.latitude = -90;
-    mapped.givenInputs.add(Quantity::Latitude);
+    mapped.values.sample.latitude = -90;
+    mapped.values.given.add(Quantity::Latitude);
     BatchRun semicolon = runOn("\xEF\xBB\xBFPSAL;TEMP;station\n35,5;40;\"S;1\"\n", mapped);
     EXPECT_EQ(semicolon.status, 0) << semicolon.err;
     const std::vector<std::string> lines = linesOf(semicolon.out);
@@ -299,7 +513,7 @@ TEST(Batch, AnyNumberOfJobsWritesTheSameRowsAndReports) {
         input += i % 997 == 5 ? "warm" : std::to_string(i % 37);
         input += '\n';
     }
-    Arguments one, three;
+    Arguments one = quiet(), three = quiet();
     one.jobs = 1;
     three.jobs = 3;
     const BatchRun single = runOn(input, one, 5), parallel = runOn(input, three, 5);
@@ -325,8 +539,8 @@ TEST(Batch, OptionsGiveTheDefaultsAndFahrenheitAppliesToColumns) {
     Arguments arguments;
     arguments.method = Method::Ies80;
     arguments.style.fahrenheit = true;
-    arguments.given.pressure = 100;
-    arguments.givenInputs.add(Quantity::Pressure);
+    arguments.values.sample.pressure = 100;
+    arguments.values.given.add(Quantity::Pressure);
     BatchRun run = runOn("temperature\n59\n50,5\n", arguments);  // one column: a comma is a decimal comma
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("\n59,ies80,100.00,2.348785,48.853402,59.00,35.00000,,"), std::string::npos) << run.out;

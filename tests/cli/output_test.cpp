@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "arguments.h"
 #include "output.h"
-#include "quantity_options.h"
 #include "user_conversion.h"
 
 using namespace thalwen;
@@ -160,6 +160,21 @@ TEST(Clamped, ABoundTypedInFahrenheitIsNotClamped) {
     conversion = convertSample(Method::Ies80, sample, true);
     EXPECT_EQ(conversion.clamped, QuantitySet{Quantity::Temperature});
     EXPECT_DOUBLE_EQ(conversion.result.temperature, 28.4);
+}
+
+// A batch column in degF shown in degC: clamped or not is decided in degF.
+TEST(Clamped, GivenInFahrenheitShownInCelsius) {
+    Sample sample = kDefaultSample;
+    sample.temperature = 28.4;
+    const UserUnits fahrenheit{{Quantity::Temperature}}, celsius{};
+    UserConversion conversion = convertSample(Method::Ies80, sample, fahrenheit, celsius);
+    EXPECT_TRUE(conversion.clamped.empty());
+    EXPECT_EQ(conversion.result.temperature, -2.0);
+    EXPECT_EQ(conversion.result.referenceTemperature, 20.0);
+    sample.temperature = 17;
+    conversion = convertSample(Method::Ies80, sample, celsius, fahrenheit);
+    EXPECT_DOUBLE_EQ(conversion.result.temperature, 62.6);
+    EXPECT_EQ(conversion.result.referenceTemperature, 20.0);  // shown in Celsius as given
 }
 
 TEST(Shapes, FullWritesTheShortestTextThatReadsBackInEveryShape) {

@@ -26,15 +26,17 @@ std::string slurp(const std::filesystem::path& path) {
     return text.str();
 }
 
-// arguments is shell text; input goes to standard input.
-ProcessRun runProgram(const std::string& arguments, const std::string& input = "") {
+// arguments is shell text; input goes to standard input, standard output to
+// output when given.
+ProcessRun runProgram(const std::string& arguments, const std::string& input = "", std::string output = "") {
     auto dir =
         std::filesystem::temp_directory_path() / ("thalwen-cli-test-" + std::to_string(::getpid()) + "-" +
                                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "in") << input;
+    if (output.empty()) output = (dir / "out").string();
     std::string command = std::string("'") + THALWEN_CONVERT + "' " + arguments + " <'" + (dir / "in").string() +
-                          "' >'" + (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
+                          "' >'" + output + "' 2>'" + (dir / "err").string() + "'";
     int raw = std::system(command.c_str());
     ProcessRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "out"), slurp(dir / "err")};
     std::filesystem::remove_all(dir);
@@ -81,7 +83,8 @@ TEST(Program, ClampedInputIsToldOnStandardError) {
 }
 
 TEST(Program, BatchFromStandardInputWithABadRow) {
-    ProcessRun run = runProgram("--batch - --method polynomial", "density,temperature\n1025,10\n1025;10\n1026,12\n");
+    ProcessRun run =
+        runProgram("--batch - --quiet --method polynomial", "density,temperature\n1025,10\n1025;10\n1026,12\n");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "line 3: 1 cells where the header has 2: none for column 2 'temperature'\n");
     EXPECT_EQ(run.out.find("density,temperature,method,"), 0u);
@@ -90,17 +93,26 @@ TEST(Program, BatchFromStandardInputWithABadRow) {
     EXPECT_NE(run.out.find("\n1026,12,polynomial,0.00,2.348785,48.853402,12.00,"), std::string::npos) << run.out;
 }
 
-TEST(Program, MappedInstrumentFileInSiemensPerMetre) {
+TEST(Program, MappedColumnsInSiemensPerMetre) {
     ProcessRun run = runProgram(
-        "--batch - --jobs 2 --conductivity-unit S/m --column pressure=prDM --column temperature=t090C "
-        "--column conductivity=c0S/m",
-        "prDM,t090C,c0S/m,sal00,flag\n1.0,12.5,3.8,33.9,0\n");
+        "--batch - --quiet --jobs 2 --conductivity-unit S/m --column pressure=p --column temperature=t_insitu "
+        "--column conductivity=c",
+        "p,t_insitu,c,PSAL_ADJUSTED,flag\n1.0,12.5,3.8,33.9,0\n");
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out.find("prDM,t090C,c0S/m,sal00,flag,method,pressure,"), 0u) << run.out;
+    EXPECT_EQ(run.out.find("p,t_insitu,c,PSAL_ADJUSTED,flag,method,pressure,"), 0u) << run.out;
     EXPECT_NE(run.out.find(",density,conductivity (S/m),specificGravity,"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("\n1.0,12.5,3.8,33.9,0,exact,1.00,2.348785,48.853402,12.50,32.61627,"), std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find(",3.800000,"), std::string::npos) << run.out;
+}
+
+// A full disk has its own exit status and the system's reason, in either mode.
+TEST(Program, AnOutputThatCannotBeWrittenExitsThreeWithTheReason) {
+    for (const char* arguments : {"--batch -", "--format json", "--help"}) {
+        ProcessRun run = runProgram(arguments, "PRES,TEMP,PSAL\n1,2,35\n", "/dev/full");
+        EXPECT_EQ(run.status, 3) << arguments;
+        EXPECT_NE(run.err.find("writing the output failed: No space left on device\n"), std::string::npos) << run.err;
+    }
 }
 
 TEST(Program, HelpAndVersion) {

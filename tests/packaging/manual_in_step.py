@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Checks that a manual page documents what the program's --help lists: the
-same options, each with the same value placeholder and the same default.
+same options, each with the same value placeholder and the same default, and
+the same exit statuses.
 
     manual_in_step.py MANUAL.1 PROGRAM
 """
@@ -18,9 +19,26 @@ def help_default(text):
     return found.group(1) if found else None
 
 
-def from_help(program):
+def help_text(program):
+    return subprocess.run([program, "--help"], check=True, capture_output=True, text=True).stdout
+
+
+def statuses_in_help(text):
+    """The exit statuses listed under "Exit status:" in --help."""
+    section = text.split("\nExit status:\n", 1)[1] if "\nExit status:\n" in text else ""
+    return {int(m.group(1)) for m in re.finditer(r"^  (\d+)  ", section.split("\n\n", 1)[0], re.M)}
+
+
+def statuses_in_manual(path):
+    """The exit statuses listed as .TP entries of the EXIT STATUS section."""
+    with open(path, encoding="utf-8") as manual:
+        text = manual.read()
+    section = text.split(".SH EXIT STATUS\n", 1)[1].split("\n.SH ", 1)[0] if ".SH EXIT STATUS" in text else ""
+    return {int(m.group(1)) for m in re.finditer(r"^\.TP\n(\d+)$", section, re.M)}
+
+
+def from_help(text):
     """{option: (placeholder, default)} from the program's --help."""
-    text = subprocess.run([program, "--help"], check=True, capture_output=True, text=True).stdout
     options = {}
     for line in text.splitlines():
         match = OPTION.match(line)
@@ -65,7 +83,8 @@ def main(argv):
         sys.stderr.write(__doc__)
         return 2
     manual, program = argv[1], argv[2]
-    listed, documented = from_help(program), from_manual(manual)
+    text = help_text(program)
+    listed, documented = from_help(text), from_manual(manual)
     problems = []
     for name in sorted(set(listed) | set(documented)):
         if name not in documented:
@@ -74,12 +93,15 @@ def main(argv):
             problems.append(f"{name}: in {manual}, not in --help")
         elif listed[name] != documented[name]:
             problems.append(f"{name}: --help says (value, default) = {listed[name]}, the manual {documented[name]}")
+    told, explained = statuses_in_help(text), statuses_in_manual(manual)
+    if told != explained or not told:
+        problems.append(f"exit statuses: --help lists {sorted(told)}, the manual {sorted(explained)}")
     for problem in problems:
         print(problem)
     if not listed:
         problems.append("no options found in --help")
         print(problems[-1])
-    print(f"{len(listed)} options of --help checked against {manual}")
+    print(f"{len(listed)} options and {len(told)} exit statuses of --help checked against {manual}")
     return 1 if problems else 0
 
 

@@ -1,0 +1,65 @@
+// The columns of a batch as its header names them: which column gives which
+// quantity, in which unit, and which are only carried to the output. The
+// names read without --column and the units a header may write are here.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "arguments.h"
+#include "csv.h"
+#include "user_conversion.h"
+
+namespace thalwen {
+
+// What one input column gives: nothing we read (it is only carried to the
+// output), the method, or a quantity.
+enum class ColumnUse { Carried, Method, Quantity };
+
+struct ColumnRole {
+    ColumnUse use = ColumnUse::Carried;
+    Quantity quantity = Quantity::Pressure;  // when use is Quantity
+};
+
+// A header cell as spreadsheets and loggers write it: "Cond [mS/cm]",
+// "Temp (°C)"; the unit is empty when none is written.
+struct HeaderName {
+    std::string_view name;
+    std::string_view unit;
+};
+HeaderName splitUnit(std::string_view header);
+
+struct BatchColumns {
+    std::vector<ColumnRole> roles;
+    std::vector<std::string> names;  // as the header gives them, for messages
+    UserUnits units;                 // of the columns read; for the other quantities, the user's
+    QuantitySet quantities;          // the quantities a column gives
+    bool method = false;             // a column gives the method
+    // The first of the result columns of an earlier conversion, whose sample
+    // is read; names.size() when the header has none.
+    std::size_t results = 0;
+    // About carried columns that look meant to be read, also when the header
+    // is refused for want of a column to read.
+    std::vector<std::string> suggestions;
+};
+
+// Reads the header line: every column is kept; those mapped by the user, those
+// named like our quantities or "method" or by the conventions of profile
+// archives and CF, and the sample of an earlier conversion's results, are read
+// in the unit the header writes or else the user's. Returns "" or what is
+// wrong with the header or the mappings.
+std::string readHeader(std::string_view line, const Dialect& dialect, const std::vector<ColumnMapping>& mappings,
+                       const UserUnits& userUnits, BatchColumns& columns);
+
+// The names besides our own read without --column: "the profile archives'
+// PRES, ... and the CF standard names sea_water_pressure, ...".
+std::string conventionalNames();
+
+// "column 3 'PSAL'": where the user looks.
+std::string columnAt(const BatchColumns& columns, std::size_t index);
+
+// "column 3 'PSAL' (practicalSalinity)": where the user looks, and what we took it for.
+std::string describeColumn(const BatchColumns& columns, std::size_t index);
+
+}  // namespace thalwen
