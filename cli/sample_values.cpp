@@ -1,7 +1,6 @@
 #include "sample_values.h"
 
 #include "number_text.h"
-#include "user_conversion.h"
 
 namespace thalwen {
 
@@ -48,8 +47,7 @@ double readValueText(std::string_view text, std::string& error) {
         if (!trimBlanks(text).empty()) error = "is ";
         error += reason;
     }
-    // A value given must never read as absent.
-    return asGivenValue(value);
+    return value;
 }
 
 }  // namespace thalwen

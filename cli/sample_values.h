@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "quantities.h"
+#include "user_conversion.h"
 
 namespace thalwen {
 
@@ -60,7 +61,7 @@ template <class PlaceName>
 std::string readValue(SampleValues& values, Quantity quantity, std::string_view text, std::size_t place,
                       const PlaceName& placeName) {
     std::string error;
-    const double value = readValueText(text, error);
+    double value = readValueText(text, error);
     if (!error.empty()) return valueError(placeName(place), text, error);
     if (infoOf(quantity).salinityRelated) {
         if (hasSalinityInput(values))
@@ -68,6 +69,7 @@ std::string readValue(SampleValues& values, Quantity quantity, std::string_view 
                 placeName(place), text,
                 "given with " + placeName(values.salinityPlace) + "; give at most one salinity-related input");
         values.salinityPlace = place;
+        value = asGivenValue(value);  // a salinity-related value given never reads as absent
     }
     valueOf(values.sample, quantity) = value;
     values.given.add(quantity);
