@@ -24,6 +24,7 @@ struct LineSpan {
     std::size_t size = 0;
     long line = 0;  // the file's number of its first line
     bool tooLong = false;
+    bool quoted = false;  // it may hold a quote
 };
 
 // What became of the rows, for the summary at the end.
@@ -104,7 +105,7 @@ std::string rows(std::size_t count) { return std::to_string(count) + (count == 1
 
 // One record of the input, converted into chunk's output, its report into
 // its errors and its outcome into its counts.
-void convertLine(std::string_view line, long lineNumber, const BatchSetup& setup, std::vector<Cell>& cells,
+void convertLine(std::string_view line, const LineSpan& span, const BatchSetup& setup, std::vector<Cell>& cells,
                  Chunk& chunk) {
     const Dialect& dialect = setup.dialect;
     std::string& out = chunk.output;
@@ -125,8 +126,7 @@ void convertLine(std::string_view line, long lineNumber, const BatchSetup& setup
     } else {
         // A line with no quote or carriage return in it needs none added: its
         // cells as the output writes them are the line itself.
-        if (!dialect.oneColumn && !std::memchr(line.data(), '"', line.size()) &&
-            !std::memchr(line.data(), '\r', line.size())) {
+        if (!dialect.oneColumn && !span.quoted && !std::memchr(line.data(), '\r', line.size())) {
             out += line;
         } else {
             for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -153,7 +153,7 @@ void convertLine(std::string_view line, long lineNumber, const BatchSetup& setup
                     " and has no header";
         } else if (error = readRow(cells, setup, row); error.empty()) {
             out += dialect.separator;
-            const UserConversion conversion = convertSample(row.method, row.sample, row.units, setup.userUnits);
+            const UserConversion conversion = convertSample(row.method, row.values.sample, row.units, setup.userUnits);
             appendCsvResults(out, conversion, setup.style, dialect);
             out += dialect.lineEnd;
             ++chunk.counts.converted;
@@ -163,7 +163,7 @@ void convertLine(std::string_view line, long lineNumber, const BatchSetup& setup
     }
     appendSeparators(out, kResultColumns, dialect);
     out += dialect.lineEnd;
-    report(chunk.errors, lineNumber, error);
+    report(chunk.errors, span.line, error);
     ++chunk.counts.failed;
 }
 
@@ -180,7 +180,7 @@ void convertChunk(Chunk& chunk, const BatchSetup& setup, std::vector<Cell>& cell
             ++chunk.counts.failed;
             continue;
         }
-        convertLine(std::string_view(chunk.input.data() + span.offset, span.size), span.line, setup, cells, chunk);
+        convertLine(std::string_view(chunk.input.data() + span.offset, span.size), span, setup, cells, chunk);
     }
 }
 
@@ -193,10 +193,10 @@ bool readChunk(LineReader& reader, std::string_view separators, std::size_t rows
         const LineStatus status = nextRecord(reader, line, separators);
         if (status == LineStatus::End) break;
         if (status == LineStatus::TooLong) {
-            chunk.lines.push_back({chunk.input.size(), 0, reader.recordLine, true});
+            chunk.lines.push_back({chunk.input.size(), 0, reader.recordLine, true, false});
             continue;
         }
-        chunk.lines.push_back({chunk.input.size(), line.size(), reader.recordLine, false});
+        chunk.lines.push_back({chunk.input.size(), line.size(), reader.recordLine, false, reader.quoted});
         chunk.input += line;
     }
     return !chunk.lines.empty();
@@ -338,13 +338,18 @@ std::string readRow(const std::vector<Cell>& cells, const BatchSetup& setup, Row
     const BatchColumns& columns = setup.columns;
     row.method = setup.method;
     row.units = columns.units;
-    SampleValues values{setup.defaults, {}, 0};
+    SampleValues& values = row.values;
+    values = {setup.defaults, {}, 0};
     auto place = [&](std::size_t index) { return describeColumn(columns, index); };
     for (std::size_t i = 0; i < cells.size(); ++i) {
         const ColumnRole& role = columns.roles[i];
         if (role.use == ColumnUse::Carried) continue;
-        const std::string_view cell = trimBlanks(cells[i].text);
+        // Trimmed only where it starts with a blank: the number reader trims
+        // the rest, and a batch reads millions of cells.
+        std::string_view cell = cells[i].text;
+        if (cell.empty() || cell.front() == ' ' || cell.front() == '\t') cell = trimBlanks(cell);
         if (role.use == ColumnUse::Method) {
+            cell = trimBlanks(cell);
             if (cell.empty()) continue;
             auto method = methodFromName(cell);
             if (!method) return valueError(place(i), cell, "is no method: " + methodChoices());
@@ -367,7 +372,6 @@ std::string readRow(const std::vector<Cell>& cells, const BatchSetup& setup, Row
         valueOf(values.sample, fill) = setup.salinityFillValue;
         takeUserUnit(fill, setup.userUnits, row.units);
     }
-    row.sample = values.sample;
     return "";
 }
 

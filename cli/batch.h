@@ -35,7 +35,7 @@ BatchSetup makeBatchSetup(const Arguments& arguments, const Dialect& dialect, Ba
 
 struct RowInput {
     Method method;
-    Sample sample;  // in units
+    SampleValues values;  // the sample, in units
     UserUnits units;
 };
 

@@ -33,14 +33,16 @@ void refill(LineReader& reader) {
 
 // Where the reading of a record stands at the end of one of its lines.
 struct QuoteState {
-    bool inQuotes = false;  // inside a quoted cell: a line end is part of the cell
-    bool cellStart = true;  // blanks aside, nothing read yet of the current cell
+    bool inQuotes = false;   // inside a quoted cell: a line end is part of the cell
+    bool cellStart = true;   // blanks aside, nothing read yet of the current cell
+    bool quoteSeen = false;  // the record holds a quote
 };
 
 // Follows the quotes of one line of a record, [p, end), from state.
 void scanQuotes(const char* p, const char* end, std::string_view separators, QuoteState& state) {
     // Most lines hold no quote: then only a quoted cell open before them can change.
     if (!state.inQuotes && !std::memchr(p, '"', static_cast<std::size_t>(end - p))) return;
+    state.quoteSeen = true;
     for (; p < end; ++p) {
         const char c = *p;
         if (state.inQuotes) {
@@ -62,8 +64,9 @@ void scanQuotes(const char* p, const char* end, std::string_view separators, Quo
 
 // Hands out the first size characters held as the record of lines lines, and
 // consumes them and the line end after them.
-LineStatus takeRecord(LineReader& reader, std::size_t size, long lines, std::string_view& record) {
+LineStatus takeRecord(LineReader& reader, std::size_t size, long lines, bool quoted, std::string_view& record) {
     const char* data = reader.buffer.data() + reader.begin;
+    reader.quoted = quoted;
     reader.carriageReturn = size > 0 && data[size - 1] == '\r';
     record = std::string_view(data, size - reader.carriageReturn);
     reader.begin = std::min(reader.begin + size + 1, reader.end);
@@ -104,7 +107,7 @@ LineStatus nextRecord(LineReader& reader, std::string_view& record, std::string_
             if (!newline && stop == lineStart) {
                 // The input ends: after a whole record, or inside a quoted cell.
                 if (firstEnd == kNone) return LineStatus::End;
-                return takeRecord(reader, firstEnd, 1, record);
+                return takeRecord(reader, firstEnd, 1, true, record);
             }
             if (firstEnd == kNone && stop > kMaxLineLength) {
                 tooLong = true;
@@ -113,15 +116,16 @@ LineStatus nextRecord(LineReader& reader, std::string_view& record, std::string_
             if (firstEnd == kNone) firstEnd = stop;
             scanQuotes(data + lineStart, data + stop, separators, quotes);
             // A record too long to hold, or a quoted cell that never closes: the first line alone.
-            if (stop > kMaxLineLength) return takeRecord(reader, firstEnd, 1, record);
-            if (!quotes.inQuotes || (lines == 0 && !newline)) return takeRecord(reader, stop, lines + 1, record);
-            if (!newline) return takeRecord(reader, firstEnd, 1, record);
+            if (stop > kMaxLineLength) return takeRecord(reader, firstEnd, 1, true, record);
+            if (!quotes.inQuotes || (lines == 0 && !newline))
+                return takeRecord(reader, stop, lines + 1, quotes.quoteSeen, record);
+            if (!newline) return takeRecord(reader, firstEnd, 1, true, record);
             ++lines;
             lineStart = stop + 1;
             continue;
         }
         if (held > kMaxLineLength) {
-            if (firstEnd != kNone) return takeRecord(reader, firstEnd, 1, record);
+            if (firstEnd != kNone) return takeRecord(reader, firstEnd, 1, true, record);
             // Drop what we hold of the overlong line and keep looking for its end.
             tooLong = true;
             reader.begin = reader.end;

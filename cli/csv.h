@@ -23,6 +23,7 @@ struct LineReader {
     bool failed = false;          // a read error, as opposed to the end of the file
     int error = 0;                // errno of that read error
     bool carriageReturn = false;  // the record last returned ended with "\r\n"
+    bool quoted = false;          // the record last returned may hold a quote
 };
 
 LineReader makeLineReader(std::FILE* file);

@@ -37,17 +37,13 @@ std::string quoted(std::string_view text) {
 std::string valueError(std::string_view place, std::string_view text, std::string_view what) {
     std::string error(place);
     error += ": ";
-    if (!trimBlanks(text).empty()) (error += quoted(text)) += ' ';
+    text = trimBlanks(text);
+    if (!text.empty()) (error += quoted(text)) += ' ';
     return error += what;
 }
 
-double readValueText(std::string_view text, std::string& error) {
-    double value = 0;
-    if (const char* reason = readDecimal(text, value)) {
-        if (!trimBlanks(text).empty()) error = "is ";
-        error += reason;
-    }
-    return value;
+std::string whatIsWrong(std::string_view text, const char* reason) {
+    return trimBlanks(text).empty() ? std::string(reason) : std::string("is ") + reason;
 }
 
 }  // namespace thalwen

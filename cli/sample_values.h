@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "number_text.h"
 #include "quantities.h"
 #include "user_conversion.h"
 
@@ -40,8 +41,8 @@ std::string choices(const Table& table, Name name) {
     return text;
 }
 
-// The message for text given at place: "<place>: '<text>' <what>", or
-// "<place>: <what>" for an empty text.
+// The message for text given at place: "<place>: '<text>' <what>", blanks
+// around text aside, or "<place>: <what>" for an empty text.
 std::string valueError(std::string_view place, std::string_view text, std::string_view what);
 
 // Reads text as the value of quantity, given at place (an option or a column,
@@ -54,15 +55,16 @@ std::string readValue(SampleValues& values, Quantity quantity, std::string_view 
 
 // ---- Implementation -----------------------------------------------------------------------------
 
-// The value text gives, or sets error to what is wrong with it.
-double readValueText(std::string_view text, std::string& error);
+// "is not a decimal number", or "empty value" for an empty text: what is
+// wrong with text, for which readDecimal gave reason.
+std::string whatIsWrong(std::string_view text, const char* reason);
 
 template <class PlaceName>
 std::string readValue(SampleValues& values, Quantity quantity, std::string_view text, std::size_t place,
                       const PlaceName& placeName) {
-    std::string error;
-    double value = readValueText(text, error);
-    if (!error.empty()) return valueError(placeName(place), text, error);
+    double value = 0;
+    if (const char* reason = readDecimal(text, value))
+        return valueError(placeName(place), text, whatIsWrong(text, reason));
     if (infoOf(quantity).salinityRelated) {
         if (hasSalinityInput(values))
             return valueError(

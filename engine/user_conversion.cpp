@@ -84,9 +84,10 @@ UserConversion convertSample(Method method, const Sample& given, const UserUnits
                              const UserUnits& shownUnits) {
     const ConductivityUnit &unit = *givenUnits.conductivity, &shownUnit = *shownUnits.conductivity;
     Sample result = given;
-    for (const QuantityInfo& info : kQuantities)
-        if (info.temperature && givenUnits.fahrenheit.contains(info.quantity))
-            valueOf(result, info.quantity) = fahrenheitToCelsius(valueOf(given, info.quantity));
+    if (!givenUnits.fahrenheit.empty())  // a batch converts millions of samples, mostly in Celsius
+        for (const QuantityInfo& info : kQuantities)
+            if (info.temperature && givenUnits.fahrenheit.contains(info.quantity))
+                valueOf(result, info.quantity) = fahrenheitToCelsius(valueOf(given, info.quantity));
     const double givenConductivity = given.conductivity * unit.scaleUp / unit.scaleDown;
     if (isPresent(given.conductivity)) result.conductivity = asGivenValue(givenConductivity);
     const ConversionReport report = convert(method, result);

@@ -321,8 +321,8 @@ TEST(Rows, EmptyCellsAreMissingUnlessTheOptionFillsThem) {
               "--density, --conductivity or --specific-gravity would fill such rows)");
     ASSERT_EQ(readRow(cellsOf("polynomial,3,,40"), plain, row), "");
     EXPECT_EQ(row.method, Method::Teos10Polynomial);
-    EXPECT_EQ(row.sample.conductivity, 40.0);
-    EXPECT_FALSE(isPresent(row.sample.density));
+    EXPECT_EQ(row.values.sample.conductivity, 40.0);
+    EXPECT_FALSE(isPresent(row.values.sample.density));
 
     Arguments arguments;
     arguments.method = Method::Ies80;
@@ -334,15 +334,15 @@ TEST(Rows, EmptyCellsAreMissingUnlessTheOptionFillsThem) {
     const BatchSetup filled = setupOf("method,pressure,density,TEMP [degC]", arguments);
     ASSERT_EQ(readRow(cellsOf(",,,10"), filled, row), "");
     EXPECT_EQ(row.method, Method::Ies80);
-    EXPECT_EQ(row.sample.pressure, 7.0);
-    EXPECT_EQ(row.sample.practicalSalinity, 35.0);
+    EXPECT_EQ(row.values.sample.pressure, 7.0);
+    EXPECT_EQ(row.values.sample.practicalSalinity, 35.0);
     EXPECT_EQ(row.units.fahrenheit, QuantitySet{Quantity::ReferenceTemperature});  // the column's °C, the option's °F
     ASSERT_EQ(readRow(cellsOf(",,,"), filled, row), "");
-    EXPECT_EQ(row.sample.temperature, 50.0);  // in °F, the option's unit
+    EXPECT_EQ(row.values.sample.temperature, 50.0);  // in °F, the option's unit
     EXPECT_EQ(row.units.fahrenheit, (QuantitySet{Quantity::Temperature, Quantity::ReferenceTemperature}));
     ASSERT_EQ(readRow(cellsOf(",1,1025,10"), filled, row), "");
-    EXPECT_FALSE(isPresent(row.sample.practicalSalinity));  // the row's density, not the option's salinity
-    EXPECT_EQ(row.sample.density, 1025.0);
+    EXPECT_FALSE(isPresent(row.values.sample.practicalSalinity));  // the row's density, not the option's salinity
+    EXPECT_EQ(row.values.sample.density, 1025.0);
 }
 
 TEST(Rows, ReasonsNameTheColumnAndTheText) {
