@@ -130,19 +130,47 @@ void setSmallIcon(HWND window) {
     if (icon) SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
+// A one-line field draws its text from the top of its box, so where the scale
+// makes the box much taller than the text (from 144 dpi on) the numbers sit
+// high: the box loses what it has below the text beyond what it has above,
+// and stays centred where the template put it.
+void centreText(HWND field, int textHeight) {
+    RECT box, client, text;
+    GetWindowRect(field, &box);
+    MapWindowPoints(nullptr, GetParent(field), reinterpret_cast<POINT*>(&box), 2);
+    GetClientRect(field, &client);
+    SendMessageA(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    const int excess = (client.bottom - text.top - textHeight) - text.top;
+    if (excess <= 0) return;
+    SetWindowPos(field, nullptr, box.left, box.top + excess / 2, box.right - box.left, box.bottom - box.top - excess,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int lineHeight(HWND window) {
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return metrics.tmHeight;
+}
+
 // Windows gives an edit field margins of half an average character when the
 // dialog's font is TrueType, as Microsoft Sans Serif, its "MS Shell Dlg", is.
 // Wine draws the template with that face's bitmap twin, which gets none: the
 // fields take Windows' margins here, so that they show the same digits.
-void setFieldMargins(HWND window) {
+void fitFields(HWND window) {
     RECT averageCharacter = {0, 0, 4, 0};  // four horizontal dialog units
     MapDialogRect(window, &averageCharacter);
     const WORD margin = static_cast<WORD>(averageCharacter.right / 2);
+    const int textHeight = lineHeight(window);
     for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         char className[8] = "";
         GetClassNameA(child, className, sizeof className);
-        if (lstrcmpiA(className, "Edit") == 0)
-            SendMessageA(child, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
+        if (lstrcmpiA(className, "Edit") != 0) continue;
+        SendMessageA(child, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
+        centreText(child, textHeight);
     }
 }
 
@@ -172,7 +200,7 @@ INT_PTR onInitDialog(HWND window) {
     moveThumb(window, IDC_SALINITY_SLIDER, salinitySliderPosition);
     // Absolute Salinity is a result only.
     EnableWindow(GetDlgItem(window, IDC_ABSOLUTE_SALINITY), FALSE);
-    setFieldMargins(window);
+    fitFields(window);
     fillUnitSelector(window);
     showInLanguage(window);
     return TRUE;

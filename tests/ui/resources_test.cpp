@@ -156,7 +156,7 @@ TEST(Resources, MainDialogTemplate) {
     const std::vector<Item> mainItems = {
         {109, "button", kChild | BS_GROUPBOX | WS_GROUP, 6, 3, 193, 23, " Method "},
         {110, "button", kRadio, 10, 11, 65, 12, "TEOS-10 exact"},
-        {111, "button", kRadio, 77, 11, 74, 12, "TEOS-10 48 term"},
+        {111, "button", kRadio, 77, 11, 75, 12, "TEOS-10 48 term"},
         {112, "button", kRadio, 159, 11, 35, 12, "IES-80"},
         {-1, "static", kFrame, 6, 27, 193, 37, ""},
         {114, "static", kLabel, 10, 32, 70, 8, "Water pressure"},

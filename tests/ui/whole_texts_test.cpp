@@ -1,7 +1,10 @@
 // Every number and label of the main window shown whole, measured in the font
 // the window is really drawn with: the widest values a field typically shows
 // lie inside its margins, and every label, button and group box holds its
-// text, in both languages and both temperature units.
+// text, in both languages and both temperature units; at any display scale
+// (ctest runs this suite in a prefix of each scale people use), the text is
+// drawn in a face of the size the scale asks for, as are the menu and the
+// secondary boxes.
 #include "main_window_fixture.h"
 
 using namespace thalwen;
@@ -10,20 +13,21 @@ namespace {
 
 struct FieldTexts {
     int field;
+    int label;  // on the field's line
     std::vector<const char*> texts;
 };
 // The start-up sample in both units and the widest values each field typically shows.
 const FieldTexts kTypicalTexts[] = {
-    {IDC_PRESSURE, {"0.00", "10000.00"}},
-    {IDC_LONGITUDE, {"2.348785", "-179.999999"}},
-    {IDC_LATITUDE, {"48.853402", "-85.999999"}},
-    {IDC_TEMPERATURE, {"15.00", "59.00", "-2.00", "35.00", "28.40", "95.00"}},
-    {IDC_PRACTICAL_SALINITY, {"35.00000"}},
-    {IDC_ABSOLUTE_SALINITY, {"35.16574"}},
-    {IDC_DENSITY, {"1025.97656", "1082.71524"}},
-    {IDC_SPECIFIC_GRAVITY, {"1.02782"}},
-    {IDC_CONDUCTIVITY, {"42.91754", "90.90227"}},
-    {IDC_REFERENCE_TEMPERATURE, {"20.00", "68.00", "40.00", "104.00"}},
+    {IDC_PRESSURE, IDC_PRESSURE_LABEL, {"0.00", "10000.00"}},
+    {IDC_LONGITUDE, IDC_LONGITUDE_LABEL, {"2.348785", "-179.999999"}},
+    {IDC_LATITUDE, IDC_LATITUDE_LABEL, {"48.853402", "-85.999999"}},
+    {IDC_TEMPERATURE, IDC_TEMPERATURE_LABEL, {"15.00", "59.00", "-2.00", "35.00", "28.40", "95.00"}},
+    {IDC_PRACTICAL_SALINITY, IDC_PRACTICAL_SALINITY_LABEL, {"35.00000"}},
+    {IDC_ABSOLUTE_SALINITY, IDC_ABSOLUTE_SALINITY_LABEL, {"35.16574"}},
+    {IDC_DENSITY, IDC_DENSITY_LABEL, {"1025.97656", "1082.71524"}},
+    {IDC_SPECIFIC_GRAVITY, IDC_SPECIFIC_GRAVITY_LABEL, {"1.02782"}},
+    {IDC_CONDUCTIVITY, IDC_CONDUCTIVITY_LABEL, {"42.91754", "90.90227"}},
+    {IDC_REFERENCE_TEMPERATURE, IDC_REFERENCE_TEMPERATURE_LABEL, {"20.00", "68.00", "40.00", "104.00"}},
 };
 
 SIZE textExtent(HWND control, const std::string& text) {
@@ -60,17 +64,87 @@ LONG neededWidth(HWND control, const std::string& text) {
     return ideal.cx;
 }
 
+// The template's 8 points at the display's scale, in pixels from baseline to cap.
+int emHeightAtThisScale() {
+    HDC screen = GetDC(nullptr);
+    const int pixels = MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+TEXTMETRICA metricsOf(HFONT font) {
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, font);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(screen, &metrics);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return metrics;
+}
+
+int emHeight(HFONT font) {
+    const TEXTMETRICA metrics = metricsOf(font);
+    return metrics.tmHeight - metrics.tmInternalLeading;
+}
+
+HFONT fontOf(HWND window) { return reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)); }
+
 class WholeTextsTest : public MainWindowTest {};
 
 }  // namespace
 
 // Windows draws this template's "MS Shell Dlg" 8 pt with Microsoft Sans Serif:
 // 6 by 13 pixels per 4 by 8 dialog units at 96 dots per inch.
-TEST_P(WholeTextsTest, DialogUnitsAreThoseOfWindowsDialogFont) {
+TEST_P(WholeTextsTest, DialogUnitsAreThoseOfWindowsDialogFontAt96Dpi) {
+    if (emHeightAtThisScale() != 11) GTEST_SKIP() << "not at 96 dpi";
     RECT units = {0, 0, 4, 8};
     MapDialogRect(window, &units);
     EXPECT_EQ(units.right, 6);
     EXPECT_EQ(units.bottom, 13);
+}
+
+// A bitmap face has a few sizes only: where it has none for the scale, a
+// smaller one would leave the text small in a window grown by the scale.
+// The menu and the About box, drawn in other faces, must grow alike.
+TEST_P(WholeTextsTest, WindowMenuAndAboutBoxTextHaveTheSizeOfTheScale) {
+    const int wanted = emHeightAtThisScale();
+    // TrueType rounds its ascent and descent apart: a pixel either way.
+    EXPECT_NEAR(emHeight(fontOf(window)), wanted, 1) << "the main window's font";
+
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+    HFONT menuFont = CreateFontIndirectA(&metrics.lfMenuFont);
+    EXPECT_NEAR(emHeight(menuFont), wanted, 1) << "the menu's font, " << metrics.lfMenuFont.lfFaceName;
+    DeleteObject(menuFont);
+
+    int aboutEm = 0;
+    runModal("RCBoxApropos", passiveDialogProc, {[&](HWND box) {
+                 aboutEm = emHeight(fontOf(box));
+                 EndDialog(box, 1);
+             }});
+    EXPECT_NEAR(aboutEm, wanted, 1) << "the About box's font";
+}
+
+// The text of a one-line field starts at the top of its format rectangle:
+// the space left below it must not be much more than the space above, and
+// the field stays level with its label.
+TEST_P(WholeTextsTest, NumbersSitInTheMiddleOfTheirFieldsLevelWithTheLabels) {
+    const int textHeight = metricsOf(fontOf(window)).tmHeight;
+    for (const FieldTexts& row : kTypicalTexts) {
+        HWND field = control(row.field);
+        RECT client, format;
+        GetClientRect(field, &client);
+        SendMessageA(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+        const int above = format.top;
+        const int below = client.bottom - format.top - textHeight;
+        EXPECT_GE(below, 0) << row.field << " cut at the bottom";
+        EXPECT_LE(below - above, 1) << row.field << ": " << above << " px above, " << below << " px below";
+        RECT box, label;
+        GetWindowRect(field, &box);
+        GetWindowRect(control(row.label), &label);
+        EXPECT_NEAR(box.top + box.bottom, label.top + label.bottom, 2) << row.field << " not level with its label";
+    }
 }
 
 // Windows gives each field margins of half an average character of its font;
@@ -116,6 +190,13 @@ TEST_P(WholeTextsTest, LabelsButtonsAndGroupBoxHoldTheirTextInBothUnits) {
             EXPECT_LE(textExtent(child, label).cy, client.bottom)
                 << GetDlgCtrlID(child) << " \"" << readable(label) << "\"";
         }
+        // The unit selector shows the chosen unit in the box beside its button.
+        COMBOBOXINFO box{};
+        box.cbSize = sizeof box;
+        ASSERT_TRUE(GetComboBoxInfo(selector, &box));
+        const SIZE shown = textExtent(selector, text(IDC_TEMPERATURE_UNIT));
+        EXPECT_LE(shown.cx, box.rcItem.right - box.rcItem.left) << unit << " cut in the unit selector";
+        EXPECT_LE(shown.cy, box.rcItem.bottom - box.rcItem.top) << unit << " cut in the unit selector";
     }
 }
 
