@@ -95,6 +95,20 @@ foreach(case IN ITEMS "fr_FR.UTF-8|fr" "fr_CA.UTF-8|fr" "de_DE.UTF-8|en" "C.UTF-
     FIXTURES_REQUIRED wineprefix RESOURCE_LOCK wineprefix TIMEOUT ${THALWEN_WINE_TEST_TIMEOUT} LABELS wine)
 endforeach()
 
+# At the display scales people use (125, 150 and 200 %), in a prefix of each
+# scale, set up as the launcher sets up the desktop's: every text whole, and
+# drawn in a face of the scale's size.
+foreach(dpi IN ITEMS 120 144 192)
+  set(scaled_run ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh ${wine_prefix}-${dpi} ${WINE_LOADER} ${WINESERVER} ${XVFB_RUN})
+  add_test(NAME ui.wineprefix.${dpi}dpi COMMAND ${scaled_run} ${PROJECT_SOURCE_DIR}/cmake/wine-prefix-setup.sh ${dpi})
+  set_tests_properties(ui.wineprefix.${dpi}dpi PROPERTIES
+    FIXTURES_SETUP wineprefix-${dpi} RESOURCE_LOCK wineprefix TIMEOUT 600 LABELS wine)
+  add_test(NAME ui.WholeTextsTest.${dpi}dpi COMMAND ${scaled_run} ${ui_tests} --gtest_filter=*/WholeTextsTest.*)
+  set_tests_properties(ui.WholeTextsTest.${dpi}dpi PROPERTIES
+    FIXTURES_REQUIRED wineprefix-${dpi} RESOURCE_LOCK wineprefix TIMEOUT ${THALWEN_WINE_TEST_TIMEOUT} LABELS wine
+    FAIL_REGULAR_EXPRESSION "Running 0 tests")
+endforeach()
+
 # A French locale changes Wine's code pages, and with them Wine rewrites its
 # font substitutes: the window must still show every text whole.
 add_test(NAME ui.WholeTextsTest.fr_FR.UTF-8
