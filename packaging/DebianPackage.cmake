@@ -57,8 +57,12 @@ if(THALWEN_UI)
   # wine64 runs the 64-bit program (wine alone may bring only the 32-bit
   # Wine); fonts-wine holds the fonts Wine draws the main window and the
   # window frames with, fonts-liberation the metric twin of the Arial that
-  # the About, Author and language boxes name.
-  list(APPEND depends wine wine64 fonts-wine fonts-liberation)
+  # the About, Author and language boxes name, and the scalable face of the
+  # main window at the scales MS Sans Serif has no size for; xdg-utils
+  # holds xdg-open, to which Wine hands the documents and web pages the
+  # program opens; x11-xserver-utils holds xrdb, which tells the launcher
+  # the desktop's scale.
+  list(APPEND depends wine wine64 fonts-wine fonts-liberation xdg-utils x11-xserver-utils)
 endif()
 list(JOIN depends ", " CPACK_DEBIAN_THALWEN_PACKAGE_DEPENDS)
 
