@@ -1,8 +1,9 @@
 // Numbers as text, the same in every locale and for every part of Thalwen: the
 // window, the command line, the fuzz targets and the tests read and write
 // their numbers here. '.' is always the decimal point; on input a ',' is read
-// as one, by one rule that commaToDot and the fast reading of plain decimals
-// share.
+// as one wherever the decimal point may stand. Every number read is the
+// correctly rounded double, and every fixed-point text the one printf writes
+// in the classic locale.
 #pragma once
 
 #include <cstddef>
@@ -12,9 +13,6 @@
 namespace thalwen {
 
 // ---- Reading ------------------------------------------------------------------------------------
-
-// Replaces every ',' of a terminated text by '.', in place; returns text.
-char* commaToDot(char* text);
 
 // Reads the longest leading number of text, as the C library's atof does in
 // the classic locale: blanks, sign, digits, '.' fraction, exponent; no

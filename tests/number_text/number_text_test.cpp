@@ -6,10 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include <charconv>
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <string>
@@ -86,7 +89,7 @@ TEST(ParseNumber, DecimalFormsReadAsStrtodReadsThem) {
 }
 
 TEST(ParseNumber, TextsWithoutALeadingNumberReadAsZeroAndConsumeNothing) {
-    for (const char* text : {"", " ", "abc", ".", "-", "+", ".e5", "e5", "- 5", "--5", ",5"}) {
+    for (const char* text : {"", " ", "abc", ".", "-", "+", "-.", "+.e5", ".e5", "e5", "- 5", "--5", ",5"}) {
         const char* end = nullptr;
         EXPECT_EQ(parseNumber(text, &end), 0.0) << '"' << text << '"';
         EXPECT_EQ(end, text) << '"' << text << '"';
@@ -180,52 +183,79 @@ TEST(ReadDecimal, AcceptsWholeNumbersOnly) {
     EXPECT_STREQ(readDecimal(" \t", value), "empty value");
 }
 
-// Plain decimals skip the general parser; they must give the very same doubles.
-TEST(ReadDecimal, PlainDecimalsReadAsTheGeneralParserReadsThem) {
-    std::mt19937_64 random(7);
-    std::uniform_real_distribution<double> magnitude(-12, 12);
-    for (int i = 0; i < 20000; ++i) {
-        double x = std::pow(10.0, magnitude(random)) * (i % 2 ? -1 : 1);
-        char text[64];
-        auto [end, error] = std::to_chars(text, text + 63, x, std::chars_format::fixed, i % 18);
-        ASSERT_EQ(error, std::errc());
-        *end = '\0';
-        double fast = 0;
-        ASSERT_EQ(readDecimal(text, fast), nullptr) << text;
-        EXPECT_EQ(fast, parseNumber(text)) << text;
-    }
-}
+// ---- Exactness over many values ------------------------------------------------------------------
 
 namespace {
 
-std::string fixed(double value, int decimals) {
-    char buffer[kMaxNumber];
-    return std::string(buffer, putFixed(buffer, value, decimals));
+// The doubles that try a reader and a writer hardest, in turn: any bit pattern
+// (NaN and infinity too), ties (an odd number over 2^j is half way at j - 1
+// decimals) and their neighbours, subnormals, huge ones, the values of a batch.
+double adversarialValue(std::mt19937_64& random, int i) {
+    const std::uint64_t bits = random();
+    const double tie = std::ldexp(static_cast<double>((bits >> 24) | 1), -static_cast<int>(bits % 13) - 1);
+    const double kinds[] = {std::bit_cast<double>(bits),
+                            tie,
+                            std::nextafter(tie, bits % 2 ? 0.0 : 1.0),
+                            std::bit_cast<double>(bits & 0x800FFFFFFFFFFFFFu),
+                            std::ldexp(static_cast<double>(bits >> 11), static_cast<int>(bits % 1000) - 60),
+                            static_cast<double>(static_cast<std::int64_t>(bits % 2000000000) - 1000000000) / 1e5};
+    return kinds[i % std::size(kinds)];
 }
 
-std::string generalFixed(double value, int decimals) {
-    char buffer[kMaxNumber];
-    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    return std::string(buffer, end);
+// A text of a finite double as files and people write numbers: fixed, with an
+// exponent, long, or the exact decimal half way between two doubles (a long
+// double holds it), whole or cut short.
+std::string adversarialText(std::mt19937_64& random, int i) {
+    double value = adversarialValue(random, i / 4);
+    if (!std::isfinite(value)) value = 1.0;
+    const auto between = (static_cast<long double>(value) + std::nextafter(value, 2 * value)) / 2;
+    char text[1000];
+    if (i % 4 == 0)
+        std::snprintf(text, sizeof text, "%.*f", static_cast<int>(random() % 20), value);
+    else if (i % 4 == 1)
+        std::snprintf(text, sizeof text, "%.*e", static_cast<int>(random() % 25), value);
+    else
+        std::snprintf(text, sizeof text, "%.*Le", i % 4 == 2 ? 780 : 17 + static_cast<int>(random() % 30), between);
+    return text;
 }
 
 }  // namespace
 
-TEST(Numbers, FixedDigitsMatchTheGeneralConversion) {
-    // Ties and their neighbours, signs, zero, the scale limit of the short path.
-    for (double x : {0.125, 0.375, 2.5, 3.5, 1.005, -0.001, -0.0, 0.0, 999999999.5, 1e9, 12345.678949999999, 1082.71524,
-                     -180.0, 4.9999999999999996e-7, 1e300})
-        for (int decimals = 0; decimals <= 8; ++decimals)
-            EXPECT_EQ(fixed(x, decimals), generalFixed(x, decimals)) << x << " " << decimals;
-    std::mt19937_64 random(11);
-    std::uniform_real_distribution<double> magnitude(-9, 10);
-    for (int i = 0; i < 100000; ++i) {
-        double x = std::pow(10.0, magnitude(random)) * (i % 3 ? 1 : -1);
-        int decimals = i % 9;
-        ASSERT_EQ(fixed(x, decimals), generalFixed(x, decimals)) << x << " " << decimals;
+TEST(Exactness, EveryFixedTextIsPrintfs) {
+    // The edges of the integer path, a tie of 10 digits, values the engine's limits and a batch show.
+    for (double value : {0x1p-11, 0x1.fffffffffffffp-12, 0x1p52, 0x1.fffffffffffffp51, 0x1p63, 0x1p64, 999999999.5,
+                         4.9999999999999996e-7, 12345.678949999999, 1082.71524, 0.0, -0.0})
+        for (int decimals = 0; decimals <= 20; ++decimals)
+            EXPECT_EQ(formatFixed(value, decimals), referenceFormat(value, decimals)) << value << " " << decimals;
+    std::mt19937_64 random(20261208);
+    for (int i = 0; i < 300000; ++i) {
+        const double value = adversarialValue(random, i);
+        const int decimals = static_cast<int>(random() % 21);
+        ASSERT_EQ(formatFixed(value, decimals), referenceFormat(value, decimals))
+            << std::hexfloat << value << " " << decimals;
     }
-    EXPECT_EQ(fixed(0.125, 2), "0.12");  // as printf: the exact binary value, ties to even
-    EXPECT_EQ(fixed(-0.001, 2), "-0.00");
+}
+
+// Every number read is the correctly rounded double, whichever decimal point it has.
+TEST(Exactness, EveryNumberReadIsStrtods) {
+    std::mt19937_64 random(20261209);
+    for (int i = 0; i < 60000; ++i) {
+        std::string text = adversarialText(random, i);
+        const char* referenceEnd = nullptr;
+        const double expected = referenceParse(text.c_str(), &referenceEnd);
+        const char* end = nullptr;
+        const double read = parseNumber(text.c_str(), &end);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(read), std::bit_cast<std::uint64_t>(expected)) << text;
+        ASSERT_EQ(end, referenceEnd) << text;
+        std::replace(text.begin(), text.end(), '.', ',');
+        double strict = 0;
+        if (std::isinf(expected)) {
+            EXPECT_STREQ(readDecimal(text, strict), "too large") << text;
+            continue;
+        }
+        ASSERT_EQ(readDecimal(text, strict), nullptr) << text;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(strict), std::bit_cast<std::uint64_t>(expected)) << text;
+    }
 }
 
 TEST(Numbers, ShortestDigits) {
