@@ -91,6 +91,7 @@ void appendCsvResults(std::string& out, const UserConversion& conversion, const 
     }
     *p++ = dialect.separator;
     out.append(row, static_cast<std::size_t>(p - row));
+    if (conversion.clamped.empty()) return;  // most rows: an empty cell
     // The names of every quantity fit in the room of one number.
     const std::string_view names(row,
                                  static_cast<std::size_t>(putClampedNames(row, conversion.clamped, ";", false) - row));

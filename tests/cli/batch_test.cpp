@@ -62,6 +62,7 @@ TEST(Csv, SplitsCellsByTheDialectWithQuotedSeparators) {
         {"12,5;\"a;b\";", semicolon, {"12,5", "a;b", ""}},
         {" 1\t\t\"x\ty\"", detectDialect("a\tb"), {" 1", "", "x\ty"}},
         {"12,5", detectDialect("density"), {"12,5"}},
+        {"12,5 \"cm\"", detectDialect("density"), {"12,5 \"cm\""}},
         {R"(1,"2)", {}, {"a quoted cell has no closing quote"}},
         {R"("2"x,1)", {}, {"text after a quoted cell"}},
         {std::string(2 * kMaxCells, ','), {}, {"more cells than any row may have"}},
