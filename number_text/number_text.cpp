@@ -22,27 +22,29 @@ bool isDecimalPoint(char c) { return c == '.' || c == ','; }
 // Plain decimals of up to 15 digits (nearly every cell of a batch) read
 // without the general parser: the digits form an exact integer below 2^53,
 // and one division by an exact power of ten rounds correctly, so the result
-// is the very double the general parser gives. One pass whose steps do not
-// branch on the character: where a number's digits end and its point stands
-// changes from cell to cell, and a mispredicted branch costs more than the
-// arithmetic.
+// is the very double the general parser gives.
 bool readPlainDecimal(std::string_view text, double& value) {
     static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const bool negative = !text.empty() && text.front() == '-';
-    text.remove_prefix(!text.empty() && (text.front() == '-' || text.front() == '+'));
-    std::uint64_t mantissa = 0;         // wraps beyond 19 digits, which are refused below
-    std::size_t others = 0, point = 0;  // the characters that are no digit, and where the last stands
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
-        const bool isDigit = digit < 10;
-        mantissa = isDigit ? mantissa * 10 + digit : mantissa;
-        others += !isDigit;
-        point = isDigit ? point : i;
+    std::size_t i = 0, size = text.size();
+    bool negative = false;
+    if (i < size && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    unsigned long long mantissa = 0;
+    std::size_t start = i;
+    for (; i < size && isDigit(text[i]); ++i) mantissa = mantissa * 10 + unsigned(text[i] - '0');
+    int digits = int(i - start), fractionDigits = 0;
+    if (i < size && isDecimalPoint(text[i])) {
+        std::size_t point = ++i;
+        for (; i < size && isDigit(text[i]); ++i) mantissa = mantissa * 10 + unsigned(text[i] - '0');
+        fractionDigits = int(i - point);
+        digits += fractionDigits;
     }
-    const std::size_t digits = text.size() - others;
-    if (digits == 0 || digits > 15 || others > 1 || (others == 1 && !isDecimalPoint(text[point]))) return false;
-    const double magnitude = static_cast<double>(mantissa) / kPowers[others == 1 ? text.size() - point - 1 : 0];
+    // More than 15 digits may have wrapped the mantissa; the general parser
+    // then reads the text again from the start.
+    if (i != size || digits > 15) return false;
+    if (digits == 0) return false;
+    double magnitude = static_cast<double>(mantissa);
+    if (fractionDigits > 0) magnitude /= kPowers[fractionDigits];
     value = negative ? -magnitude : magnitude;
     return true;
 }
