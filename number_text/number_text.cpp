@@ -84,6 +84,7 @@ double readNumberPrefix(std::string_view text, std::size_t& used) {
     return readGeneralNumber(text, true, used);
 }
 
+#if defined(__SIZEOF_INT128__)
 // 10^0 to 10^19, every power of ten below 2^64.
 constexpr auto kPowersOfTen = [] {
     std::array<std::uint64_t, 20> powers{1};
@@ -126,7 +127,6 @@ char* putWholeAndFraction(char* p, Unsigned whole, Unsigned fraction, int decima
     return p + decimals;
 }
 
-#if defined(__SIZEOF_INT128__)
 // The batch writes millions of numbers, and the general fixed-point
 // conversion of the standard library dominated its time. Here integers give
 // the same text exactly. A |value| from 2^-11 up to 2^52 is m / 2^shift with
