@@ -1,7 +1,6 @@
 #include "batch.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -215,9 +214,8 @@ struct BatchOutcome {
 };
 
 // Writes text to out, or records why it could not be written.
-void writeOut(const std::string& text, std::FILE* out, BatchOutcome& outcome) {
-    if (outcome.writeError == 0 && std::fwrite(text.data(), 1, text.size(), out) != text.size())
-        outcome.writeError = errno != 0 ? errno : EIO;
+void writeOut(std::string_view text, std::FILE* out, BatchOutcome& outcome, bool flush = false) {
+    if (outcome.writeError == 0) outcome.writeError = writeText(text, out, flush);
 }
 
 void writeChunk(const Chunk& chunk, std::FILE* out, std::FILE* err, BatchOutcome& outcome) {
@@ -481,12 +479,8 @@ int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arg
         convertInThisThread(reader, setup, chunkRows, out, err, outcome);
     else
         convertInWorkers(reader, setup, chunkRows, jobs, out, err, outcome);
-    if (outcome.writeError == 0 && std::fflush(out) != 0) outcome.writeError = errno != 0 ? errno : EIO;
-
-    if (outcome.writeError != 0) {
-        std::fprintf(err, "thalwen-convert: writing the output failed: %s\n", std::strerror(outcome.writeError));
-        return kExitOutputFailed;
-    }
+    writeOut({}, out, outcome, true);
+    if (outcome.writeError != 0) return outputFailed(err, outcome.writeError);
     if (reader.failed) return readFailed(err, reader);
     const RowCounts& counts = outcome.counts;
     if (!arguments.quiet) {
