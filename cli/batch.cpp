@@ -67,16 +67,6 @@ void appendSeparators(std::string& out, std::size_t count, const Dialect& dialec
     out.append(count, dialect.separator);
 }
 
-// The unit of quantity as the options give it, for a cell they fill.
-void takeUserUnit(Quantity quantity, const UserUnits& userUnits, UserUnits& units) {
-    if (quantity == Quantity::Conductivity) units.conductivity = userUnits.conductivity;
-    if (!infoOf(quantity).temperature) return;
-    if (userUnits.fahrenheit.contains(quantity))
-        units.fahrenheit.add(quantity);
-    else
-        units.fahrenheit.remove(quantity);
-}
-
 // "12 °C", "1025 kg/m³", "35": a value as the user gives it.
 std::string valueText(Quantity quantity, double value, const UserUnits& units) {
     std::string text;
@@ -359,7 +349,7 @@ std::string readRow(const std::vector<Cell>& cells, const BatchSetup& setup, Row
             if (!setup.filled.contains(role.quantity))
                 return place(i) + ": empty, a missing measurement (" + optionOf(role.quantity) +
                        " would fill empty cells)";
-            takeUserUnit(role.quantity, setup.userUnits, row.units);
+            takeUnitOf(role.quantity, setup.userUnits, row.units);
             continue;
         }
         if (std::string error = readValue(values, role.quantity, cell, i, place); !error.empty()) return error;
@@ -368,7 +358,7 @@ std::string readRow(const std::vector<Cell>& cells, const BatchSetup& setup, Row
         if (!setup.salinityFill) return setup.noSalinity;
         const Quantity fill = *setup.salinityFill;
         valueOf(values.sample, fill) = setup.salinityFillValue;
-        takeUserUnit(fill, setup.userUnits, row.units);
+        takeUnitOf(fill, setup.userUnits, row.units);
     }
     return "";
 }
