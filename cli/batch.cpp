@@ -1,7 +1,6 @@
 #include "batch.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -66,16 +65,6 @@ void report(std::string& errors, long lineNumber, const std::string& reason) {
 
 void appendSeparators(std::string& out, std::size_t count, const Dialect& dialect) {
     out.append(count, dialect.separator);
-}
-
-// The unit of quantity as the options give it, for a cell they fill.
-void takeUserUnit(Quantity quantity, const UserUnits& userUnits, UserUnits& units) {
-    if (quantity == Quantity::Conductivity) units.conductivity = userUnits.conductivity;
-    if (!infoOf(quantity).temperature) return;
-    if (userUnits.fahrenheit.contains(quantity))
-        units.fahrenheit.add(quantity);
-    else
-        units.fahrenheit.remove(quantity);
 }
 
 // "12 °C", "1025 kg/m³", "35": a value as the user gives it.
@@ -215,9 +204,8 @@ struct BatchOutcome {
 };
 
 // Writes text to out, or records why it could not be written.
-void writeOut(const std::string& text, std::FILE* out, BatchOutcome& outcome) {
-    if (outcome.writeError == 0 && std::fwrite(text.data(), 1, text.size(), out) != text.size())
-        outcome.writeError = errno != 0 ? errno : EIO;
+void writeOut(std::string_view text, std::FILE* out, BatchOutcome& outcome, bool flush = false) {
+    if (outcome.writeError == 0) outcome.writeError = writeText(text, out, flush);
 }
 
 void writeChunk(const Chunk& chunk, std::FILE* out, std::FILE* err, BatchOutcome& outcome) {
@@ -361,7 +349,7 @@ std::string readRow(const std::vector<Cell>& cells, const BatchSetup& setup, Row
             if (!setup.filled.contains(role.quantity))
                 return place(i) + ": empty, a missing measurement (" + optionOf(role.quantity) +
                        " would fill empty cells)";
-            takeUserUnit(role.quantity, setup.userUnits, row.units);
+            takeUnitOf(role.quantity, setup.userUnits, row.units);
             continue;
         }
         if (std::string error = readValue(values, role.quantity, cell, i, place); !error.empty()) return error;
@@ -370,7 +358,7 @@ std::string readRow(const std::vector<Cell>& cells, const BatchSetup& setup, Row
         if (!setup.salinityFill) return setup.noSalinity;
         const Quantity fill = *setup.salinityFill;
         valueOf(values.sample, fill) = setup.salinityFillValue;
-        takeUserUnit(fill, setup.userUnits, row.units);
+        takeUnitOf(fill, setup.userUnits, row.units);
     }
     return "";
 }
@@ -481,12 +469,8 @@ int runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arg
         convertInThisThread(reader, setup, chunkRows, out, err, outcome);
     else
         convertInWorkers(reader, setup, chunkRows, jobs, out, err, outcome);
-    if (outcome.writeError == 0 && std::fflush(out) != 0) outcome.writeError = errno != 0 ? errno : EIO;
-
-    if (outcome.writeError != 0) {
-        std::fprintf(err, "thalwen-convert: writing the output failed: %s\n", std::strerror(outcome.writeError));
-        return kExitOutputFailed;
-    }
+    writeOut({}, out, outcome, true);
+    if (outcome.writeError != 0) return outputFailed(err, outcome.writeError);
     if (reader.failed) return readFailed(err, reader);
     const RowCounts& counts = outcome.counts;
     if (!arguments.quiet) {

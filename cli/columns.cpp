@@ -138,16 +138,12 @@ bool takeUnit(Quantity quantity, std::string_view unit, UserUnits& units) {
     const QuantityInfo& info = infoOf(quantity);
     if (info.temperature) {
         const TemperatureUnit* temperature = temperatureUnitNamed(unit);
-        if (!temperature) return false;
-        if (temperature->fahrenheit)
-            units.fahrenheit.add(quantity);
-        else
-            units.fahrenheit.remove(quantity);
-        return true;
+        if (temperature) takeUnitOf(quantity, userUnits(temperature->fahrenheit), units);
+        return temperature != nullptr;
     }
     if (quantity == Quantity::Conductivity) {
         const ConductivityUnit* conductivity = conductivityUnitNamed(unit);
-        if (conductivity) units.conductivity = conductivity;
+        if (conductivity) takeUnitOf(quantity, userUnits(false, *conductivity), units);
         return conductivity != nullptr;
     }
     if (*info.unit && unit == info.unit) return true;
@@ -303,6 +299,15 @@ HeaderName splitUnit(std::string_view header) {
     const std::string_view name = trimBlanks(header.substr(0, open));
     if (name.empty()) return {header, {}};
     return {name, trimBlanks(header.substr(open + 1, header.size() - open - 2))};
+}
+
+void takeUnitOf(Quantity quantity, const UserUnits& from, UserUnits& units) {
+    if (quantity == Quantity::Conductivity) units.conductivity = from.conductivity;
+    if (!infoOf(quantity).temperature) return;
+    if (from.fahrenheit.contains(quantity))
+        units.fahrenheit.add(quantity);
+    else
+        units.fahrenheit.remove(quantity);
 }
 
 std::string columnAt(const BatchColumns& columns, std::size_t index) {

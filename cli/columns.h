@@ -30,6 +30,10 @@ struct HeaderName {
 };
 HeaderName splitUnit(std::string_view header);
 
+// Gives quantity in units the unit it has in from: that of its column, or of
+// the option that fills its empty cells.
+void takeUnitOf(Quantity quantity, const UserUnits& from, UserUnits& units);
+
 struct BatchColumns {
     std::vector<ColumnRole> roles;
     std::vector<std::string> names;  // as the header gives them, for messages

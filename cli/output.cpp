@@ -1,9 +1,12 @@
 #include "output.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include "arguments.h"
+#include "exit_status.h"
 
 namespace thalwen {
 
@@ -178,6 +181,16 @@ void appendClampedNotes(std::string& out, const UserConversion& conversion, cons
         }
         out += '\n';
     }
+}
+
+int writeText(std::string_view text, std::FILE* file, bool flush) {
+    if (std::fwrite(text.data(), 1, text.size(), file) == text.size() && (!flush || std::fflush(file) == 0)) return 0;
+    return errno != 0 ? errno : EIO;
+}
+
+int outputFailed(std::FILE* err, int error) {
+    std::fprintf(err, "thalwen-convert: writing the output failed: %s\n", std::strerror(error));
+    return kExitOutputFailed;
 }
 
 }  // namespace thalwen

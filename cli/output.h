@@ -2,6 +2,7 @@
 // appends to a caller's buffer so a batch reuses one buffer for every row.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -44,5 +45,13 @@ void appendText(std::string& out, const UserConversion& conversion, const Style&
 
 // One line per input the ranges changed: what was given, what was used.
 void appendClampedNotes(std::string& out, const UserConversion& conversion, const Style& style);
+
+// Writes text to file, then flushes file when flush. Returns 0, or the
+// system's reason (an errno) it could not.
+int writeText(std::string_view text, std::FILE* file, bool flush);
+
+// Tells on err that the output could not be written, and why; returns the
+// exit status that says so.
+int outputFailed(std::FILE* err, int error);
 
 }  // namespace thalwen

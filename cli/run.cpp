@@ -11,21 +11,6 @@
 
 namespace thalwen {
 
-namespace {
-
-// Writes text and flushes it; returns 0 or the system's reason it could not.
-int write(const std::string& text, std::FILE* file) {
-    if (std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0) return 0;
-    return errno != 0 ? errno : EIO;
-}
-
-int outputFailed(std::FILE* err, int error) {
-    std::fprintf(err, "thalwen-convert: writing the output failed: %s\n", std::strerror(error));
-    return kExitOutputFailed;
-}
-
-}  // namespace
-
 int runSingle(const Arguments& arguments, std::FILE* out, std::FILE* err) {
     const UserUnits units = userUnitsOf(arguments);
     UserConversion conversion = convertSample(arguments.method, requestedSample(arguments), units, units);
@@ -45,9 +30,9 @@ int runSingle(const Arguments& arguments, std::FILE* out, std::FILE* err) {
     if (arguments.format == Format::Text && !arguments.quiet) {
         std::string notes;
         appendClampedNotes(notes, conversion, arguments.style);
-        write(notes, err);
+        writeText(notes, err, true);
     }
-    if (int error = write(text, out)) return outputFailed(err, error);
+    if (int error = writeText(text, out, true)) return outputFailed(err, error);
     return kExitSuccess;
 }
 
@@ -58,7 +43,8 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* in, std::FILE* 
         return kExitBadInput;
     }
     if (arguments.help || arguments.version) {
-        if (int error = write(arguments.help ? usageText() : versionText(), out)) return outputFailed(err, error);
+        if (int error = writeText(arguments.help ? usageText() : versionText(), out, true))
+            return outputFailed(err, error);
         return kExitSuccess;
     }
     if (!arguments.batch) return runSingle(arguments, out, err);

