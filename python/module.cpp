@@ -66,11 +66,6 @@ struct GivenInput {
 
 std::string reprOf(py::handle value) { return py::repr(value).cast<std::string>(); }
 
-std::string numberText(double value) {
-    char buffer[kMaxNumber];
-    return {buffer, putShortest(buffer, value)};
-}
-
 std::string methodNames() {
     std::string names;
     for (const MethodInfo& info : kMethods) names += std::string(names.empty() ? "'" : ", '") + info.name + "'";
@@ -321,8 +316,13 @@ std::string unitText(const QuantityInfo& info) {
 std::string defaultText(Quantity quantity) {
     const double celsius = valueOf(kDefaultSample, quantity);
     if (!isPresent(celsius)) return "";
-    std::string text = "; " + numberText(celsius);
-    if (infoOf(quantity).temperature) text += " °C (" + numberText(valueOf(defaultSample(true), quantity)) + " °F)";
+    std::string text = "; ";
+    appendShortest(text, celsius);
+    if (infoOf(quantity).temperature) {
+        text += " °C (";
+        appendShortest(text, valueOf(defaultSample(true), quantity));
+        text += " °F)";
+    }
     return text + " when not given";
 }
 
