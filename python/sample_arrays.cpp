@@ -99,13 +99,13 @@ void convertChunk(const SampleArrays& arrays, const Sample& defaults, std::size_
     }
 }
 
-}  // namespace
-
 std::size_t sampleCount(const std::vector<std::ptrdiff_t>& shape) {
     std::size_t count = 1;
     for (std::ptrdiff_t size : shape) count *= static_cast<std::size_t>(size);
     return count;
 }
+
+}  // namespace
 
 void convertArrays(const SampleArrays& arrays, unsigned jobs) {
     const std::size_t count = sampleCount(arrays.shape);
