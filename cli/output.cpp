@@ -53,11 +53,6 @@ void appendNumber(std::string& out, double value, int decimals, bool full) {
     out.append(buffer, putNumber(buffer, value, decimals, full));
 }
 
-void appendShortest(std::string& out, double value) {
-    char buffer[kMaxNumber];
-    out.append(buffer, putShortest(buffer, value));
-}
-
 std::size_t displayWidth(std::string_view text) {
     std::size_t width = 0;
     for (unsigned char c : text) width += (c & 0xC0) != 0x80;

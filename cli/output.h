@@ -23,9 +23,6 @@ struct Style {
 char* putNumber(char* p, double value, int decimals, bool full);
 void appendNumber(std::string& out, double value, int decimals, bool full);
 
-// The shortest text that reads back as value, for quoting a user's input.
-void appendShortest(std::string& out, double value);
-
 // Display width of UTF-8 text: the units hold a few two-byte characters.
 std::size_t displayWidth(std::string_view text);
 

@@ -79,6 +79,12 @@ constexpr Range rangeOf(Quantity quantity, Method method) {
     return method == Method::Ies80 ? infoOf(quantity).ies80 : infoOf(quantity).teos10;
 }
 
+// Whether method has a use for quantity: IES-80 has none for the position and
+// gives no Absolute Salinity.
+constexpr bool usedBy(Quantity quantity, Method method) {
+    return method != Method::Ies80 || !infoOf(quantity).teos10Only;
+}
+
 // The quantity named name (its CSV column and JSON key), or none.
 inline std::optional<Quantity> quantityFromName(std::string_view name) {
     for (const QuantityInfo& info : kQuantities)

@@ -27,7 +27,7 @@ namespace {
 double readQuantity(const FormField& field, std::string_view text, Method method, bool fahrenheit) {
     const QuantityInfo& info = infoOf(field.quantity);
     if (text.empty()) {
-        if (info.teos10Only && method == Method::Ies80) return 0.0;
+        if (!usedBy(field.quantity, method)) return 0.0;
         return valueOf(kDefaultSample, field.quantity);
     }
     const double value = readLeadingNumber(text);
@@ -37,7 +37,7 @@ double readQuantity(const FormField& field, std::string_view text, Method method
 std::string shownText(const FormField& field, Method method, const Sample& sample, bool fahrenheit) {
     const QuantityInfo& info = infoOf(field.quantity);
     double value = valueOf(sample, field.quantity);
-    if ((info.teos10Only && method == Method::Ies80) || (field.blankWhenAbsent && !isPresent(value))) return "";
+    if (!usedBy(field.quantity, method) || (field.blankWhenAbsent && !isPresent(value))) return "";
     if (info.temperature && fahrenheit) value = celsiusToFahrenheit(value);
     return formatFixed(value, info.decimals);
 }

@@ -219,4 +219,9 @@ std::string formatFixed(double value, int decimals) {
     return std::string(buffer, putFixed(buffer, value, decimals));
 }
 
+void appendShortest(std::string& out, double value) {
+    char buffer[kMaxNumber];
+    out.append(buffer, putShortest(buffer, value));
+}
+
 }  // namespace thalwen

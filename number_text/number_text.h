@@ -46,4 +46,8 @@ char* putShortest(char* p, double value);             // the shortest text that 
 // value with exactly decimals digits after '.'.
 std::string formatFixed(double value, int decimals);
 
+// Appends the shortest text that reads back as value, for quoting a user's
+// input or a default.
+void appendShortest(std::string& out, double value);
+
 }  // namespace thalwen

@@ -66,11 +66,6 @@ struct GivenInput {
 
 std::string reprOf(py::handle value) { return py::repr(value).cast<std::string>(); }
 
-std::string numberText(double value) {
-    char buffer[kMaxNumber];
-    return {buffer, putShortest(buffer, value)};
-}
-
 std::string methodNames() {
     std::string names;
     for (const MethodInfo& info : kMethods) names += std::string(names.empty() ? "'" : ", '") + info.name + "'";
@@ -313,25 +308,34 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
 // ---- What help() shows ---------------------------------------------------------------------------
 
 std::string unitText(const QuantityInfo& info) {
-    if (info.quantity == Quantity::Conductivity) return " [mS/cm, or as conductivity_unit says]";
-    if (info.temperature) return " [°C, or °F with fahrenheit=True]";
-    return *info.unit ? std::string(" [") + info.unit + "]" : "";
+    std::string unit = info.unit;
+    if (info.quantity == Quantity::Conductivity) unit += ", or as conductivity_unit says";
+    if (info.temperature) unit += std::string(", or ") + kFahrenheit.name + " with fahrenheit=True";
+    return unit.empty() ? "" : " [" + unit + "]";
 }
 
 std::string defaultText(Quantity quantity) {
     const double celsius = valueOf(kDefaultSample, quantity);
     if (!isPresent(celsius)) return "";
-    std::string text = "; " + numberText(celsius);
-    if (infoOf(quantity).temperature) text += " °C (" + numberText(valueOf(defaultSample(true), quantity)) + " °F)";
+    std::string text = "; ";
+    appendShortest(text, celsius);
+    if (infoOf(quantity).temperature) {
+        text += std::string(" ") + infoOf(quantity).unit + " (";
+        appendShortest(text, valueOf(defaultSample(true), quantity));
+        text += std::string(" ") + kFahrenheit.name + ")";
+    }
     return text + " when not given";
 }
 
 std::string convertDoc() {
+    const SampleArrays defaults;
     std::string signature = "convert(*";
     for (const Keyword& keyword : kKeywords)
         if (infoOf(keyword.quantity).input) signature += std::string(", ") + keyword.name + "=None";
-    signature += ", method='" + std::string(infoOf(SampleArrays{}.method).name) + "', conductivity_unit='" +
-                 SampleArrays{}.conductivityUnit->name + "', fahrenheit=False, jobs=None)\n--\n\n";
+    signature += ", method='" + std::string(infoOf(defaults.method).name) + "', conductivity_unit='" +
+                 defaults.conductivityUnit->name + "', fahrenheit=False, jobs=None)\n--\n\n";
+    std::string defaultSalinity;
+    appendShortest(defaultSalinity, kDefaultSalinity);
 
     std::string inputs;
     for (const Keyword& keyword : kKeywords) {
@@ -346,7 +350,8 @@ std::string convertDoc() {
 
     return signature + R"(Converts seawater samples as thalwen-convert does: from the sea pressure,
 the position, the in-situ temperature and at most one of salinity, density,
-conductivity and specific_gravity (with none, Practical Salinity 35), derives
+conductivity and specific_gravity (with none, Practical Salinity )" +
+           defaultSalinity + R"(), derives
 the others and Absolute Salinity.
 
 Every quantity is a number or an array-like of numbers (numpy array, list,
@@ -365,7 +370,8 @@ Parameters
     (default), or IES-80 (which has no Absolute Salinity).
 conductivity_unit : {)" +
            conductivityUnitNames() + R"(}, optional
-    The unit of the conductivity, given and returned; default mS/cm.
+    The unit of the conductivity, given and returned; default )" +
+           defaults.conductivityUnit->name + R"(.
 fahrenheit : bool, optional
     Temperatures given and returned in °F; default False (°C).
 jobs : int, optional

@@ -21,9 +21,6 @@ constexpr std::size_t kChunk = 512;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// IES-80 has no use for the position: a missing one does not stop it.
-bool usedBy(Method method, Quantity quantity) { return method != Method::Ies80 || !infoOf(quantity).teos10Only; }
-
 // One input's numbers from a given sample on, in the C order of the shape.
 class InputWalk {
 public:
@@ -74,7 +71,8 @@ void convertChunk(const SampleArrays& arrays, const Sample& defaults, std::size_
     std::fill_n(chunk.given, count, defaults);
     std::fill_n(chunk.missing, count, false);
     for (const InputArray& input : arrays.inputs) {
-        const bool used = usedBy(arrays.method, input.quantity);
+        // IES-80 has no use for the position: a missing one does not stop it.
+        const bool used = usedBy(input.quantity, arrays.method);
         const bool salinityRelated = infoOf(input.quantity).salinityRelated;
         InputWalk walk(arrays.shape, input, begin);
         for (std::size_t k = 0; k < count; ++k, walk.next()) {
@@ -101,13 +99,13 @@ void convertChunk(const SampleArrays& arrays, const Sample& defaults, std::size_
     }
 }
 
-}  // namespace
-
 std::size_t sampleCount(const std::vector<std::ptrdiff_t>& shape) {
     std::size_t count = 1;
     for (std::ptrdiff_t size : shape) count *= static_cast<std::size_t>(size);
     return count;
 }
+
+}  // namespace
 
 void convertArrays(const SampleArrays& arrays, unsigned jobs) {
     const std::size_t count = sampleCount(arrays.shape);

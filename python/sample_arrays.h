@@ -31,8 +31,6 @@ struct SampleArrays {
     bool* clamped[kQuantityCount] = {};  // null where nothing is to be told (Absolute Salinity)
 };
 
-std::size_t sampleCount(const std::vector<std::ptrdiff_t>& shape);
-
 // Fills the results of every sample, on at most jobs threads. A sample with a
 // NaN in an input its method uses is a missing measurement: its results are
 // all NaN and nothing counts as clamped.

@@ -1,5 +1,7 @@
 """A chunked conversion on a dask.distributed cluster of two local workers,
 through dask.array.map_blocks and xarray.apply_ufunc, is the unchunked one."""
+from functools import partial
+
 import dask.array as da
 import numpy as np
 import thalwen
@@ -7,12 +9,8 @@ import xarray as xr
 from distributed import Client, LocalCluster
 
 
-def salinity_of(temperature, conductivity, pressure):
-    return thalwen.convert(temperature=temperature, conductivity=conductivity, pressure=pressure, jobs=1).salinity
-
-
-def density_of(temperature, conductivity, pressure):
-    return thalwen.convert(temperature=temperature, conductivity=conductivity, pressure=pressure, jobs=1).density
+def quantity_of(name, temperature, conductivity, pressure):
+    return getattr(thalwen.convert(temperature=temperature, conductivity=conductivity, pressure=pressure, jobs=1), name)
 
 
 def test_chunks_on_two_workers_give_the_unchunked_result(tmp_path):
@@ -27,9 +25,9 @@ def test_chunks_on_two_workers_give_the_unchunked_result(tmp_path):
         assert len(client.scheduler_info()["workers"]) == 2
         chunked = [da.from_array(values, chunks=(10, 25)[-values.ndim:]) for values in (temperature, conductivity,
                                                                                        pressure)]
-        salinity = da.map_blocks(salinity_of, *chunked, dtype=float)
+        salinity = da.map_blocks(partial(quantity_of, "salinity"), *chunked, dtype=float)
         labelled = [xr.DataArray(values, dims=("time", "PRES")[-values.ndim:]) for values in chunked]
-        density = xr.apply_ufunc(density_of, *labelled, dask="parallelized", output_dtypes=[float])
+        density = xr.apply_ufunc(partial(quantity_of, "density"), *labelled, dask="parallelized", output_dtypes=[float])
         salinity, density = client.compute([salinity, density.data])
         assert np.array_equal(salinity.result(timeout=60), expected.salinity)
         assert np.array_equal(density.result(timeout=60), expected.density)
