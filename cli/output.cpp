@@ -179,7 +179,9 @@ void appendClampedNotes(std::string& out, const UserConversion& conversion, cons
 }
 
 int writeText(std::string_view text, std::FILE* file, bool flush) {
-    if (std::fwrite(text.data(), 1, text.size(), file) == text.size() && (!flush || std::fflush(file) == 0)) return 0;
+    // Nothing to write may come without a buffer (a flush alone), which fwrite must not be given.
+    const bool written = text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (written && (!flush || std::fflush(file) == 0)) return 0;
     return errno != 0 ? errno : EIO;
 }
 
