@@ -25,6 +25,12 @@ namespace {
 constexpr Quantity kColumns[] = {Quantity::Pressure,    Quantity::Longitude,         Quantity::Latitude,
                                  Quantity::Temperature, Quantity::PracticalSalinity, Quantity::ReferenceTemperature};
 
+// Any other input is none of generate.py's: said, not converted.
+int notGenerated(const char* path) {
+    std::fprintf(stderr, "least_row: %s holds lines generate.py does not write\n", path);
+    return 1;
+}
+
 // The cell of line that starts at cell, up to the next comma or the line's end.
 std::string_view cellAt(const char* cell, const char* lineEnd) {
     const auto* comma = static_cast<const char*>(std::memchr(cell, ',', static_cast<std::size_t>(lineEnd - cell)));
@@ -60,8 +66,9 @@ int main(int argc, char** argv) {
             Sample sample = kDefaultSample;
             std::string_view cell = cellAt(p, newline);  // the method
             for (Quantity quantity : kColumns) {
+                if (cell.data() + cell.size() == newline) return notGenerated(argv[1]);  // too few cells
                 cell = cellAt(cell.data() + cell.size() + 1, newline);
-                if (readDecimal(cell, valueOf(sample, quantity))) return 1;  // not generate.py's rows
+                if (readDecimal(cell, valueOf(sample, quantity))) return notGenerated(argv[1]);
             }
             convert(Method::Teos10Exact, sample);
             constexpr std::string_view kMethod = ",exact";
@@ -81,6 +88,6 @@ int main(int argc, char** argv) {
         std::memmove(buffer.data(), p, held);
     }
     std::fclose(file);
-    if (held > 0) return 1;  // a last line without its end: not generate.py's rows
+    if (held > 0) return notGenerated(argv[1]);  // a last line without its end
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
