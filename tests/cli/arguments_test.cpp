@@ -88,6 +88,7 @@ TEST(Arguments, ErrorsNameTheOptionAndTheText) {
         {{"--column", "density=d"}, "--column: only with --batch"},
         {{"--jobs", "0"}, "--jobs: '0' is not a whole number from 1 to 1024"},
         {{"--jobs", "2x"}, "--jobs: '2x' is not a whole number"},
+        {{"--jobs", "1025"}, "--jobs: '1025' is not a whole number from 1 to 1024"},
         {{"--conductivity-unit", "mS/m"}, "--conductivity-unit: 'mS/m' is no conductivity unit: mS/cm, S/m or uS/cm"},
     };
     for (const Case& c : cases) {

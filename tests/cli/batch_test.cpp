@@ -1,7 +1,9 @@
 // CSV reading and the batch loop, on in-memory streams.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "batch.h"
@@ -26,17 +28,21 @@ std::string readAll(std::FILE* file) {
     return text;
 }
 
-BatchRun runOn(const std::string& input, Arguments arguments = {}, std::size_t chunkRows = kBatchChunkRows) {
-    std::FILE* in = std::tmpfile();
+BatchRun runOnFile(std::FILE* in, const Arguments& arguments, std::size_t chunkRows = kBatchChunkRows) {
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
-    std::fwrite(input.data(), 1, input.size(), in);
-    std::rewind(in);
     BatchRun run{runBatch(in, out, err, arguments, chunkRows), readAll(out), readAll(err)};
     std::fclose(in);
     std::fclose(out);
     std::fclose(err);
     return run;
+}
+
+BatchRun runOn(const std::string& input, Arguments arguments = {}, std::size_t chunkRows = kBatchChunkRows) {
+    std::FILE* in = std::tmpfile();
+    std::fwrite(input.data(), 1, input.size(), in);
+    std::rewind(in);
+    return runOnFile(in, arguments, chunkRows);
 }
 
 std::vector<std::string> cellTexts(std::string_view line, const Dialect& dialect = {}) {
@@ -104,6 +110,7 @@ TEST(Csv, CellsAreQuotedOnlyWhereTheDialectNeedsIt) {
         {{"a;b", true}, semicolon, "\"a;b\""},
         {{"say \"\"hi\"\"", true}, {}, "\"say \"\"hi\"\"\""},
         {{"5\" pipe", false}, {}, "\"5\"\" pipe\""},  // a stray quote is doubled
+        {{"a\nb", true}, {}, "\"a\nb\""},
     };
     for (const Case& c : cases) {
         std::string out;
@@ -196,6 +203,8 @@ TEST(Header, OurNamesArchiveAndCfNamesAndMappedColumnsAreReadTheOthersCarried) {
           {Quantity, Quantity::Conductivity},
           {Quantity, Quantity::Density},
           {Quantity, Quantity::Latitude}}},
+        // No scale stated: which salinity it is, is the user's to say.
+        {"sea_water_salinity,TEMP", {}, {{}, {Quantity, Quantity::Temperature}}},
         // The mapping wins over our own name and the archive's; a unit does not hide a name.
         {"p_dbar,t,\"Cond [S/m]\",PSAL,temperature,TEMP",
          {{Quantity::Pressure, "p_dbar"}, {Quantity::Temperature, "t"}, {Quantity::Conductivity, "Cond"}},
@@ -247,6 +256,7 @@ TEST(Header, ErrorsNameTheHeaderTheColumnTheUnitAndTheMapping) {
          "header: column 1 'PRES [bar]' (pressure): unit 'bar' cannot be read; pressure is read "
          "in dbar or decibar"},
         {"Cond [mS/m],TEMP", {{Quantity::Conductivity, "Cond"}}, "header: column 1 'Cond [mS/m]' (conductivity): unit"},
+        {"PSAL [g/kg],TEMP", {}, "header: column 1 'PSAL [g/kg]' (practicalSalinity): unit 'g/kg' cannot be read"},
         {"PRES,TEMP", {{Quantity::Pressure, "PRESSURE"}}, "--column pressure=PRESSURE: the header has no column"},
         {"T,T", {{Quantity::Temperature, "T"}}, "--column temperature=T: the header has more than one column 'T'"},
         {"T,x", {{Quantity::Temperature, "T"}, {std::nullopt, "T"}}, "--column method=T: column 'T' is mapped twice"},
@@ -326,6 +336,13 @@ TEST(Rows, EmptyCellsAreMissingUnlessTheOptionFillsThem) {
     ASSERT_EQ(readRow(cellsOf(",1,1025,10"), filled, row), "");
     EXPECT_FALSE(isPresent(row.values.sample.practicalSalinity));  // the row's density, not the option's salinity
     EXPECT_EQ(row.values.sample.density, 1025.0);
+
+    Arguments conductivity;
+    conductivity.values.sample.conductivity = 42;
+    conductivity.values.given = {Quantity::Conductivity};
+    ASSERT_EQ(readRow(cellsOf("1,"), setupOf("pressure,CNDC [S/m]", conductivity), row), "");
+    EXPECT_EQ(row.values.sample.conductivity, 42.0);
+    EXPECT_EQ(row.units.conductivity, &kMilliSiemensPerCentimetre);  // the option's unit, not the column's
 }
 
 TEST(Rows, ReasonsNameTheColumnAndTheText) {
@@ -433,6 +450,19 @@ TEST(Batch, NotesTellWhatIsReadCarriedAndAssumedThenTheCount) {
                   .err.find(", practicalSalinity 35 (--salinity, --density, --conductivity or "
                             "--specific-gravity), method exact (--method)\n"),
               std::string::npos);
+    Arguments options;  // the values the rows take, in the options' unit
+    options.style.fahrenheit = true;
+    options.values.sample.longitude = 151.3;
+    options.values.sample.density = 1025;
+    options.values.given = {Quantity::Longitude, Quantity::Density};
+    const std::string notes = runOn("PRES,TEMP,PSAL\n1,50,35\n", options).err;
+    EXPECT_NE(notes.find("for every row: longitude 151.3 °E (--longitude), latitude 48.853402 °N (--latitude), "
+                         "referenceTemperature 68 °F (--reference-temperature), method"),
+              std::string::npos)
+        << notes;
+    EXPECT_NE(notes.find("empty cells: rows without a salinity-related value take density 1025 kg/m³ (--density)\n"),
+              std::string::npos)
+        << notes;
 }
 
 // Our own output, read back, gives the same water: the units its header names
@@ -448,6 +478,7 @@ TEST(Batch, OwnOutputReadsBackAsTheSameWater) {
     back.style.full = true;
     const BatchRun again = runOn(first.out, back);
     ASSERT_EQ(again.status, 0) << first.out << again.err;
+    EXPECT_EQ(runOn(first.out).err.find("is carried;"), std::string::npos);  // what it derived is meant to be
     const std::vector<std::string> before = linesOf(first.out), after = linesOf(again.out);
     ASSERT_EQ(after.size(), 3u);
     for (std::size_t row = 1; row < 3; ++row) {
@@ -512,9 +543,47 @@ TEST(Batch, BadHeaderOrNothingToReadStopsBeforeConverting) {
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.out, "");
     EXPECT_EQ(bad.err.find("line 1: header: no column to convert in 'station,colour'"), 0u) << bad.err;
+    EXPECT_NE(runOn("Pressure [dbar],Temp\n1,2\n")
+                  .err.find("\nthalwen-convert: column 1 'Pressure [dbar]' is carried; to read it as pressure, give "
+                            "--column pressure=Pressure\n"),
+              std::string::npos);
     BatchRun empty = runOn("");
     EXPECT_EQ(empty.status, 2);
     EXPECT_EQ(empty.out, "");
+}
+
+// A report points at the first line of its record, and a line too long to
+// hold is a row without results like any other.
+TEST(Batch, ReportsPointAtARecordsFirstLineAndCountOverlongLines) {
+    const BatchRun split = runOn("station,practicalSalinity\n\"A\nB\",abc\n", quiet());
+    EXPECT_EQ(split.err, "line 2: column 2 'practicalSalinity': 'abc' is not a decimal number\n");
+    const BatchRun overlong = runOn("practicalSalinity\n" + std::string(kMaxLineLength + 1, '7') + "\n35\n");
+    EXPECT_EQ(overlong.status, 1);
+    EXPECT_NE(overlong.err.find("1 row converted, 1 row without results (reported above)"), std::string::npos)
+        << overlong.err;
+}
+
+// A read that fails after the header ends the batch with the system's
+// reason, not as if the file ended there.
+TEST(Batch, AReadErrorAfterTheHeaderEndsTheBatchWithTheReason) {
+    std::string text = "practicalSalinity\n";
+    for (int i = 0; i < 30000; ++i) text += "35\n";  // more than the first read takes
+    std::string_view unread = text;
+    cookie_io_functions_t io{};
+    io.read = [](void* cookie, char* buffer, std::size_t size) -> ssize_t {
+        auto& rest = *static_cast<std::string_view*>(cookie);
+        if (rest.empty()) {
+            errno = EIO;
+            return -1;
+        }
+        size = std::min(size, rest.size());
+        std::memcpy(buffer, rest.data(), size);
+        rest.remove_prefix(size);
+        return static_cast<ssize_t>(size);
+    };
+    const BatchRun run = runOnFile(fopencookie(&unread, "r", io), quiet());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("reading the batch input failed: Input/output error"), std::string::npos) << run.err;
 }
 
 TEST(Batch, OptionsGiveTheDefaultsAndFahrenheitAppliesToColumns) {

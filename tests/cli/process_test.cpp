@@ -74,6 +74,7 @@ TEST(Program, ClampedInputIsToldOnStandardError) {
     ProcessRun run = runProgram("--temperature 40");
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.err.find("--temperature 40 is outside its range; used 35.00 °C"), std::string::npos) << run.err;
+    EXPECT_EQ(runProgram("--temperature 40 --quiet").err, "");
     ProcessRun turned = runProgram("--longitude 183");  // 177 degW: the same place, not a clamp
     EXPECT_EQ(turned.err, "");
     EXPECT_NE(turned.out.find("Longitude              -177.000000  °E"), std::string::npos) << turned.out;
