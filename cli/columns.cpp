@@ -3,56 +3,12 @@
 #include <algorithm>
 #include <optional>
 
+#include "messages.h"
 #include "number_text.h"
 
 namespace thalwen {
 
 namespace {
-
-// A column name known beside our own: the conventions of profile archives and
-// of CF, read without --column, and names often written for a quantity but
-// too loose to be read unasked, which are only suggested.
-struct KnownName {
-    const char* name;
-    Quantity quantity;
-    bool read;
-};
-
-// clang-format off
-constexpr KnownName kKnownNames[] = {
-    // Profile archives.
-    {"PRES", Quantity::Pressure, true},
-    {"TEMP", Quantity::Temperature, true},
-    {"PSAL", Quantity::PracticalSalinity, true},
-    {"CNDC", Quantity::Conductivity, true},
-    {"LATITUDE", Quantity::Latitude, true},
-    {"LONGITUDE", Quantity::Longitude, true},
-    // CF standard names (latitude and longitude are our own names too).
-    {"sea_water_pressure", Quantity::Pressure, true},
-    {"sea_water_temperature", Quantity::Temperature, true},
-    {"sea_water_practical_salinity", Quantity::PracticalSalinity, true},
-    {"sea_water_electrical_conductivity", Quantity::Conductivity, true},
-    {"sea_water_density", Quantity::Density, true},
-    // Adjusted archive values, CF's salinity of any scale and common words:
-    // which of several columns, or which quantity, is the user's to say.
-    {"PRES_ADJUSTED", Quantity::Pressure, false},
-    {"TEMP_ADJUSTED", Quantity::Temperature, false},
-    {"PSAL_ADJUSTED", Quantity::PracticalSalinity, false},
-    {"CNDC_ADJUSTED", Quantity::Conductivity, false},
-    {"sea_water_salinity", Quantity::PracticalSalinity, false},
-    {"salinity", Quantity::PracticalSalinity, false},
-    {"sal", Quantity::PracticalSalinity, false},
-    {"temp", Quantity::Temperature, false},
-    {"cond", Quantity::Conductivity, false},
-    {"pres", Quantity::Pressure, false},
-    {"press", Quantity::Pressure, false},
-    {"lat", Quantity::Latitude, false},
-    {"lon", Quantity::Longitude, false},
-    {"long", Quantity::Longitude, false},
-    {"rho", Quantity::Density, false},
-    {"sg", Quantity::SpecificGravity, false},
-};
-// clang-format on
 
 // Units a header may write besides the engine's own (quantities.h) and the
 // temperature and conductivity units of user_conversion.h.
@@ -107,8 +63,8 @@ bool closeTo(std::string_view text, std::string_view name) {
 ColumnRole readByName(std::string_view name) {
     if (name == "method") return kMethodColumn;
     if (auto quantity = quantityFromName(name); quantity && infoOf(*quantity).input) return quantityColumn(*quantity);
-    for (const KnownName& known : kKnownNames)
-        if (known.read && name == known.name) return quantityColumn(known.quantity);
+    for (const FileName& known : kFileNames)
+        if (known.read && name == known.text) return quantityColumn(known.quantity);
     return {};
 }
 
@@ -117,7 +73,7 @@ std::string unitsOf(Quantity quantity) {
     std::vector<std::string> units;
     const QuantityInfo& info = infoOf(quantity);
     if (info.temperature) {
-        for (const TemperatureUnit& unit : kTemperatureUnits) units.insert(units.end(), {unit.name, unit.ascii});
+        for (const TemperatureUnit& unit : kTemperatureUnitsUtf8) units.insert(units.end(), {unit.name, unit.ascii});
     } else if (quantity == Quantity::Conductivity) {
         for (const ConductivityUnit& unit : kConductivityUnits) {
             units.emplace_back(unit.name);
@@ -132,36 +88,26 @@ std::string unitsOf(Quantity quantity) {
     return std::string(info.name) + " is read in " + choices(units, [](const std::string& unit) { return unit; });
 }
 
-// Takes unit as that of a column of quantity into units. Returns false when
-// it is none a header may give quantity in.
-bool takeUnit(Quantity quantity, std::string_view unit, UserUnits& units) {
+// units with unit taken as that of a column of quantity, or none when it is
+// none a header may give quantity in.
+std::optional<UserUnits> withUnit(Quantity quantity, std::string_view unit, UserUnits units) {
     const QuantityInfo& info = infoOf(quantity);
     if (info.temperature) {
         const TemperatureUnit* temperature = temperatureUnitNamed(unit);
-        if (temperature) takeUnitOf(quantity, userUnits(temperature->fahrenheit), units);
-        return temperature != nullptr;
+        if (!temperature) return std::nullopt;
+        takeUnitOf(quantity, userUnits(temperature->fahrenheit), units);
+        return units;
     }
     if (quantity == Quantity::Conductivity) {
         const ConductivityUnit* conductivity = conductivityUnitNamed(unit);
-        if (conductivity) takeUnitOf(quantity, userUnits(false, *conductivity), units);
-        return conductivity != nullptr;
+        if (!conductivity) return std::nullopt;
+        takeUnitOf(quantity, userUnits(false, *conductivity), units);
+        return units;
     }
-    if (*info.unit && unit == info.unit) return true;
+    if (*info.unit && unit == info.unit) return units;
     for (const UnitSpelling& spelling : kUnitSpellings)
-        if (spelling.quantity == quantity && unit == spelling.unit) return true;
-    return false;
-}
-
-// Safe to paste into a shell as one word.
-std::string shellWord(std::string_view text) {
-    const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               std::string_view("_./:=@%+-,").find(c) != std::string_view::npos;
-    });
-    if (plain) return std::string(text);
-    std::string word = "'";
-    for (char c : text) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return word + "'";
+        if (spelling.quantity == quantity && unit == spelling.unit) return units;
+    return std::nullopt;
 }
 
 // The names of the result columns, in their order, without units.
@@ -187,12 +133,11 @@ std::optional<std::string> suggestion(const BatchColumns& columns, std::size_t i
     };
     consider("method", kMethodColumn);
     for (const QuantityInfo& info : kQuantities) consider(info.name, quantityColumn(info.quantity));
-    for (const KnownName& known : kKnownNames) consider(known.name, quantityColumn(known.quantity));
+    for (const FileName& known : kFileNames) consider(known.text, quantityColumn(known.quantity));
     if (match.use == ColumnUse::Carried) return std::nullopt;
     const char* name = nameOf(match);
     std::string note = columnAt(columns, index) + " is carried; ";
-    UserUnits units;
-    if (match.use == ColumnUse::Quantity && !header.unit.empty() && !takeUnit(match.quantity, header.unit, units))
+    if (match.use == ColumnUse::Quantity && !header.unit.empty() && !withUnit(match.quantity, header.unit, {}))
         return note + "it looks like " + name + ", but " + unitsOf(match.quantity) + ", not " +
                std::string(header.unit);
     // The name without its unit maps the column as well, and pastes more easily.
@@ -213,8 +158,8 @@ bool given(const BatchColumns& columns, const ColumnRole& role) {
     return role.use == ColumnUse::Quantity ? columns.quantities.contains(role.quantity) : columns.method;
 }
 
-std::string mapColumns(const std::vector<ColumnMapping>& mappings, const std::vector<HeaderName>& headers,
-                       BatchColumns& columns) {
+Failure mapColumns(const std::vector<ColumnMapping>& mappings, const std::vector<HeaderName>& headers,
+                   BatchColumns& columns) {
     for (const ColumnMapping& mapping : mappings) {
         const std::string option = "--column " + std::string(mappedName(mapping)) + "=" + mapping.header;
         std::size_t found = columns.names.size(), count = 0;
@@ -223,13 +168,13 @@ std::string mapColumns(const std::vector<ColumnMapping>& mappings, const std::ve
                 found = i;
                 ++count;
             }
-        if (count == 0) return option + ": the header has no column " + quoted(mapping.header);
-        if (count > 1) return option + ": the header has more than one column " + quoted(mapping.header);
+        if (count == 0) return Failure(option + ": the header has no column " + quoted(mapping.header));
+        if (count > 1) return Failure(option + ": the header has more than one column " + quoted(mapping.header));
         if (columns.roles[found].use != ColumnUse::Carried)
-            return option + ": column " + quoted(mapping.header) + " is mapped twice";
+            return Failure(option + ": column " + quoted(mapping.header) + " is mapped twice");
         give(columns, found, mapping.quantity ? quantityColumn(*mapping.quantity) : kMethodColumn);
     }
-    return "";
+    return {};
 }
 
 // The results of an earlier conversion (our own output), from columns.results:
@@ -245,7 +190,7 @@ void readResults(BatchColumns& columns) {
 }
 
 // Each quantity not mapped read from the one column that names it.
-std::string readByNames(const std::vector<HeaderName>& headers, BatchColumns& columns) {
+Failure readByNames(const std::vector<HeaderName>& headers, BatchColumns& columns) {
     std::vector<std::size_t> first(kQuantityCount + 1, columns.names.size());  // by quantity, the method last
     for (std::size_t i = 0; i < columns.names.size(); ++i) {
         if (columns.roles[i].use != ColumnUse::Carried) continue;
@@ -253,40 +198,46 @@ std::string readByNames(const std::vector<HeaderName>& headers, BatchColumns& co
         if (read.use == ColumnUse::Carried || given(columns, read)) continue;
         std::size_t& earlier = first[read.use == ColumnUse::Method ? kQuantityCount : static_cast<int>(read.quantity)];
         if (earlier < columns.names.size())
-            return "header: columns " + std::to_string(earlier + 1) + " " + quoted(columns.names[earlier]) + " and " +
-                   std::to_string(i + 1) + " " + quoted(columns.names[i]) + " both give " + nameOf(read) +
-                   "; give the one to read with --column " + nameOf(read) + "=HEADER";
+            return Failure("header: columns " + std::to_string(earlier + 1) + " " + quoted(columns.names[earlier]) +
+                           " and " + std::to_string(i + 1) + " " + quoted(columns.names[i]) + " both give " +
+                           nameOf(read) + "; give the one to read with --column " + nameOf(read) + "=HEADER");
         earlier = i;
     }
     for (int q = 0; q <= kQuantityCount; ++q)
         if (first[q] < columns.names.size())
             give(columns, first[q], q < kQuantityCount ? quantityColumn(static_cast<Quantity>(q)) : kMethodColumn);
-    return "";
+    return {};
 }
 
 // The units the header writes for the columns read.
-std::string takeUnits(const std::vector<HeaderName>& headers, BatchColumns& columns) {
+Failure takeUnits(const std::vector<HeaderName>& headers, BatchColumns& columns) {
     for (std::size_t i = 0; i < columns.names.size(); ++i) {
         const ColumnRole& role = columns.roles[i];
         const std::string_view unit = headers[i].unit;
         if (role.use == ColumnUse::Carried || unit.empty()) continue;
         if (role.use == ColumnUse::Method)
-            return "header: " + describeColumn(columns, i) + ": a method has no unit, not " + quoted(unit);
-        if (!takeUnit(role.quantity, unit, columns.units))
-            return "header: " + describeColumn(columns, i) + ": unit " + quoted(unit) + " cannot be read; " +
-                   unitsOf(role.quantity);
+            return Failure("header: " + describeColumn(columns, i) + ": a method has no unit, not " + quoted(unit));
+        const std::optional<UserUnits> units = withUnit(role.quantity, unit, columns.units);
+        if (!units)
+            return Failure("header: " + describeColumn(columns, i) + ": unit " + quoted(unit) + " cannot be read; " +
+                           unitsOf(role.quantity));
+        columns.units = *units;
     }
-    return "";
+    return {};
 }
 
 }  // namespace
 
+const char* mappedName(const ColumnMapping& mapping) {
+    return mapping.quantity ? infoOf(*mapping.quantity).name : "method";
+}
+
 std::string conventionalNames() {
     std::string archives, cf;
-    for (const KnownName& known : kKnownNames) {
+    for (const FileName& known : kFileNames) {
         if (!known.read) continue;
-        std::string& list = std::string_view(known.name).find('_') == std::string_view::npos ? archives : cf;
-        (list += list.empty() ? "" : ", ") += known.name;
+        std::string& list = known.naming == Naming::ProfileArchive ? archives : cf;
+        (list += list.empty() ? "" : ", ") += known.text;
     }
     return "the profile archives' " + archives + "; the CF standard names " + cf;
 }
@@ -324,10 +275,8 @@ std::string describeColumn(const BatchColumns& columns, std::size_t index) {
     return text;
 }
 
-std::string readHeader(std::string_view line, const Dialect& dialect, const std::vector<ColumnMapping>& mappings,
-                       const UserUnits& userUnits, BatchColumns& columns) {
-    std::vector<Cell> cells;
-    if (const char* reason = splitCells(line, dialect, cells)) return std::string("header: ") + reason;
+Failure readHeader(std::string_view line, const std::vector<Cell>& cells, const std::vector<ColumnMapping>& mappings,
+                   const UserUnits& userUnits, BatchColumns& columns) {
     columns = BatchColumns{};
     columns.units = userUnits;
     for (const Cell& cell : cells) columns.names.emplace_back(trimBlanks(cellText(cell)));
@@ -336,7 +285,7 @@ std::string readHeader(std::string_view line, const Dialect& dialect, const std:
     for (const std::string& name : columns.names) headers.push_back(splitUnit(name));
 
     // What the user mapped comes first; the header's names serve the rest.
-    if (std::string error = mapColumns(mappings, headers, columns); !error.empty()) return error;
+    if (Failure failure = mapColumns(mappings, headers, columns)) return failure;
     columns.results = columns.names.size();
     for (std::size_t i = headers.size(); i-- > 0;)
         if (resultsStartAt(headers, i)) {
@@ -345,8 +294,8 @@ std::string readHeader(std::string_view line, const Dialect& dialect, const std:
         }
     if (columns.results < columns.names.size())
         readResults(columns);
-    else if (std::string error = readByNames(headers, columns); !error.empty())
-        return error;
+    else if (Failure failure = readByNames(headers, columns))
+        return failure;
 
     // An earlier conversion's results give every input: nothing to suggest.
     for (std::size_t i = 0; i < columns.names.size() && columns.results == columns.names.size(); ++i) {
@@ -354,8 +303,8 @@ std::string readHeader(std::string_view line, const Dialect& dialect, const std:
         if (auto note = suggestion(columns, i, headers[i])) columns.suggestions.push_back(std::move(*note));
     }
     if (columns.quantities.empty() && !columns.method)
-        return "header: no column to convert in " + quoted(line) +
-               "; name them as --help lists or map them with --column QUANTITY=HEADER";
+        return Failure("header: no column to convert in " + quoted(line) +
+                       "; name them as --help lists or map them with --column QUANTITY=HEADER");
     return takeUnits(headers, columns);
 }
 

@@ -3,15 +3,26 @@
 // names read without --column and the units a header may write are here.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "arguments.h"
 #include "csv.h"
+#include "exit_status.h"
+#include "quantities.h"
 #include "user_conversion.h"
 
 namespace thalwen {
+
+// --column QUANTITY=HEADER: the batch column that gives a quantity or the method.
+struct ColumnMapping {
+    std::optional<Quantity> quantity;  // none: the method
+    std::string header;
+};
+
+// The name of what a mapping gives, as --column takes it.
+const char* mappedName(const ColumnMapping& mapping);
 
 // What one input column gives: nothing we read (it is only carried to the
 // output), the method, or a quantity.
@@ -48,13 +59,13 @@ struct BatchColumns {
     std::vector<std::string> suggestions;
 };
 
-// Reads the header line: every column is kept; those mapped by the user, those
-// named like our quantities or "method" or by the conventions of profile
-// archives and CF, and the sample of an earlier conversion's results, are read
-// in the unit the header writes or else the user's. Returns "" or what is
-// wrong with the header or the mappings.
-std::string readHeader(std::string_view line, const Dialect& dialect, const std::vector<ColumnMapping>& mappings,
-                       const UserUnits& userUnits, BatchColumns& columns);
+// Reads the header line, split into cells: every column is kept; those mapped
+// by the user, those named like our quantities or "method" or by the
+// conventions of profile archives and CF, and the sample of an earlier
+// conversion's results, are read in the unit the header writes or else the
+// user's. Fails with what is wrong with the header or the mappings.
+Failure readHeader(std::string_view line, const std::vector<Cell>& cells, const std::vector<ColumnMapping>& mappings,
+                   const UserUnits& userUnits, BatchColumns& columns);
 
 // The names besides our own read without --column: "the profile archives'
 // PRES, ... and the CF standard names sea_water_pressure, ...".

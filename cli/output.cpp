@@ -5,8 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "arguments.h"
-#include "exit_status.h"
+#include "messages.h"
 
 namespace thalwen {
 
@@ -51,12 +50,6 @@ char* putNumber(char* p, double value, int decimals, bool full) {
 void appendNumber(std::string& out, double value, int decimals, bool full) {
     char buffer[kMaxNumber];
     out.append(buffer, putNumber(buffer, value, decimals, full));
-}
-
-std::size_t displayWidth(std::string_view text) {
-    std::size_t width = 0;
-    for (unsigned char c : text) width += (c & 0xC0) != 0x80;
-    return width;
 }
 
 void appendResultNames(std::string& out, const Style& style, const Dialect& dialect) {
@@ -164,7 +157,7 @@ void appendClampedNotes(std::string& out, const UserConversion& conversion, cons
     for (const QuantityInfo& info : kQuantities) {
         if (!conversion.clamped.contains(info.quantity)) continue;
         out += "thalwen-convert: ";
-        out += optionOf(info.quantity);
+        out += info.option;
         out += ' ';
         appendShortest(out, valueOf(conversion.given, info.quantity));
         out += " is outside its range; used ";
@@ -178,16 +171,18 @@ void appendClampedNotes(std::string& out, const UserConversion& conversion, cons
     }
 }
 
-int writeText(std::string_view text, std::FILE* file, bool flush) {
+Failure writeText(std::string_view text, std::FILE* file, bool flush) {
     // Nothing to write may come without a buffer (a flush alone), which fwrite must not be given.
     const bool written = text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (written && (!flush || std::fflush(file) == 0)) return 0;
-    return errno != 0 ? errno : EIO;
+    if (written && (!flush || std::fflush(file) == 0)) return {};
+    const int error = errno != 0 ? errno : EIO;
+    return Failure(std::string("thalwen-convert: writing the output failed: ") + std::strerror(error),
+                   kExitOutputFailed);
 }
 
-int outputFailed(std::FILE* err, int error) {
-    std::fprintf(err, "thalwen-convert: writing the output failed: %s\n", std::strerror(error));
-    return kExitOutputFailed;
+ExitStatus reportFailure(std::FILE* err, const Failure& failure) {
+    std::fprintf(err, "%s\n", failure.message().c_str());
+    return failure.status();
 }
 
 }  // namespace thalwen

@@ -7,7 +7,9 @@
 #include <string_view>
 
 #include "csv.h"
+#include "exit_status.h"
 #include "number_text.h"
+#include "quantities.h"
 #include "user_conversion.h"
 
 namespace thalwen {
@@ -22,9 +24,6 @@ struct Style {
 // kMaxNumber characters at p and returns the end.
 char* putNumber(char* p, double value, int decimals, bool full);
 void appendNumber(std::string& out, double value, int decimals, bool full);
-
-// Display width of UTF-8 text: the units hold a few two-byte characters.
-std::size_t displayWidth(std::string_view text);
 
 // The result columns of CSV: the method, the ten quantities and the inputs
 // that were clamped.
@@ -43,12 +42,11 @@ void appendText(std::string& out, const UserConversion& conversion, const Style&
 // One line per input the ranges changed: what was given, what was used.
 void appendClampedNotes(std::string& out, const UserConversion& conversion, const Style& style);
 
-// Writes text to file, then flushes file when flush. Returns 0, or the
-// system's reason (an errno) it could not.
-int writeText(std::string_view text, std::FILE* file, bool flush);
+// Writes text to file, then flushes file when flush; fails with the system's
+// reason it could not.
+Failure writeText(std::string_view text, std::FILE* file, bool flush);
 
-// Tells on err that the output could not be written, and why; returns the
-// exit status that says so.
-int outputFailed(std::FILE* err, int error);
+// Says failure on err, a line; returns the exit status that tells it.
+ExitStatus reportFailure(std::FILE* err, const Failure& failure);
 
 }  // namespace thalwen

@@ -4,14 +4,14 @@
 #include <cstring>
 #include <string>
 
-#include "batch.h"
-#include "exit_status.h"
+#include "batch_run.h"
 #include "output.h"
+#include "usage.h"
 #include "user_conversion.h"
 
 namespace thalwen {
 
-int runSingle(const Arguments& arguments, std::FILE* out, std::FILE* err) {
+ExitStatus runSingle(const Arguments& arguments, std::FILE* out, std::FILE* err) {
     const UserUnits units = userUnitsOf(arguments);
     UserConversion conversion = convertSample(arguments.method, requestedSample(arguments), units, units);
     std::string text;
@@ -30,21 +30,22 @@ int runSingle(const Arguments& arguments, std::FILE* out, std::FILE* err) {
     if (arguments.format == Format::Text && !arguments.quiet) {
         std::string notes;
         appendClampedNotes(notes, conversion, arguments.style);
-        writeText(notes, err, true);
+        // Standard error that cannot be written has nobody left to tell.
+        std::fwrite(notes.data(), 1, notes.size(), err);
     }
-    if (int error = writeText(text, out, true)) return outputFailed(err, error);
+    if (Failure failure = writeText(text, out, true)) return reportFailure(err, failure);
     return kExitSuccess;
 }
 
-int runCommandLine(int argc, const char* const* argv, std::FILE* in, std::FILE* out, std::FILE* err) {
+ExitStatus runCommandLine(int argc, const char* const* argv, std::FILE* in, std::FILE* out, std::FILE* err) {
     Arguments arguments;
-    if (std::string error = parseArguments(argc, argv, arguments); !error.empty()) {
-        std::fprintf(err, "thalwen-convert: %s\nTry 'thalwen-convert --help'.\n", error.c_str());
-        return kExitBadInput;
+    if (Failure failure = parseArguments(argc, argv, arguments)) {
+        std::fprintf(err, "thalwen-convert: %s\nTry 'thalwen-convert --help'.\n", failure.message().c_str());
+        return failure.status();
     }
     if (arguments.help || arguments.version) {
-        if (int error = writeText(arguments.help ? usageText() : versionText(), out, true))
-            return outputFailed(err, error);
+        if (Failure failure = writeText(arguments.help ? usageText() : versionText(), out, true))
+            return reportFailure(err, failure);
         return kExitSuccess;
     }
     if (!arguments.batch) return runSingle(arguments, out, err);
@@ -58,7 +59,7 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* in, std::FILE* 
             return kExitBadInput;
         }
     }
-    int status = runBatch(input, out, err, arguments);
+    const ExitStatus status = runBatch(input, out, err, arguments);
     if (input != in) std::fclose(input);
     return status;
 }

@@ -3,14 +3,14 @@
 
 #include <cstdio>
 
-#include "arguments.h"
+#include "exit_status.h"
+#include "options.h"
 
 namespace thalwen {
 
-// Exit status (exit_status.h): success, or the output could not be written.
-int runSingle(const Arguments& arguments, std::FILE* out, std::FILE* err);
+// Converts the one sample of the options: success, or the output could not be written.
+ExitStatus runSingle(const Arguments& arguments, std::FILE* out, std::FILE* err);
 
-// Exit status: one of exit_status.h.
-int runCommandLine(int argc, const char* const* argv, std::FILE* in, std::FILE* out, std::FILE* err);
+ExitStatus runCommandLine(int argc, const char* const* argv, std::FILE* in, std::FILE* out, std::FILE* err);
 
 }  // namespace thalwen

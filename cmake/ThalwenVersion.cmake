@@ -4,12 +4,16 @@
 #
 #   thalwen_version_files(VERSION DIRECTORY)
 #     writes DIRECTORY/version.h and DIRECTORY/thalwen.manifest for VERSION
-#     and defines the INTERFACE target thalwen_version, whose users (code and
-#     resource script alike) find both files in DIRECTORY.
+#     (and the GSW_VERSION that find_package(GSW) set before) and defines the
+#     INTERFACE target thalwen_version, whose users (code and resource script
+#     alike) find both files in DIRECTORY.
 
 set(THALWEN_RESOURCES_DIR ${CMAKE_CURRENT_LIST_DIR}/../resources)
 
 function(thalwen_version_files version directory)
+  if(NOT DEFINED GSW_VERSION)
+    message(FATAL_ERROR "thalwen_version_files: find the GSW library first, for its version")
+  endif()
   # A version block and a manifest want four numbers.
   string(REPLACE "." ";" numbers "${version}")
   list(LENGTH numbers count)

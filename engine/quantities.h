@@ -1,7 +1,8 @@
-// The quantities and the methods as every part of Thalwen knows them: names,
-// units, the decimals a person is shown, and the range of each input under
-// each method. The engine clamps to these ranges; the window and the command
-// line name, read and show the quantities from here.
+// The quantities and the methods as every part of Thalwen knows them, its one
+// vocabulary: names in each front end and in files, descriptions, units, the
+// decimals a person is shown, and the range of each input under each method.
+// The engine clamps to these ranges; the window, the command line and the
+// Python module name, read and show the quantities from here alone.
 #pragma once
 
 #include <limits>
@@ -24,9 +25,13 @@ constexpr Range kAnyValue = {-kUnbounded, kUnbounded};
 
 struct QuantityInfo {
     Quantity quantity;
-    const char* name;   // the Sample field: CSV column and JSON key
-    const char* label;  // in English, as the command line shows it
-    const char* unit;   // UTF-8, in degrees Celsius for the temperatures; "" when dimensionless
+    const char* name;         // the Sample field: CSV column and JSON key
+    const char* label;        // in English, capitalised, as the command line's table shows it
+    const char* description;  // in English, as --help and Python's help say it
+    const char* option;       // on the command line; nullptr for a result only
+    const char* placeholder;  // the option's value, as --help shows it
+    const char* keyword;      // in Python: the argument and the field of the result
+    const char* unit;         // UTF-8, in degrees Celsius for the temperatures; "" when dimensionless
     double Sample::*member;
     int decimals;                  // shown in the window and by the command line
     Range teos10;                  // accepted by TEOS-10 exact and TEOS-10 48 term
@@ -45,30 +50,48 @@ struct QuantityInfo {
 // has the upper bound.
 // clang-format off
 inline constexpr QuantityInfo kQuantities[kQuantityCount] = {
-    {.quantity = Quantity::Pressure, .name = "pressure", .label = "Sea pressure", .unit = "dbar",
+    {.quantity = Quantity::Pressure, .name = "pressure", .label = "Sea pressure", .description = "sea pressure",
+     .option = "--pressure", .placeholder = "DBAR", .keyword = "pressure", .unit = "dbar",
      .member = &Sample::pressure, .decimals = 2, .teos10 = {0, 10000}, .ies80 = {0, 10000}},
-    {.quantity = Quantity::Longitude, .name = "longitude", .label = "Longitude", .unit = "°E",
+    {.quantity = Quantity::Longitude, .name = "longitude", .label = "Longitude",
+     .description = "decimal degrees east", .option = "--longitude", .placeholder = "DEG",
+     .keyword = "longitude", .unit = "°E",
      .member = &Sample::longitude, .decimals = 6, .teos10 = {-180, 180}, .ies80 = {-180, 180}, .teos10Only = true},
-    {.quantity = Quantity::Latitude, .name = "latitude", .label = "Latitude", .unit = "°N",
+    {.quantity = Quantity::Latitude, .name = "latitude", .label = "Latitude",
+     .description = "decimal degrees north", .option = "--latitude", .placeholder = "DEG",
+     .keyword = "latitude", .unit = "°N",
      .member = &Sample::latitude, .decimals = 6, .teos10 = {-86, 90}, .ies80 = {-86, 90}, .teos10Only = true},
-    {.quantity = Quantity::Temperature, .name = "temperature", .label = "Temperature", .unit = "°C",
+    {.quantity = Quantity::Temperature, .name = "temperature", .label = "Temperature",
+     .description = "in-situ temperature", .option = "--temperature", .placeholder = "T", .keyword = "temperature",
+     .unit = "°C",
      .member = &Sample::temperature, .decimals = 2, .teos10 = {-2, 35}, .ies80 = {-2, 35}, .temperature = true},
-    {.quantity = Quantity::PracticalSalinity, .name = "practicalSalinity", .label = "Practical Salinity", .unit = "",
+    {.quantity = Quantity::PracticalSalinity, .name = "practicalSalinity", .label = "Practical Salinity",
+     .description = "Practical Salinity (PSS-78)", .option = "--salinity", .placeholder = "SP", .keyword = "salinity",
+     .unit = "",
      .member = &Sample::practicalSalinity, .decimals = 5, .teos10 = {2, 42}, .ies80 = {0, 42}, .salinityRelated = true},
-    {.quantity = Quantity::AbsoluteSalinity, .name = "absoluteSalinity", .label = "Absolute Salinity", .unit = "g/kg",
+    {.quantity = Quantity::AbsoluteSalinity, .name = "absoluteSalinity", .label = "Absolute Salinity",
+     .description = "Absolute Salinity", .option = nullptr, .placeholder = nullptr, .keyword = "absolute_salinity",
+     .unit = "g/kg",
      .member = &Sample::absoluteSalinity, .decimals = 5, .teos10 = kAnyValue, .ies80 = kAnyValue,
      .input = false, .teos10Only = true},
-    {.quantity = Quantity::Density, .name = "density", .label = "Density", .unit = "kg/m³",
+    {.quantity = Quantity::Density, .name = "density", .label = "Density", .description = "in-situ density",
+     .option = "--density", .placeholder = "RHO", .keyword = "density", .unit = "kg/m³",
      .member = &Sample::density, .decimals = 5, .teos10 = {1000, 1082.71524}, .ies80 = {1000, 1076.70763},
      .salinityRelated = true},
-    {.quantity = Quantity::Conductivity, .name = "conductivity", .label = "Conductivity", .unit = "mS/cm",
+    {.quantity = Quantity::Conductivity, .name = "conductivity", .label = "Conductivity",
+     .description = "electrical conductivity", .option = "--conductivity", .placeholder = "C",
+     .keyword = "conductivity", .unit = "mS/cm",
      .member = &Sample::conductivity, .decimals = 5, .teos10 = {0.002, 90.90227}, .ies80 = {0.0005, 84.54096},
      .salinityRelated = true},
-    {.quantity = Quantity::SpecificGravity, .name = "specificGravity", .label = "Specific gravity", .unit = "",
+    {.quantity = Quantity::SpecificGravity, .name = "specificGravity", .label = "Specific gravity",
+     .description = "against pure water at the reference temperature",
+     .option = "--specific-gravity", .placeholder = "SG", .keyword = "specific_gravity", .unit = "",
      .member = &Sample::specificGravity, .decimals = 5, .teos10 = {1, kUnbounded}, .ies80 = {1, kUnbounded},
      .salinityRelated = true},
     {.quantity = Quantity::ReferenceTemperature, .name = "referenceTemperature", .label = "Reference temperature",
-     .unit = "°C", .member = &Sample::referenceTemperature, .decimals = 2, .teos10 = {0, 40}, .ies80 = {0, 40},
+     .description = "that specific gravity refers to",
+     .option = "--reference-temperature", .placeholder = "T", .keyword = "reference_temperature", .unit = "°C",
+     .member = &Sample::referenceTemperature, .decimals = 2, .teos10 = {0, 40}, .ies80 = {0, 40},
      .temperature = true},
 };
 // clang-format on
@@ -92,8 +115,91 @@ inline std::optional<Quantity> quantityFromName(std::string_view name) {
     return std::nullopt;
 }
 
+// The input whose Python keyword is keyword, or none.
+inline std::optional<Quantity> inputFromKeyword(std::string_view keyword) {
+    for (const QuantityInfo& info : kQuantities)
+        if (info.input && keyword == info.keyword) return info.quantity;
+    return std::nullopt;
+}
+
 inline double& valueOf(Sample& sample, Quantity quantity) { return sample.*infoOf(quantity).member; }
 inline double valueOf(const Sample& sample, Quantity quantity) { return sample.*infoOf(quantity).member; }
+
+// ---- One salinity-related input --------------------------------------------------------------------
+
+// A sample gives at most one of the salinity-related inputs, wherever it
+// comes from: two would leave the source to a precedence the user never sees.
+constexpr QuantitySet salinityInputs() {
+    QuantitySet set;
+    for (const QuantityInfo& info : kQuantities)
+        if (info.salinityRelated) set.add(info.quantity);
+    return set;
+}
+inline constexpr QuantitySet kSalinityInputs = salinityInputs();
+
+// What every front end says when a second one is given.
+inline constexpr const char* kOneSalinityInput = "give at most one salinity-related input";
+
+// Whether quantities hold a salinity-related one.
+constexpr bool anySalinityRelated(QuantitySet quantities) { return (quantities.bits() & kSalinityInputs.bits()) != 0; }
+
+// Whether giving quantity besides those given breaks the rule of one.
+constexpr bool isSecondSalinityInput(QuantitySet given, Quantity quantity) {
+    return infoOf(quantity).salinityRelated && anySalinityRelated(given);
+}
+
+// ---- Names in files ---------------------------------------------------------------------------------
+
+// Who names a column or variable so: our own names are the quantities' names above.
+enum class Naming {
+    ProfileArchive,  // the profile archives' short names
+    CfStandardName,  // the CF conventions' standard names
+    Common,          // words people write, too loose to be read unasked: only suggested
+};
+
+struct FileName {
+    const char* text;
+    Quantity quantity;
+    Naming naming;
+    bool read = true;  // read without --column; otherwise only suggested
+};
+
+// Latitude and longitude are our own names and CF's alike. The adjusted
+// archive values and CF's salinity of no stated scale are the user's to
+// choose: which of several columns, or which quantity.
+// clang-format off
+inline constexpr FileName kFileNames[] = {
+    {"PRES", Quantity::Pressure, Naming::ProfileArchive},
+    {"TEMP", Quantity::Temperature, Naming::ProfileArchive},
+    {"PSAL", Quantity::PracticalSalinity, Naming::ProfileArchive},
+    {"CNDC", Quantity::Conductivity, Naming::ProfileArchive},
+    {"LATITUDE", Quantity::Latitude, Naming::ProfileArchive},
+    {"LONGITUDE", Quantity::Longitude, Naming::ProfileArchive},
+    {"sea_water_pressure", Quantity::Pressure, Naming::CfStandardName},
+    {"sea_water_temperature", Quantity::Temperature, Naming::CfStandardName},
+    {"sea_water_practical_salinity", Quantity::PracticalSalinity, Naming::CfStandardName},
+    {"sea_water_electrical_conductivity", Quantity::Conductivity, Naming::CfStandardName},
+    {"sea_water_density", Quantity::Density, Naming::CfStandardName},
+    {"PRES_ADJUSTED", Quantity::Pressure, Naming::ProfileArchive, false},
+    {"TEMP_ADJUSTED", Quantity::Temperature, Naming::ProfileArchive, false},
+    {"PSAL_ADJUSTED", Quantity::PracticalSalinity, Naming::ProfileArchive, false},
+    {"CNDC_ADJUSTED", Quantity::Conductivity, Naming::ProfileArchive, false},
+    {"sea_water_salinity", Quantity::PracticalSalinity, Naming::CfStandardName, false},
+    {"salinity", Quantity::PracticalSalinity, Naming::Common, false},
+    {"sal", Quantity::PracticalSalinity, Naming::Common, false},
+    {"temp", Quantity::Temperature, Naming::Common, false},
+    {"cond", Quantity::Conductivity, Naming::Common, false},
+    {"pres", Quantity::Pressure, Naming::Common, false},
+    {"press", Quantity::Pressure, Naming::Common, false},
+    {"lat", Quantity::Latitude, Naming::Common, false},
+    {"lon", Quantity::Longitude, Naming::Common, false},
+    {"long", Quantity::Longitude, Naming::Common, false},
+    {"rho", Quantity::Density, Naming::Common, false},
+    {"sg", Quantity::SpecificGravity, Naming::Common, false},
+};
+// clang-format on
+
+// ---- Methods -------------------------------------------------------------------------------------------
 
 struct MethodInfo {
     Method method;

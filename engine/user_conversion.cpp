@@ -52,7 +52,7 @@ const ConductivityUnit* conductivityUnitNamed(std::string_view text) {
 }
 
 const TemperatureUnit* temperatureUnitNamed(std::string_view text) {
-    for (const TemperatureUnit& unit : kTemperatureUnits)
+    for (const TemperatureUnit& unit : kTemperatureUnitsUtf8)
         if (text == unit.name || text == unit.ascii) return &unit;
     return nullptr;
 }

@@ -37,11 +37,11 @@ struct TemperatureUnit {
     bool fahrenheit;
 };
 
-inline constexpr TemperatureUnit kTemperatureUnits[] = {
+inline constexpr TemperatureUnit kTemperatureUnitsUtf8[] = {
     {"°C", "degC", false},
     {"°F", "degF", true},
 };
-inline constexpr const TemperatureUnit& kFahrenheit = kTemperatureUnits[1];
+inline constexpr const TemperatureUnit& kFahrenheit = kTemperatureUnitsUtf8[1];
 
 // The unit named text, or nullptr.
 const TemperatureUnit* temperatureUnitNamed(std::string_view text);

@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "arguments.h"
-#include "batch.h"
+#include "batch_run.h"
+#include "options.h"
 #include "output.h"
 
 using namespace thalwen;

@@ -4,14 +4,13 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
-#include <sched.h>
-
 #include <limits>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "number_text.h"
+#include "parallel.h"
 #include "quantities.h"
 #include "sample_arrays.h"
 #include "version.h"
@@ -23,35 +22,8 @@ namespace thalwen {
 
 namespace {
 
-// A keyword of convert() that gives a quantity, and the field of the result
-// that holds it: the command line's names in Python's spelling.
-struct Keyword {
-    Quantity quantity;
-    const char* name;
-    const char* description;
-};
-
-// In the order of Sample.
-constexpr Keyword kKeywords[kQuantityCount] = {
-    {Quantity::Pressure, "pressure", "Sea pressure"},
-    {Quantity::Longitude, "longitude", "Longitude, decimal degrees east"},
-    {Quantity::Latitude, "latitude", "Latitude, decimal degrees north"},
-    {Quantity::Temperature, "temperature", "In-situ temperature"},
-    {Quantity::PracticalSalinity, "salinity", "Practical Salinity (PSS-78)"},
-    {Quantity::AbsoluteSalinity, "absolute_salinity", "Absolute Salinity"},
-    {Quantity::Density, "density", "In-situ density"},
-    {Quantity::Conductivity, "conductivity", "Electrical conductivity"},
-    {Quantity::SpecificGravity, "specific_gravity",
-     "Specific gravity, against pure water at the reference temperature"},
-    {Quantity::ReferenceTemperature, "reference_temperature",
-     "Temperature of the pure water specific gravity refers to"},
-};
-
 // The keywords that say how, not what.
 const char* const kOptionKeywords[] = {"method", "conductivity_unit", "fahrenheit", "jobs"};
-
-// As for the command line's --jobs: more threads than this are a mistake.
-constexpr long kMaxJobs = 1024;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -59,7 +31,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 py::handle conversionType;
 
 struct GivenInput {
-    const Keyword* keyword;
+    const QuantityInfo* info;
     py::object value;   // as given
     py::array numbers;  // float64
 };
@@ -100,14 +72,6 @@ bool readFahrenheit(py::handle value) {
     throw py::type_error("fahrenheit: expected True or False, got " + reprOf(value));
 }
 
-// The cores this process may run on: a batch system or taskset may give it
-// fewer than the machine has.
-unsigned coresAvailable() {
-    cpu_set_t cores;
-    if (sched_getaffinity(0, sizeof cores, &cores) == 0) return static_cast<unsigned>(std::max(1, CPU_COUNT(&cores)));
-    return std::max(1u, std::thread::hardware_concurrency());
-}
-
 unsigned readJobs(py::handle value) {
     if (value.is_none()) return coresAvailable();
     const py::object whole = py::reinterpret_steal<py::object>(PyNumber_Index(value.ptr()));
@@ -116,7 +80,7 @@ unsigned readJobs(py::handle value) {
         throw py::type_error("jobs: expected a whole number, got " + reprOf(value));
     }
     const long jobs = PyLong_AsLong(whole.ptr());
-    if (PyErr_Occurred() || jobs < 1 || jobs > kMaxJobs) {
+    if (PyErr_Occurred() || jobs < 1 || jobs > long{kMaxJobs}) {
         PyErr_Clear();
         throw py::value_error("jobs: " + reprOf(value) + " is not a whole number from 1 to " +
                               std::to_string(kMaxJobs));
@@ -130,7 +94,7 @@ bool isNumberKind(char kind) { return kind == 'i' || kind == 'u' || kind == 'f';
 // pandas' nullable numbers hold pd.NA there, numpy's masked arrays a mask.
 // Anything but real numbers is refused: numpy would read a string of digits,
 // a truth value or the real part of a complex number as a number.
-py::array readNumbers(const Keyword& keyword, py::handle value) {
+py::array readNumbers(const QuantityInfo& info, py::handle value) {
     const py::module_ numpy = py::module_::import("numpy");
     py::object data = py::reinterpret_borrow<py::object>(value);
     const py::object dtype = py::getattr(value, "dtype", py::none());
@@ -141,12 +105,12 @@ py::array readNumbers(const Keyword& keyword, py::handle value) {
     try {
         array = numpy.attr("asarray")(data);
     } catch (py::error_already_set& error) {
-        py::raise_from(error, PyExc_TypeError, (std::string(keyword.name) + ": not an array of numbers").c_str());
+        py::raise_from(error, PyExc_TypeError, (std::string(info.keyword) + ": not an array of numbers").c_str());
         throw py::error_already_set();
     }
     if (!isNumberKind(array.dtype().kind()))
         throw py::type_error(
-            std::string(keyword.name) + ": expected numbers, got " +
+            std::string(info.keyword) + ": expected numbers, got " +
             (array.ndim() == 0 ? reprOf(value) : "an array of dtype " + py::str(array.dtype()).cast<std::string>()));
     py::object numbers = array.attr("astype")("float64", "copy"_a = false);
     if (py::isinstance(value, numpy.attr("ma").attr("MaskedArray")))
@@ -188,7 +152,7 @@ void checkLabels(const std::vector<GivenInput>& inputs) {
             if (!first) {
                 first = &input;
             } else if (!labelledAlike(first->value, input.value)) {
-                throw py::value_error(std::string(first->keyword->name) + " and " + input.keyword->name + ": " +
+                throw py::value_error(std::string(first->info->keyword) + " and " + input.info->keyword + ": " +
                                       (is == isPandas ? "indexes" : "dimensions or coordinates") +
                                       " differ, and numbers are paired by position; align them first" +
                                       (is == isPandas ? "" : " or convert through xarray.apply_ufunc"));
@@ -211,8 +175,8 @@ std::vector<std::ptrdiff_t> broadcastShape(const std::vector<GivenInput>& inputs
             const py::ssize_t size = input.numbers.shape(axis);
             if (size == 1 || size == shape[at]) continue;
             if (shape[at] != 1)
-                throw py::value_error(std::string(setBy[at]->keyword->name) + " of shape " +
-                                      shapeText(setBy[at]->numbers) + " and " + input.keyword->name + " of shape " +
+                throw py::value_error(std::string(setBy[at]->info->keyword) + " of shape " +
+                                      shapeText(setBy[at]->numbers) + " and " + input.info->keyword + " of shape " +
                                       shapeText(input.numbers) + " do not broadcast together");
             shape[at] = size;
             setBy[at] = &input;
@@ -227,19 +191,13 @@ InputArray inputArray(const GivenInput& input, const std::vector<std::ptrdiff_t>
     for (py::ssize_t axis = 0; axis < input.numbers.ndim(); ++axis)
         if (input.numbers.shape(axis) != 1)
             strides[static_cast<std::size_t>(rank - input.numbers.ndim() + axis)] = input.numbers.strides(axis);
-    return {input.keyword->quantity, static_cast<const char*>(input.numbers.data()), strides};
-}
-
-const Keyword* inputKeyword(const std::string& name) {
-    for (const Keyword& keyword : kKeywords)
-        if (name == keyword.name && infoOf(keyword.quantity).input) return &keyword;
-    return nullptr;
+    return {input.info->quantity, static_cast<const char*>(input.numbers.data()), strides};
 }
 
 std::string keywordList() {
     std::string names;
-    for (const Keyword& keyword : kKeywords)
-        if (infoOf(keyword.quantity).input) names += std::string(keyword.name) + ", ";
+    for (const QuantityInfo& info : kQuantities)
+        if (info.input) names += std::string(info.keyword) + ", ";
     for (const char* option : kOptionKeywords) names += std::string(option) + ", ";
     return names.substr(0, names.size() - 2);
 }
@@ -249,7 +207,8 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
     SampleArrays arrays;  // its defaults are convert()'s
     py::object jobs = py::none();
     std::vector<GivenInput> inputs;
-    const Keyword* source = nullptr;
+    QuantitySet given;
+    const QuantityInfo* source = nullptr;
     for (const auto& [key, value] : kwargs) {
         const std::string name = key.cast<std::string>();
         if (value.is_none()) continue;  // as if not given
@@ -261,14 +220,13 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
             arrays.fahrenheit = readFahrenheit(value);
         } else if (name == "jobs") {
             jobs = py::reinterpret_borrow<py::object>(value);
-        } else if (const Keyword* keyword = inputKeyword(name)) {
-            if (infoOf(keyword->quantity).salinityRelated) {
-                if (source)
-                    throw py::value_error(std::string(source->name) + " and " + name +
-                                          ": give at most one salinity-related input");
-                source = keyword;
-            }
-            inputs.push_back({keyword, py::reinterpret_borrow<py::object>(value), readNumbers(*keyword, value)});
+        } else if (const std::optional<Quantity> quantity = inputFromKeyword(name)) {
+            const QuantityInfo& info = infoOf(*quantity);
+            if (isSecondSalinityInput(given, info.quantity))
+                throw py::value_error(std::string(source->keyword) + " and " + name + ": " + kOneSalinityInput);
+            if (info.salinityRelated) source = &info;
+            given.add(info.quantity);
+            inputs.push_back({&info, py::reinterpret_borrow<py::object>(value), readNumbers(info, value)});
         } else {
             throw py::type_error("convert() got an unexpected keyword argument '" + name + "'; the keywords are " +
                                  keywordList());
@@ -282,11 +240,10 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
     const std::vector<py::ssize_t> shape(arrays.shape.begin(), arrays.shape.end());
     std::vector<py::array_t<double>> results;
     std::vector<std::pair<const char*, py::array_t<bool>>> clamped;
-    for (const Keyword& keyword : kKeywords) {
-        const auto q = static_cast<std::size_t>(keyword.quantity);
+    for (const QuantityInfo& info : kQuantities) {
+        const auto q = static_cast<std::size_t>(info.quantity);
         arrays.results[q] = results.emplace_back(shape).mutable_data();
-        if (infoOf(keyword.quantity).input)
-            arrays.clamped[q] = clamped.emplace_back(keyword.name, shape).second.mutable_data();
+        if (info.input) arrays.clamped[q] = clamped.emplace_back(info.keyword, shape).second.mutable_data();
     }
     {
         py::gil_scoped_release release;
@@ -306,6 +263,12 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
 }
 
 // ---- What help() shows ---------------------------------------------------------------------------
+
+// "In-situ temperature": a description that begins a sentence of help().
+std::string capitalised(std::string text) {
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    return text;
+}
 
 std::string unitText(const QuantityInfo& info) {
     std::string unit = info.unit;
@@ -330,23 +293,21 @@ std::string defaultText(Quantity quantity) {
 std::string convertDoc() {
     const SampleArrays defaults;
     std::string signature = "convert(*";
-    for (const Keyword& keyword : kKeywords)
-        if (infoOf(keyword.quantity).input) signature += std::string(", ") + keyword.name + "=None";
+    for (const QuantityInfo& info : kQuantities)
+        if (info.input) signature += std::string(", ") + info.keyword + "=None";
     signature += ", method='" + std::string(infoOf(defaults.method).name) + "', conductivity_unit='" +
                  defaults.conductivityUnit->name + "', fahrenheit=False, jobs=None)\n--\n\n";
     std::string defaultSalinity;
     appendShortest(defaultSalinity, kDefaultSalinity);
 
     std::string inputs;
-    for (const Keyword& keyword : kKeywords) {
-        const QuantityInfo& info = infoOf(keyword.quantity);
+    for (const QuantityInfo& info : kQuantities) {
         if (!info.input) continue;
-        inputs += std::string(keyword.name) + " : array_like, optional\n    " + keyword.description + unitText(info) +
-                  defaultText(keyword.quantity) + ".\n";
+        inputs += std::string(info.keyword) + " : array_like, optional\n    " + capitalised(info.description) +
+                  unitText(info) + defaultText(info.quantity) + ".\n";
     }
     std::string results;
-    for (const Keyword& keyword : kKeywords)
-        results += std::string("    ") + keyword.name + unitText(infoOf(keyword.quantity)) + "\n";
+    for (const QuantityInfo& info : kQuantities) results += std::string("    ") + info.keyword + unitText(info) + "\n";
 
     return signature + R"(Converts seawater samples as thalwen-convert does: from the sea pressure,
 the position, the in-situ temperature and at most one of salinity, density,
@@ -413,10 +374,10 @@ PYBIND11_MODULE(thalwen, module) {
         "Thalwen: the properties of seawater by TEOS-10 or IES-80, converted from any one of Practical\n"
         "Salinity, in-situ density, conductivity and specific gravity; see help(thalwen.convert).";
     module.attr("__version__") = THALWEN_VERSION;
-    module.attr("gsw_version") = GSW_VERSION;
+    module.attr("gsw_version") = THALWEN_GSW_VERSION;
 
     py::list fields;
-    for (const Keyword& keyword : kKeywords) fields.append(keyword.name);
+    for (const QuantityInfo& info : kQuantities) fields.append(info.keyword);
     fields.append("clamped");
     const py::object conversion =
         py::module_::import("collections").attr("namedtuple")("Conversion", fields, "module"_a = "thalwen");

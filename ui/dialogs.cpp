@@ -9,16 +9,14 @@
 #include "app_state.h"
 #include "localisation.h"
 #include "resource_ids.h"
+#include "version.h"
 
 namespace thalwen {
 
-// The build passes in what it knows about itself: the compiler's target and
-// the version of the GSW library it links.
+// The build passes in the compiler's target; version.h tells the version of
+// the GSW library it links.
 #ifndef THALWEN_COMPILER_TARGET
 #error "THALWEN_COMPILER_TARGET must name the compiler's target, e.g. i686-w64-mingw32"
-#endif
-#ifndef THALWEN_GSW_VERSION
-#error "THALWEN_GSW_VERSION must give the version of the GSW library linked, e.g. 3.6.16"
 #endif
 
 const char kBuildTimestamp[] = __DATE__ " - " __TIME__;

@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "arguments.h"
+#include "options.h"
+#include "usage.h"
 
 using namespace thalwen;
 
@@ -12,7 +13,7 @@ namespace {
 
 std::string parse(std::vector<const char*> words, Arguments& arguments) {
     words.insert(words.begin(), "thalwen-convert");
-    return parseArguments(static_cast<int>(words.size()), words.data(), arguments);
+    return parseArguments(static_cast<int>(words.size()), words.data(), arguments).message();
 }
 
 TEST(Arguments, NoOptionsGiveTheFormsStartUpSample) {

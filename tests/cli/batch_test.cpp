@@ -6,8 +6,10 @@
 #include <cstring>
 #include <string>
 
-#include "batch.h"
+#include "batch_rows.h"
+#include "batch_run.h"
 #include "csv.h"
+#include "reader.h"
 #include "user_conversion.h"
 
 using namespace thalwen;
@@ -126,18 +128,18 @@ TEST(Csv, LinesAcrossBuffersWithoutFinalNewlineAndOverlong) {
     std::FILE* file = std::tmpfile();
     std::fwrite(text.data(), 1, text.size(), file);
     std::rewind(file);
-    LineReader reader = makeLineReader(file);
+    CsvReader reader(file);
+    ASSERT_EQ(reader.readHeader(), nullptr);
+    EXPECT_EQ(reader.header(), "a");
     std::string_view line;
-    ASSERT_EQ(nextRecord(reader, line, ","), LineStatus::Line);
-    EXPECT_EQ(line, "a");
-    ASSERT_EQ(nextRecord(reader, line, ","), LineStatus::Line);
+    ASSERT_EQ(reader.next(line), RecordStatus::Record);
     EXPECT_EQ(line, longLine);
-    EXPECT_EQ(nextRecord(reader, line, ","), LineStatus::TooLong);
-    ASSERT_EQ(nextRecord(reader, line, ","), LineStatus::Line);
+    EXPECT_EQ(reader.next(line), RecordStatus::TooLong);
+    ASSERT_EQ(reader.next(line), RecordStatus::Record);
     EXPECT_EQ(line, "b");
-    EXPECT_EQ(reader.lineNumber, 4);
-    EXPECT_EQ(nextRecord(reader, line, ","), LineStatus::End);
-    EXPECT_LE(reader.buffer.size(), 2 * kMaxLineLength + 2);
+    EXPECT_EQ(reader.lineNumber(), 4);
+    EXPECT_EQ(reader.next(line), RecordStatus::End);
+    EXPECT_LE(reader.capacity(), 2 * kMaxLineLength + 2);
     std::fclose(file);
 }
 
@@ -160,10 +162,11 @@ TEST(Csv, QuotedLineBreaksJoinLinesIntoOneRecord) {
         std::FILE* file = std::tmpfile();
         std::fwrite(c.text.data(), 1, c.text.size(), file);
         std::rewind(file);
-        LineReader reader = makeLineReader(file);
+        CsvReader reader(file);
         std::vector<std::pair<long, std::string>> records;
-        for (std::string_view record; nextRecord(reader, record, kAnySeparator) == LineStatus::Line;)
-            records.emplace_back(reader.recordLine, record);
+        if (reader.readHeader() != CsvReader::kEmptyInput) records.emplace_back(1, reader.header());
+        for (std::string_view record; reader.next(record) == RecordStatus::Record;)
+            records.emplace_back(reader.recordLine(), record);
         EXPECT_EQ(records, c.records) << c.text;
         std::fclose(file);
     }
@@ -171,7 +174,9 @@ TEST(Csv, QuotedLineBreaksJoinLinesIntoOneRecord) {
 
 std::string header(std::string_view line, BatchColumns& columns, const std::vector<ColumnMapping>& mappings = {},
                    const UserUnits& units = {}) {
-    return readHeader(line, detectDialect(line), mappings, units, columns);
+    std::vector<Cell> cells;
+    if (const char* reason = splitCells(line, detectDialect(line), cells)) return std::string("header: ") + reason;
+    return readHeader(line, cells, mappings, units, columns).message();
 }
 
 TEST(Header, OurNamesArchiveAndCfNamesAndMappedColumnsAreReadTheOthersCarried) {
@@ -298,7 +303,8 @@ std::vector<Cell> cellsOf(std::string_view line) {
 
 BatchSetup setupOf(std::string_view line, const Arguments& arguments = {}) {
     BatchColumns columns;
-    EXPECT_EQ(readHeader(line, Dialect{}, arguments.columnMappings, userUnitsOf(arguments), columns), "") << line;
+    EXPECT_EQ(readHeader(line, cellsOf(line), arguments.columnMappings, userUnitsOf(arguments), columns).message(), "")
+        << line;
     return makeBatchSetup(arguments, Dialect{}, std::move(columns));
 }
 
@@ -307,12 +313,12 @@ BatchSetup setupOf(std::string_view line, const Arguments& arguments = {}) {
 TEST(Rows, EmptyCellsAreMissingUnlessTheOptionFillsThem) {
     const BatchSetup plain = setupOf("method,pressure,density,conductivity");
     RowInput row{};
-    EXPECT_EQ(readRow(cellsOf(",,\"1025,5\","), plain, row),
+    EXPECT_EQ(readRow(cellsOf(",,\"1025,5\","), plain, row).message(),
               "column 2 'pressure': empty, a missing measurement (--pressure would fill empty cells)");
-    EXPECT_EQ(readRow(cellsOf("exact,1,,"), plain, row),
+    EXPECT_EQ(readRow(cellsOf("exact,1,,"), plain, row).message(),
               "no salinity-related value: column 3 'density', column 4 'conductivity' are empty (--salinity, "
               "--density, --conductivity or --specific-gravity would fill such rows)");
-    ASSERT_EQ(readRow(cellsOf("polynomial,3,,40"), plain, row), "");
+    ASSERT_EQ(readRow(cellsOf("polynomial,3,,40"), plain, row).message(), "");
     EXPECT_EQ(row.method, Method::Teos10Polynomial);
     EXPECT_EQ(row.values.sample.conductivity, 40.0);
     EXPECT_FALSE(isPresent(row.values.sample.density));
@@ -325,22 +331,22 @@ TEST(Rows, EmptyCellsAreMissingUnlessTheOptionFillsThem) {
     arguments.values.sample.temperature = 50;
     arguments.values.given = {Quantity::Pressure, Quantity::PracticalSalinity, Quantity::Temperature};
     const BatchSetup filled = setupOf("method,pressure,density,TEMP [degC]", arguments);
-    ASSERT_EQ(readRow(cellsOf(",,,10"), filled, row), "");
+    ASSERT_EQ(readRow(cellsOf(",,,10"), filled, row).message(), "");
     EXPECT_EQ(row.method, Method::Ies80);
     EXPECT_EQ(row.values.sample.pressure, 7.0);
     EXPECT_EQ(row.values.sample.practicalSalinity, 35.0);
     EXPECT_EQ(row.units.fahrenheit, QuantitySet{Quantity::ReferenceTemperature});  // the column's °C, the option's °F
-    ASSERT_EQ(readRow(cellsOf(",,,"), filled, row), "");
+    ASSERT_EQ(readRow(cellsOf(",,,"), filled, row).message(), "");
     EXPECT_EQ(row.values.sample.temperature, 50.0);  // in °F, the option's unit
     EXPECT_EQ(row.units.fahrenheit, (QuantitySet{Quantity::Temperature, Quantity::ReferenceTemperature}));
-    ASSERT_EQ(readRow(cellsOf(",1,1025,10"), filled, row), "");
+    ASSERT_EQ(readRow(cellsOf(",1,1025,10"), filled, row).message(), "");
     EXPECT_FALSE(isPresent(row.values.sample.practicalSalinity));  // the row's density, not the option's salinity
     EXPECT_EQ(row.values.sample.density, 1025.0);
 
     Arguments conductivity;
     conductivity.values.sample.conductivity = 42;
     conductivity.values.given = {Quantity::Conductivity};
-    ASSERT_EQ(readRow(cellsOf("1,"), setupOf("pressure,CNDC [S/m]", conductivity), row), "");
+    ASSERT_EQ(readRow(cellsOf("1,"), setupOf("pressure,CNDC [S/m]", conductivity), row).message(), "");
     EXPECT_EQ(row.values.sample.conductivity, 42.0);
     EXPECT_EQ(row.units.conductivity, &kMilliSiemensPerCentimetre);  // the option's unit, not the column's
 }
@@ -361,7 +367,7 @@ TEST(Rows, ReasonsNameTheColumnAndTheText) {
     };
     for (const Case& c : cases) {
         RowInput row{};
-        const std::string error = readRow(cellsOf(c.line), setup, row);
+        const std::string error = readRow(cellsOf(c.line), setup, row).message();
         EXPECT_EQ(error.find(c.reason), 0u) << error;
     }
 }
@@ -483,8 +489,8 @@ TEST(Batch, OwnOutputReadsBackAsTheSameWater) {
     ASSERT_EQ(after.size(), 3u);
     for (std::size_t row = 1; row < 3; ++row) {
         std::vector<Cell> written, read;
-        splitCells(trimBlanks(before[row]), detectDialect("a;b"), written);
-        splitCells(trimBlanks(after[row]), detectDialect("a;b"), read);
+        ASSERT_EQ(splitCells(trimBlanks(before[row]), detectDialect("a;b"), written), nullptr);
+        ASSERT_EQ(splitCells(trimBlanks(after[row]), detectDialect("a;b"), read), nullptr);
         ASSERT_EQ(read.size(), written.size() + kResultColumns);
         const auto number = [](const Cell& cell) {
             double value = 0;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "arguments.h"
+#include "options.h"
 #include "output.h"
 #include "user_conversion.h"
 

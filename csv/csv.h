@@ -1,43 +1,13 @@
-// Record-by-record reading of CSV in a bounded buffer, and splitting a record
-// into cells, without allocating per record.
+// The cells of CSV records: the dialect a header line shows, records split
+// into cells without allocating per record, and cells written back.
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace thalwen {
-
-// Lines and records longer than this are reported, not held.
-constexpr std::size_t kMaxLineLength = 1 << 20;
-
-struct LineReader {
-    std::FILE* file = nullptr;
-    std::vector<char> buffer;
-    std::size_t begin = 0;        // first unread character in buffer
-    std::size_t end = 0;          // one past the last character read from file
-    bool atEnd = false;           // file has no more to give
-    long lineNumber = 0;          // of the last line read, from 1
-    long recordLine = 0;          // of the first line of the record last returned
-    bool failed = false;          // a read error, as opposed to the end of the file
-    int error = 0;                // errno of that read error
-    bool carriageReturn = false;  // the record last returned ended with "\r\n"
-    bool quoted = false;          // the record last returned may hold a quote
-};
-
-LineReader makeLineReader(std::FILE* file);
-
-enum class LineStatus { Line, TooLong, End };
-
-// The next record without its end ("\n" or "\r\n"), valid until the next
-// call: one line, or more when a quoted cell holds line breaks (RFC 4180). A
-// quote opens a quoted cell only at the start of a cell, after one of
-// separators or the start of the record, blanks aside. A quoted cell that no
-// quote closes within kMaxLineLength characters, or before the end of the
-// input, holds no line break: its record is its first line alone. A line
-// longer than kMaxLineLength is skipped and reported as TooLong.
-LineStatus nextRecord(LineReader& reader, std::string_view& record, std::string_view separators);
 
 // The separators a header line may use, before its dialect is known.
 constexpr std::string_view kAnySeparator = ",;\t";
@@ -75,7 +45,7 @@ std::string_view separatorsOf(const Dialect& dialect);
 // Splits line into cells (cleared first) at the dialect's separator. A quoted
 // cell may hold the separator, doubled quotes and line breaks. Returns
 // nullptr, or why the line cannot be split.
-const char* splitCells(std::string_view line, const Dialect& dialect, std::vector<Cell>& cells);
+[[nodiscard]] const char* splitCells(std::string_view line, const Dialect& dialect, std::vector<Cell>& cells);
 
 // The text of a cell with doubled quotes made single: for names in a header.
 std::string cellText(const Cell& cell);

@@ -1,12 +1,14 @@
 // The options of thalwen-convert, as one table that drives their parsing, the
-// refusal of an option given twice and the usage text.
+// refusal of an option given twice and the usage text. The options of the
+// quantities come from the vocabulary (quantities.h).
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "columns.h"
+#include "exit_status.h"
 #include "output.h"
 #include "sample.h"
 #include "sample_values.h"
@@ -15,19 +17,17 @@ namespace thalwen {
 
 enum class Format { Text, Csv, Json };
 
-// --column QUANTITY=HEADER: the batch column that gives a quantity or the method.
-struct ColumnMapping {
-    std::optional<Quantity> quantity;  // none: the method
-    std::string header;
+struct FormatInfo {
+    Format format;
+    const char* name;
 };
 
-// The name of what a mapping gives, as --column takes it.
-const char* mappedName(const ColumnMapping& mapping);
+inline constexpr FormatInfo kFormats[] = {{Format::Text, "text"}, {Format::Csv, "csv"}, {Format::Json, "json"}};
 
 struct Arguments {
     Method method = Method::Teos10Exact;
     bool methodGiven = false;
-    SampleValues values;  // of the quantity options, as typed; salinityPlace is the option's row in kOptions
+    SampleValues values;  // of the quantity options, as typed; salinityPlace is the option's row in options()
     Format format = Format::Text;
     bool formatGiven = false;
     Style style;
@@ -51,23 +51,21 @@ struct Option {
     const char* placeholder;  // its value, as --help shows it; nullptr: it takes none
     const char* help;         // what --help says of it
     OptionGroup group;
-    // Takes the option's value (empty for one that takes none). Returns "" or
-    // what is wrong, naming the option and the text.
-    std::string (*read)(const Option& option, std::string_view value, Arguments& arguments);
+    // Takes the option's value (empty for one that takes none); fails naming
+    // the option and the text.
+    Failure (*read)(const Option& option, std::string_view value, Arguments& arguments);
     Quantity quantity = Quantity::Pressure;  // the quantity an option of the inputs gives
     HelpExtra extra = HelpExtra::None;
     bool repeatable = false;
     const char* alias = nullptr;  // a short name, not listed
 };
 
-extern const std::vector<Option> kOptions;
+// Every option, in the order --help lists them.
+const std::vector<Option>& options();
 
-// The option that gives quantity, or nullptr for Absolute Salinity.
-const char* optionOf(Quantity quantity);
-
-// Fills arguments from argv[1..argc-1]. Returns "" or the error to report,
-// which names the option and the text at fault.
-std::string parseArguments(int argc, const char* const* argv, Arguments& arguments);
+// Fills arguments from argv[1..argc-1]; fails with the error to report, which
+// names the option and the text at fault.
+Failure parseArguments(int argc, const char* const* argv, Arguments& arguments);
 
 // The given options over the defaults, in the user's temperature unit: the
 // sample to convert, or in a batch the values of the quantities without a
@@ -80,8 +78,7 @@ UserUnits userUnitsOf(const Arguments& arguments);
 // "exact, polynomial or ies80", for messages about a method not known.
 std::string methodChoices();
 
-std::string usageText();
-
-std::string versionText();
+// "method, pressure, ...": what a batch column or --column can give.
+std::string batchColumns();
 
 }  // namespace thalwen

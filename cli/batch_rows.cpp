@@ -1,0 +1,289 @@
+#include "batch_rows.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "messages.h"
+#include "number_text.h"
+#include "output.h"
+#include "reader.h"
+#include "user_conversion.h"
+
+namespace thalwen {
+
+namespace {
+
+// Whether every cell of a row is empty. Most rows have a value in their first
+// cell: the line alone tells, without looking at the cells.
+bool nothingGiven(std::string_view line, const std::vector<Cell>& cells, const Dialect& dialect) {
+    for (char c : line)
+        if (c != dialect.separator && c != ' ' && c != '\t' && c != '"') return false;
+    return std::all_of(cells.begin(), cells.end(), [](const Cell& cell) { return trimBlanks(cell.text).empty(); });
+}
+
+void report(std::string& errors, long lineNumber, const std::string& reason) {
+    ((errors += "line ") += std::to_string(lineNumber) + ": ") += reason;
+    errors += '\n';
+}
+
+void appendSeparators(std::string& out, std::size_t count, const Dialect& dialect) {
+    out.append(count, dialect.separator);
+}
+
+// "12 °C", "1025 kg/m³", "35": a value as the user gives it.
+std::string valueText(Quantity quantity, double value, const UserUnits& units) {
+    std::string text;
+    appendShortest(text, value);
+    if (const char* unit = unitName(quantity, units); *unit) (text += ' ') += unit;
+    return text;
+}
+
+// The unit a column is read in, as the notes say it.
+std::string unitText(Quantity quantity, const UserUnits& units) {
+    const char* unit = unitName(quantity, units);
+    return *unit ? std::string(" in ") + unit : std::string();
+}
+
+// "--salinity, --density, --conductivity or --specific-gravity".
+std::string salinityOptions() {
+    std::vector<const char*> names;
+    for (const QuantityInfo& info : kQuantities)
+        if (info.salinityRelated) names.push_back(info.option);
+    return choices(names, [](const char* option) { return option; });
+}
+
+// "1 row", "2 rows".
+std::string rows(std::size_t count) { return std::to_string(count) + (count == 1 ? " row" : " rows"); }
+
+}  // namespace
+
+BatchSetup makeBatchSetup(const Arguments& arguments, const Dialect& dialect, BatchColumns columns) {
+    BatchSetup setup;
+    setup.dialect = dialect;
+    setup.method = arguments.method;
+    setup.defaults = requestedSample(arguments);
+    setup.userUnits = userUnitsOf(arguments);
+    setup.style = arguments.style;
+    setup.filled = arguments.values.given;
+
+    std::string salinityColumns;  // for the report of a row without any salinity-related value
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < columns.roles.size(); ++i) {
+        const ColumnRole& role = columns.roles[i];
+        if (role.use != ColumnUse::Quantity || !infoOf(role.quantity).salinityRelated) continue;
+        ((salinityColumns += count++ ? ", " : "") += describeColumn(columns, i));
+    }
+    if (count > 0) {
+        // The file gives the salinity-related input: an option of them only
+        // fills the rows that give none.
+        for (const QuantityInfo& info : kQuantities)
+            if (info.salinityRelated && arguments.values.given.contains(info.quantity)) {
+                setup.salinityFill = info.quantity;
+                setup.salinityFillValue = valueOf(setup.defaults, info.quantity);
+            }
+        for (const QuantityInfo& info : kQuantities)
+            if (info.salinityRelated) valueOf(setup.defaults, info.quantity) = kNoValue;
+        setup.noSalinity = "no salinity-related value: " + salinityColumns + (count > 1 ? " are" : " is") + " empty (" +
+                           salinityOptions() + " would fill such rows)";
+    }
+    setup.columns = std::move(columns);
+    return setup;
+}
+
+Failure readRow(const std::vector<Cell>& cells, const BatchSetup& setup, RowInput& row) {
+    const BatchColumns& columns = setup.columns;
+    row.method = setup.method;
+    row.units = columns.units;
+    SampleValues& values = row.values;
+    values = {setup.defaults, {}, 0};
+    auto place = [&](std::size_t index) { return describeColumn(columns, index); };
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const ColumnRole& role = columns.roles[i];
+        if (role.use == ColumnUse::Carried) continue;
+        // Trimmed only where it starts with a blank: the number reader trims
+        // the rest, and a batch reads millions of cells.
+        std::string_view cell = cells[i].text;
+        if (cell.empty() || cell.front() == ' ' || cell.front() == '\t') cell = trimBlanks(cell);
+        if (role.use == ColumnUse::Method) {
+            cell = trimBlanks(cell);
+            if (cell.empty()) continue;
+            auto method = methodFromName(cell);
+            if (!method) return Failure(valueError(place(i), cell, "is no method: " + methodChoices()));
+            row.method = *method;
+            continue;
+        }
+        if (cell.empty()) {
+            if (infoOf(role.quantity).salinityRelated) continue;
+            if (!setup.filled.contains(role.quantity))
+                return Failure(place(i) + ": empty, a missing measurement (" + infoOf(role.quantity).option +
+                               " would fill empty cells)");
+            takeUnitOf(role.quantity, setup.userUnits, row.units);
+            continue;
+        }
+        if (Failure failure = readValue(values, role.quantity, cell, i, place)) return failure;
+    }
+    if (anySalinityRelated(columns.quantities) && !hasSalinityInput(values)) {
+        if (!setup.salinityFill) return Failure(setup.noSalinity);
+        const Quantity fill = *setup.salinityFill;
+        valueOf(values.sample, fill) = setup.salinityFillValue;
+        takeUnitOf(fill, setup.userUnits, row.units);
+    }
+    return {};
+}
+
+std::vector<std::string> headerNotes(const BatchSetup& setup) {
+    const BatchColumns& columns = setup.columns;
+    std::string read, carried, everyRow, emptyCells;
+    auto add = [](std::string& list, const std::string& item) { (list += list.empty() ? "" : ", ") += item; };
+    // "density 1025 kg/m³ (--density)": a value the options give, and the option.
+    auto optionValue = [&](Quantity quantity, double value) {
+        return std::string(infoOf(quantity).name) + " " + valueText(quantity, value, setup.userUnits) + " (" +
+               infoOf(quantity).option + ")";
+    };
+    const std::string method = std::string("method ") + infoOf(setup.method).name + " (--method)";
+    for (std::size_t i = 0; i < columns.roles.size(); ++i) {
+        const ColumnRole& role = columns.roles[i];
+        const std::string column = columnAt(columns, i);
+        if (role.use == ColumnUse::Carried) {
+            add(carried, column);
+        } else if (role.use == ColumnUse::Method) {
+            add(read, column + " as method");
+            add(emptyCells, column + " take " + method);
+        } else {
+            add(read, column + " as " + infoOf(role.quantity).name + unitText(role.quantity, columns.units));
+            if (setup.filled.contains(role.quantity) && !infoOf(role.quantity).salinityRelated)
+                add(emptyCells, column + " take " + optionValue(role.quantity, valueOf(setup.defaults, role.quantity)));
+        }
+    }
+    if (setup.salinityFill)
+        add(emptyCells,
+            "rows without a salinity-related value take " + optionValue(*setup.salinityFill, setup.salinityFillValue));
+    for (const QuantityInfo& info : kQuantities)
+        if (info.input && !info.salinityRelated && !columns.quantities.contains(info.quantity))
+            add(everyRow, optionValue(info.quantity, valueOf(setup.defaults, info.quantity)));
+    if (!anySalinityRelated(columns.quantities)) {
+        std::string salinity;
+        for (const QuantityInfo& info : kQuantities)
+            if (info.salinityRelated && isPresent(valueOf(setup.defaults, info.quantity)))
+                salinity = optionValue(info.quantity, valueOf(setup.defaults, info.quantity));
+        if (salinity.empty()) {
+            salinity = std::string(infoOf(Quantity::PracticalSalinity).name) + " ";
+            appendShortest(salinity, kDefaultSalinity);
+            salinity += " (" + salinityOptions() + ")";
+        }
+        add(everyRow, salinity);
+    }
+    if (!columns.method) add(everyRow, method);
+
+    std::vector<std::string> notes;
+    if (columns.results < columns.names.size())
+        notes.push_back("columns " + std::to_string(columns.results + 1) + " to " +
+                        std::to_string(columns.results + kResultColumns) +
+                        " are the results of an earlier conversion: the sample it used is read, its "
+                        "practicalSalinity the source; what it derived is carried");
+    notes.push_back("read: " + read);
+    if (!carried.empty()) notes.push_back("carried: " + carried);
+    if (!everyRow.empty()) notes.push_back("for every row: " + everyRow);
+    if (!emptyCells.empty()) notes.push_back("empty cells: " + emptyCells);
+    notes.insert(notes.end(), columns.suggestions.begin(), columns.suggestions.end());
+    return notes;
+}
+
+std::string outputHeader(std::string_view byteOrderMark, const std::vector<Cell>& headerCells,
+                         const BatchSetup& setup) {
+    std::string header(byteOrderMark);
+    for (const Cell& cell : headerCells) {
+        appendCell(header, cell, setup.dialect);
+        header += setup.dialect.separator;
+    }
+    appendResultNames(header, setup.style, setup.dialect);
+    return header += setup.dialect.lineEnd;
+}
+
+RowCounts& RowCounts::operator+=(const RowCounts& other) {
+    converted += other.converted;
+    clamped += other.clamped;
+    failed += other.failed;
+    empty += other.empty;
+    return *this;
+}
+
+std::string summaryOf(const RowCounts& counts) {
+    std::string summary = rows(counts.converted) + " converted";
+    if (counts.clamped > 0) summary += " (" + std::to_string(counts.clamped) + " with inputs brought to their bounds)";
+    summary += ", " + rows(counts.failed) + " without results";
+    if (counts.failed > 0) summary += " (reported above)";
+    if (counts.empty > 0) summary += ", " + rows(counts.empty) + " of empty cells left empty";
+    return summary;
+}
+
+void convertRecord(std::string_view line, long lineNumber, bool mayHoldQuote, const BatchSetup& setup,
+                   std::vector<Cell>& cells, ConvertedRows& rows) {
+    const Dialect& dialect = setup.dialect;
+    std::string& out = rows.output;
+    const std::size_t columnCount = setup.columns.roles.size();
+    // A blank line is no row: kept, so that the output's lines stay those of
+    // the input. (In a tab-separated file, tabs are cells, not blanks.)
+    if (line.find_first_not_of(dialect.separator == '\t' ? " \r" : " \t\r") == std::string_view::npos) {
+        out += dialect.lineEnd;
+        return;
+    }
+    Failure error;
+    if (const char* reason = splitCells(line, dialect, cells)) {
+        // The line, whole, in one cell: nothing lost, and the output stays
+        // well-formed however the line was broken.
+        appendCell(out, Cell{line, false}, dialect);
+        appendSeparators(out, columnCount - 1, dialect);
+        error = Failure("column " + std::to_string(cells.size() + 1) + ": " + reason + ": " + quoted(line));
+    } else {
+        // A line with no quote or carriage return in it needs none added: its
+        // cells as the output writes them are the line itself.
+        if (!dialect.oneColumn && !mayHoldQuote && !std::memchr(line.data(), '\r', line.size())) {
+            out += line;
+        } else {
+            for (std::size_t i = 0; i < cells.size(); ++i) {
+                if (i > 0) out += dialect.separator;
+                appendCell(out, cells[i], dialect);
+            }
+        }
+        if (cells.size() < columnCount) appendSeparators(out, columnCount - cells.size(), dialect);
+        RowInput row;
+        if (nothingGiven(line, cells, dialect)) {
+            // Nothing given, as in the empty rows a spreadsheet writes: no
+            // sample to convert, and nothing wrong either.
+            ++rows.counts.empty;
+            appendSeparators(out, kResultColumns, dialect);
+            out += dialect.lineEnd;
+            return;
+        }
+        if (cells.size() < columnCount) {
+            error = Failure(std::to_string(cells.size()) + " cells where the header has " +
+                            std::to_string(columnCount) + ": none for " + describeColumn(setup.columns, cells.size()));
+        } else if (cells.size() > columnCount) {
+            error = Failure(std::to_string(cells.size()) + " cells where the header has " +
+                            std::to_string(columnCount) + ": column " + std::to_string(columnCount + 1) + " holds " +
+                            quoted(cells[columnCount].text) + " and has no header");
+        } else if (error = readRow(cells, setup, row); !error) {
+            out += dialect.separator;
+            const UserConversion conversion = convertSample(row.method, row.values.sample, row.units, setup.userUnits);
+            appendCsvResults(out, conversion, setup.style, dialect);
+            out += dialect.lineEnd;
+            ++rows.counts.converted;
+            if (!conversion.clamped.empty()) ++rows.counts.clamped;
+            return;
+        }
+    }
+    appendSeparators(out, kResultColumns, dialect);
+    out += dialect.lineEnd;
+    report(rows.errors, lineNumber, error.message());
+    ++rows.counts.failed;
+}
+
+void skipOverlongLine(long line, const BatchSetup& setup, ConvertedRows& rows) {
+    appendSeparators(rows.output, setup.columns.roles.size() - 1 + kResultColumns, setup.dialect);
+    rows.output += setup.dialect.lineEnd;
+    report(rows.errors, line, "longer than " + std::to_string(kMaxLineLength) + " characters; written as an empty row");
+    ++rows.counts.failed;
+}
+
+}  // namespace thalwen

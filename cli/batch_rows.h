@@ -1,0 +1,90 @@
+// The rows of a batch: what every row shares once the header is read, how one
+// row is read and converted, and what standard error says of them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "columns.h"
+#include "csv.h"
+#include "exit_status.h"
+#include "options.h"
+
+namespace thalwen {
+
+// What every row of one batch shares: how its columns are read, and the
+// values and units of what no cell gives.
+struct BatchSetup {
+    Dialect dialect;
+    BatchColumns columns;
+    Method method = Method::Teos10Exact;  // of rows without a method cell
+    Sample defaults{};                    // the values of the quantities no column gives, and of the empty cells filled
+    QuantitySet filled;                   // the quantities whose empty cells take their value from defaults
+    UserUnits userUnits;                  // of the options, and of the output
+    // The salinity-related option, for rows whose salinity-related cells are
+    // all empty when the file has such columns.
+    std::optional<Quantity> salinityFill;
+    double salinityFillValue = kNoValue;
+    std::string noSalinity;  // the report of a row without any salinity-related value
+    Style style;
+};
+
+// The setup of a batch with the columns read from its header.
+BatchSetup makeBatchSetup(const Arguments& arguments, const Dialect& dialect, BatchColumns columns);
+
+struct RowInput {
+    Method method;
+    SampleValues values;  // the sample, in units
+    UserUnits units;
+};
+
+// Reads the cells of one data row: an empty cell of a quantity takes the
+// option's value when one was given, and is a missing measurement otherwise;
+// an empty method cell takes the method of the options. Fails with why the
+// row cannot be converted, naming the column and the text.
+Failure readRow(const std::vector<Cell>& cells, const BatchSetup& setup, RowInput& row);
+
+// What standard error says once the header is read: the columns read (and
+// in which unit), those carried, the values that serve every row, those that
+// fill empty cells, and the --column that would read a carried column whose
+// name looks meant to be read. One line each.
+std::vector<std::string> headerNotes(const BatchSetup& setup);
+
+// The header line of the output: the input's header as it was, then the
+// names of the results.
+std::string outputHeader(std::string_view byteOrderMark, const std::vector<Cell>& headerCells, const BatchSetup& setup);
+
+// What became of the rows, for the summary at the end.
+struct RowCounts {
+    std::size_t converted = 0;
+    std::size_t clamped = 0;  // of those converted, the rows with inputs brought to their bounds
+    std::size_t failed = 0;   // rows without results, each reported
+    std::size_t empty = 0;    // rows of empty cells, left empty
+
+    RowCounts& operator+=(const RowCounts& other);
+};
+
+// "3 rows converted (1 with inputs brought to their bounds), ...".
+std::string summaryOf(const RowCounts& counts);
+
+// Rows converted: the lines of the output, the reports of the bad ones in
+// line order ("line N: reason"), and what became of them.
+struct ConvertedRows {
+    std::string output;
+    std::string errors;
+    RowCounts counts;
+};
+
+// Converts one record of the input, whose first line is line, into rows:
+// every record gives one row of output, its own cells first; a bad one gets
+// empty results and a report. mayHoldQuote is false only for a record
+// without any quote. cells is room for its cells.
+void convertRecord(std::string_view record, long line, bool mayHoldQuote, const BatchSetup& setup,
+                   std::vector<Cell>& cells, ConvertedRows& rows);
+
+// A line longer than any row may be: an empty row, reported.
+void skipOverlongLine(long line, const BatchSetup& setup, ConvertedRows& rows);
+
+}  // namespace thalwen

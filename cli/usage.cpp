@@ -1,0 +1,168 @@
+#include "usage.h"
+
+#include <optional>
+#include <string_view>
+
+#include "columns.h"
+#include "exit_status.h"
+#include "messages.h"
+#include "number_text.h"
+#include "options.h"
+#include "user_conversion.h"
+#include "version.h"
+
+namespace thalwen {
+
+namespace {
+
+// One option of --help: its names from the third column, what it does from
+// the 37th, wrapped at 80 columns.
+void appendOption(std::string& out, std::string_view names, std::string_view description) {
+    constexpr std::size_t kDescriptionColumn = 36, kWidth = 80;
+    out += "  ";
+    out += names;
+    std::size_t column = 2 + displayWidth(names);
+    if (column >= kDescriptionColumn) {  // no room for a blank after the names
+        out += '\n';
+        column = 0;
+    }
+    bool lineStart = true;  // no word on this line yet
+    while (!description.empty()) {
+        const std::size_t blank = description.find(' ');
+        const std::string_view word = description.substr(0, blank);
+        description = blank == std::string_view::npos ? std::string_view() : description.substr(blank + 1);
+        const std::size_t width = displayWidth(word);
+        if (!lineStart && column + 1 + width > kWidth) {
+            out += '\n';
+            column = 0;
+            lineStart = true;
+        }
+        if (lineStart) {
+            out.append(kDescriptionColumn - column, ' ');
+            column = kDescriptionColumn;
+        } else {
+            out += ' ';
+            ++column;
+        }
+        out += word;
+        column += width;
+        lineStart = false;
+    }
+    out += '\n';
+}
+
+// What --help says of an option: its own words and what the tables add to them.
+std::string describe(const Option& option) {
+    std::string text = option.help;
+    const QuantityInfo& info = infoOf(option.quantity);
+    switch (option.extra) {
+    case HelpExtra::None:
+        break;
+    case HelpExtra::Default:  // the usage never tells another default than the one the command line takes
+        text += " [";
+        appendShortest(text, valueOf(kDefaultSample, option.quantity));
+        if (info.temperature) (text += ' ') += info.unit;
+        text += ']';
+        break;
+    case HelpExtra::Unit:
+        if (option.quantity == Quantity::Conductivity)
+            text += ", in the unit of --conductivity-unit";
+        else if (*info.unit)
+            (text += ", ") += info.unit;
+        break;
+    case HelpExtra::Methods:
+        text += choices(kMethods, [](const MethodInfo& method) {
+            return std::string(method.name) + " (" + method.label +
+                   (method.method == Arguments{}.method ? ", the default)" : ")");
+        });
+        break;
+    case HelpExtra::Formats:
+        text += choices(kFormats, [](const FormatInfo& format) { return format.name; });
+        ((text += " [") += kFormats[0].name) += ']';
+        break;
+    case HelpExtra::ConductivityUnits:
+        ((text += " [") += kMilliSiemensPerCentimetre.name) += "]: ";
+        text += choices(kConductivityUnits, [](const ConductivityUnit& unit) {
+            return std::string(unit.ascii) + (std::string_view(unit.ascii) != unit.name
+                                                  ? std::string(" (also ") + unit.name + ")"
+                                                  : std::string());
+        });
+        break;
+    case HelpExtra::Columns:
+        (text += batchColumns()) += "; ";
+        text += conventionalNames();
+        break;
+    }
+    return text;
+}
+
+std::string headingOf(OptionGroup group) {
+    switch (group) {
+    case OptionGroup::Method:
+        return "Method:\n";
+    case OptionGroup::Inputs:
+        return "Inputs (defaults in brackets):\n";
+    case OptionGroup::SalinityInputs: {
+        std::string heading = "At most one of (none: Practical Salinity ";
+        appendShortest(heading, kDefaultSalinity);
+        return heading + "):\n";
+    }
+    case OptionGroup::Output:
+        return "Output:\n";
+    case OptionGroup::Batch:
+        return "Batch:\n";
+    case OptionGroup::Other:
+        return "Other:\n";
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string usageText() {
+    std::string out = R"(Usage: thalwen-convert [options]
+       thalwen-convert --batch FILE|- [options]
+
+Converts the properties of a seawater sample: from the sea pressure, position,
+temperature and one salinity-related quantity, derives the others and Absolute
+Salinity by TEOS-10 or IES-80.
+
+)";
+    std::optional<OptionGroup> group;
+    for (const Option& option : options()) {
+        if (option.group != group) {
+            group = option.group;
+            out += headingOf(option.group);
+        }
+        std::string names = option.name;
+        if (option.placeholder) (names += ' ') += option.placeholder;
+        appendOption(out, names, describe(option));
+    }
+    out += R"(
+A comma is accepted as decimal point. Inputs outside their ranges are
+clamped and reported. In a batch, a quantity without a column takes the
+option's value (or its default) in every row, and an empty cell is a missing
+measurement, reported, unless the option is given: then it fills the cell.
+Standard error tells which columns are read, carried and assumed, then the
+rows converted.
+
+Exit status:
+)";
+    for (const ExitStatusInfo& status : kExitStatuses)
+        ((((out += "  ") += std::to_string(status.status)) += "  ") += status.meaning) += '\n';
+    out += R"(
+Batch examples, one per dialect, and a profile archive's columns:
+  printf 'id,temperature,density\nA1,10,1026.1\n' | thalwen-convert --batch -
+  printf 'id;temperature;density\nA1;10;1026,1\n' | thalwen-convert --batch -
+  printf 'id\ttemperature\tdensity\nA1\t10\t1026\n' | thalwen-convert --batch -
+  thalwen-convert --batch cast.csv --latitude -35.2 --longitude 151.3 \
+      --column temperature=t_insitu
+)";
+    return out;
+}
+
+std::string versionText() {
+    return std::string("thalwen-convert ") + THALWEN_VERSION + " (GSW " + THALWEN_GSW_VERSION + ")\n";
+}
+
+}  // namespace thalwen

@@ -1,0 +1,12 @@
+// What --help and --version say.
+#pragma once
+
+#include <string>
+
+namespace thalwen {
+
+std::string usageText();
+
+std::string versionText();
+
+}  // namespace thalwen
