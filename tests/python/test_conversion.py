@@ -111,7 +111,8 @@ def test_shapes_strides_and_threads_leave_every_sample_as_it_is():
 
 def test_labelled_dimensions_pair_from_the_last_as_numpy_pairs_them():
     pressure = xr.DataArray([0.0, 500, 1500], dims="PRES", coords={"PRES": [0, 500, 1500]})
-    temperature = xr.DataArray([[18.2, 7.9, 3.1], [17.5, 8.2, 3.0]], dims=("time", "PRES"), coords={"PRES": pressure.PRES})
+    temperature = xr.DataArray([[18.2, 7.9, 3.1], [17.5, 8.2, 3.0]], dims=("time", "PRES"),
+                               coords={"PRES": pressure.PRES})
     result = thalwen.convert(pressure=pressure, temperature=temperature)
     expected = thalwen.convert(pressure=pressure.values, temperature=temperature.values)
     assert np.array_equal(result.density, expected.density)
