@@ -4,6 +4,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <functional>
 #include <limits>
 #include <string>
 #include <thread>
@@ -202,6 +203,19 @@ std::string keywordList() {
     return names.substr(0, names.size() - 2);
 }
 
+// Ctrl-C in a long conversion: Python runs its signal handlers, which raise
+// KeyboardInterrupt, only when asked with the GIL held, and only on the main
+// thread: another thread has none to run.
+void checkSignals() {
+    py::gil_scoped_acquire gil;
+    if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+}
+
+bool onMainThread() {
+    const py::module_ threading = py::module_::import("threading");
+    return threading.attr("current_thread")().is(threading.attr("main_thread")());
+}
+
 py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
     if (!args.empty()) throw py::type_error("convert() takes keyword arguments only: " + keywordList());
     SampleArrays arrays;  // its defaults are convert()'s
@@ -245,9 +259,10 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
         arrays.results[q] = results.emplace_back(shape).mutable_data();
         if (info.input) arrays.clamped[q] = clamped.emplace_back(info.keyword, shape).second.mutable_data();
     }
+    const std::function<void()> checkpoint = onMainThread() ? checkSignals : std::function<void()>{};
     {
         py::gil_scoped_release release;
-        convertArrays(arrays, threads);
+        convertArrays(arrays, threads, checkpoint);
     }
 
     // Scalars in, scalars out, as numpy's own functions do.
@@ -337,8 +352,9 @@ fahrenheit : bool, optional
     Temperatures given and returned in °F; default False (°C).
 jobs : int, optional
     Threads converting the samples; default one per core this process may
-    use. The GIL is released meanwhile. Under a dask cluster, which runs
-    chunks side by side already, jobs=1 is the better choice.
+    use. The GIL is released meanwhile; Ctrl-C stops them (KeyboardInterrupt).
+    Under a dask cluster, which runs chunks side by side already, jobs=1 is
+    the better choice.
 
 Returns
 -------

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -18,6 +19,11 @@ namespace {
 // the next: the inputs are read and the results written one array after the
 // other, as memory serves best, with the chunk in the cache meanwhile.
 constexpr std::size_t kChunk = 512;
+
+// How often the calling thread calls the checkpoint: soon enough for a
+// person's Ctrl-C, seldom enough that taking the GIL there, which may wait
+// for another Python thread, costs nothing to speak of.
+constexpr auto kCheckpointInterval = std::chrono::milliseconds(100);
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -107,19 +113,31 @@ std::size_t sampleCount(const std::vector<std::ptrdiff_t>& shape) {
 
 }  // namespace
 
-void convertArrays(const SampleArrays& arrays, unsigned jobs) {
+void convertArrays(const SampleArrays& arrays, unsigned jobs, const std::function<void()>& checkpoint) {
     const std::size_t count = sampleCount(arrays.shape);
     const Sample defaults = defaultSample(arrays.fahrenheit);
     std::atomic<std::size_t> next{0};
-    auto work = [&] {
+    auto work = [&](bool checks) {
         const auto chunk = std::make_unique<Chunk>();
-        for (std::size_t begin; (begin = next.fetch_add(kChunk)) < count;)
+        auto due = std::chrono::steady_clock::now() + kCheckpointInterval;
+        for (std::size_t begin; (begin = next.fetch_add(kChunk)) < count;) {
             convertChunk(arrays, defaults, begin, std::min(kChunk, count - begin), *chunk);
+            if (checks && std::chrono::steady_clock::now() >= due) {
+                checkpoint();
+                due = std::chrono::steady_clock::now() + kCheckpointInterval;
+            }
+        }
     };
     const std::size_t chunks = (count + kChunk - 1) / kChunk;
     std::vector<std::jthread> helpers;  // joined when they go out of scope, also on an exception
-    for (std::size_t helper = 1; helper < std::min<std::size_t>(jobs, chunks); ++helper) helpers.emplace_back(work);
-    work();
+    try {
+        for (std::size_t helper = 1; helper < std::min<std::size_t>(jobs, chunks); ++helper)
+            helpers.emplace_back(work, false);
+        work(static_cast<bool>(checkpoint));
+    } catch (...) {
+        next = count;  // no chunk left to take: each helper stops after the one it holds
+        throw;
+    }
 }
 
 }  // namespace thalwen

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "user_conversion.h"
@@ -34,6 +35,11 @@ struct SampleArrays {
 // Fills the results of every sample, on at most jobs threads. A sample with a
 // NaN in an input its method uses is a missing measurement: its results are
 // all NaN and nothing counts as clamped.
-void convertArrays(const SampleArrays& arrays, unsigned jobs);
+//
+// The calling thread calls checkpoint (when given) between its chunks, a few
+// times a second, so that the caller can be interrupted. An exception from it
+// stops every thread at its next chunk and passes on once they have all
+// ended; the results are then only partly filled.
+void convertArrays(const SampleArrays& arrays, unsigned jobs, const std::function<void()>& checkpoint);
 
 }  // namespace thalwen

@@ -27,6 +27,9 @@ BAD = [  # the keywords, the exception, what its message must name
      ["temperature", "salinity", "index"]),
     (dict(temperature=xr.DataArray([10, 11], dims="depth"), salinity=xr.DataArray([35, 36], dims="time")),
      ValueError, ["temperature", "salinity", "apply_ufunc"]),
+    (dict(temperature=xr.DataArray([10, 11], dims="depth", coords={"depth": [0, 5]}),
+          salinity=xr.DataArray([35, 36], dims="depth", coords={"depth": [5, 10]})),
+     ValueError, ["temperature", "salinity", "coordinates"]),
 ]
 
 

@@ -9,6 +9,7 @@ import numpy as np
 import pandas as pd
 import pytest
 import thalwen
+import xarray as xr
 
 NAN = float("nan")
 # The fields of the result as thalwen-convert's JSON names them.
@@ -73,15 +74,16 @@ def test_nothing_given_is_the_command_lines_default_sample(options):
     ("ies80", dict(latitude=[30, NAN], longitude=NAN), [True, True]),  # IES-80 has no use for the position
     ("ies80", dict(conductivity=np.ma.array([30, 30], mask=[True, False])), [False, True]),
     ("exact", dict(pressure=pd.Series([5, None], dtype="Int64")), [True, False]),
+    ("exact", dict(temperature=[NAN] * 5000 + [10]), [False] * 5000 + [True]),  # a chunk after missing ones
 ])
 def test_a_missing_measurement_gives_nan_and_nothing_else(method, given, converted):
-    result = thalwen.convert(method=method, **given)
+    result = thalwen.convert(method=method, **given, jobs=1)  # one thread: its chunks one after the other
     for index, is_converted in enumerate(converted):
         if not is_converted:
             assert all(np.isnan(getattr(result, name)[index]) for name in JSON_NAMES)
             assert not any(flags[index] for flags in result.clamped.values())
             continue
-        alone = thalwen.convert(method=method, **{name: np.broadcast_to(value, 2)[index]
+        alone = thalwen.convert(method=method, **{name: np.broadcast_to(value, len(converted))[index]
                                                   for name, value in given.items()})
         assert not np.isnan(alone.density)
         for name in JSON_NAMES:
@@ -105,3 +107,12 @@ def test_shapes_strides_and_threads_leave_every_sample_as_it_is():
         for name in JSON_NAMES:
             assert bits(getattr(results[1], name)[row, column]) == bits(getattr(alone, name)), name
         assert {name: flags[row, column] for name, flags in results[1].clamped.items()} == alone.clamped
+
+
+def test_labelled_dimensions_pair_from_the_last_as_numpy_pairs_them():
+    pressure = xr.DataArray([0.0, 500, 1500], dims="PRES", coords={"PRES": [0, 500, 1500]})
+    temperature = xr.DataArray([[18.2, 7.9, 3.1], [17.5, 8.2, 3.0]], dims=("time", "PRES"),
+                               coords={"PRES": pressure.PRES})
+    result = thalwen.convert(pressure=pressure, temperature=temperature)
+    expected = thalwen.convert(pressure=pressure.values, temperature=temperature.values)
+    assert np.array_equal(result.density, expected.density)
