@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "convert.h"
+#include "derived_quantities.h"
 #include "gsw.h"
 #include "ies80.h"
 #include "reference_water.h"
@@ -146,9 +147,32 @@ void allPaths(benchmark::internal::Benchmark* b) {
         for (int source = FromSalinity; source <= FromGravity; ++source) b->Args({method, source});
 }
 
+// The derived quantities of a sample converted beforehand, each alone
+// (quantity 0 to 4, in the order of DerivedQuantity) and all five (5): what a
+// caller asking for them pays on top of the conversion.
+void deriveSample(benchmark::State& state) {
+    const auto method = static_cast<Method>(state.range(0));
+    DerivedQuantitySet wanted;
+    for (int i = 0; i < kDerivedQuantityCount; ++i)
+        if (state.range(1) == i || state.range(1) == kDerivedQuantityCount) wanted.add(DerivedQuantity(i));
+    Sample converted = sampleFrom(FromSalinity);
+    convert(method, converted);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(converted);
+        benchmark::DoNotOptimize(deriveQuantities(method, converted, wanted));
+    }
+}
+
+void everyQuantity(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"method", "quantity"});
+    for (int method = 1; method <= 3; ++method)
+        for (int quantity = 0; quantity <= kDerivedQuantityCount; ++quantity) b->Args({method, quantity});
+}
+
 }  // namespace
 
 BENCHMARK(convertSample)->Apply(allPaths);
 BENCHMARK(bareCalls)->Apply(allPaths);
+BENCHMARK(deriveSample)->Apply(everyQuantity);
 
 BENCHMARK_MAIN();

@@ -37,6 +37,31 @@ constexpr double kj0 = 1.91075e-4;
 constexpr double kk0 = 8.50935e-5, kk1 = -6.12293e-6, kk2 = 5.2787e-8;
 constexpr double km0 = -9.9348e-7, km1 = 2.0816e-8, km2 = 9.1697e-10;
 
+// Adiabatic lapse rate (Bryden 1973)
+constexpr double la0 = 3.5803e-5, la1 = 8.5258e-6, la2 = -6.836e-8, la3 = 6.6228e-10;
+constexpr double lb0 = 1.8932e-6, lb1 = -4.2393e-8;
+constexpr double lc0 = 1.8741e-8, lc1 = -6.7795e-10, lc2 = 8.733e-12, lc3 = -5.4481e-14;
+constexpr double ld0 = -1.1351e-10, ld1 = 2.7759e-12;
+constexpr double le0 = -4.6206e-13, le1 = 1.8676e-14, le2 = -2.1687e-16;
+
+// Sound speed (Chen and Millero 1977, refitted in the report): pure water Cw,
+// then the terms A, B and D of Sp, Sp^1.5 and Sp^2; of the two digits the
+// first counts the powers of pressure in bar, the second those of temperature.
+constexpr double cw00 = 1402.388, cw01 = 5.03711, cw02 = -5.80852e-2, cw03 = 3.3420e-4, cw04 = -1.47800e-6,
+                 cw05 = 3.1464e-9;
+constexpr double cw10 = 0.153563, cw11 = 6.8982e-4, cw12 = -8.1788e-6, cw13 = 1.3621e-7, cw14 = -6.1185e-10;
+constexpr double cw20 = 3.1260e-5, cw21 = -1.7107e-6, cw22 = 2.5974e-8, cw23 = -2.5335e-10, cw24 = 1.0405e-12;
+constexpr double cw30 = -9.7729e-9, cw31 = 3.8504e-10, cw32 = -2.3643e-12;
+constexpr double ca00 = 1.389, ca01 = -1.262e-2, ca02 = 7.164e-5, ca03 = 2.006e-6, ca04 = -3.21e-8;
+constexpr double ca10 = 9.4742e-5, ca11 = -1.2580e-5, ca12 = -6.4885e-8, ca13 = 1.0507e-8, ca14 = -2.0122e-10;
+constexpr double ca20 = -3.9064e-7, ca21 = 9.1041e-9, ca22 = -1.6002e-10, ca23 = 7.988e-12;
+constexpr double ca30 = 1.100e-10, ca31 = 6.649e-12, ca32 = -3.389e-13;
+constexpr double cb00 = -1.922e-2, cb01 = -4.42e-5, cb10 = 7.3637e-5, cb11 = 1.7945e-7;
+constexpr double cd00 = 1.727e-3, cd10 = -7.9836e-6;
+
+// Freezing point (Millero 1978)
+constexpr double fa0 = -0.0575, fa1 = 1.710523e-3, fa2 = -2.154996e-4, fb0 = -7.53e-4;
+
 constexpr int kMaxEvaluations = 1000;
 constexpr double kTolerance = 1e-5;
 
@@ -126,5 +151,46 @@ double salinityFromDensityIes80(double rho, double T, double P, int* evaluations
     return bisect(
         0.0, 100.0, [&](double m) { return (densityIes80(m, T, P) - rho) / rho; }, evaluations);
 }
+
+double adiabaticLapseRateIes80(double Sp, double T, double P) {
+    const double ds = Sp - 35.0;
+    return la0 + T * (la1 + T * (la2 + T * la3)) + ds * (lb0 + T * lb1) +
+           P * (lc0 + T * (lc1 + T * (lc2 + T * lc3)) + ds * (ld0 + T * ld1) + P * (le0 + T * (le1 + T * le2)));
+}
+
+double potentialTemperatureIes80(double Sp, double T, double P, double Pr) {
+    // The weights (1 - 1/sqrt 2 and its kin) to the digits the report prints,
+    // so that its results, and its check value, come out.
+    const double h = Pr - P;
+    double xk = h * adiabaticLapseRateIes80(Sp, T, P);
+    double t = T + 0.5 * xk;
+    double q = xk;
+    double p = P + 0.5 * h;
+    xk = h * adiabaticLapseRateIes80(Sp, t, p);
+    t += 0.29289322 * (xk - q);
+    q = 0.58578644 * xk + 0.121320344 * q;
+    xk = h * adiabaticLapseRateIes80(Sp, t, p);
+    t += 1.707106781 * (xk - q);
+    q = 3.414213562 * xk - 4.121320344 * q;
+    p += 0.5 * h;
+    xk = h * adiabaticLapseRateIes80(Sp, t, p);
+    return t + (xk - 2.0 * q) / 6.0;
+}
+
+double soundSpeedIes80(double Sp, double T, double P) {
+    const double p = 0.1 * P;  // bar
+    const double cw =
+        cw00 + T * (cw01 + T * (cw02 + T * (cw03 + T * (cw04 + T * cw05)))) +
+        p * (cw10 + T * (cw11 + T * (cw12 + T * (cw13 + T * cw14))) +
+             p * (cw20 + T * (cw21 + T * (cw22 + T * (cw23 + T * cw24))) + p * (cw30 + T * (cw31 + T * cw32))));
+    const double a = ca00 + T * (ca01 + T * (ca02 + T * (ca03 + T * ca04))) +
+                     p * (ca10 + T * (ca11 + T * (ca12 + T * (ca13 + T * ca14))) +
+                          p * (ca20 + T * (ca21 + T * (ca22 + T * ca23)) + p * (ca30 + T * (ca31 + T * ca32))));
+    const double b = cb00 + T * cb01 + p * (cb10 + T * cb11);
+    const double d = cd00 + p * cd10;
+    return cw + Sp * (a + b * std::sqrt(Sp) + d * Sp);
+}
+
+double freezingTemperatureIes80(double Sp, double P) { return Sp * (fa0 + fa1 * std::sqrt(Sp) + fa2 * Sp) + fb0 * P; }
 
 }  // namespace thalwen

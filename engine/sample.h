@@ -47,24 +47,28 @@ enum class Quantity {
 };
 constexpr int kQuantityCount = 10;
 
-// A set of quantities, such as the inputs a conversion brought to a bound.
-class QuantitySet {
+// A set of the enumerators of Enum, whose values count from 0 and stay below 32.
+template <typename Enum>
+class EnumSet {
 public:
-    constexpr QuantitySet() = default;
-    constexpr QuantitySet(std::initializer_list<Quantity> quantities) {
-        for (Quantity quantity : quantities) add(quantity);
+    constexpr EnumSet() = default;
+    constexpr EnumSet(std::initializer_list<Enum> members) {
+        for (Enum member : members) add(member);
     }
-    constexpr bool contains(Quantity quantity) const { return (bits_ & bit(quantity)) != 0; }
+    constexpr bool contains(Enum member) const { return (bits_ & bit(member)) != 0; }
     constexpr bool empty() const { return bits_ == 0; }
-    constexpr void add(Quantity quantity) { bits_ |= bit(quantity); }
-    constexpr void remove(Quantity quantity) { bits_ &= ~bit(quantity); }
-    constexpr unsigned bits() const { return bits_; }  // bit i: the quantity of Sample position i
-    friend constexpr bool operator==(QuantitySet, QuantitySet) = default;
+    constexpr void add(Enum member) { bits_ |= bit(member); }
+    constexpr void remove(Enum member) { bits_ &= ~bit(member); }
+    constexpr unsigned bits() const { return bits_; }  // bit i: the enumerator of value i
+    friend constexpr bool operator==(EnumSet, EnumSet) = default;
 
 private:
-    static constexpr unsigned bit(Quantity quantity) { return 1u << static_cast<int>(quantity); }
+    static constexpr unsigned bit(Enum member) { return 1u << static_cast<int>(member); }
     unsigned bits_ = 0;
 };
+
+// A set of quantities, such as the inputs a conversion brought to a bound.
+using QuantitySet = EnumSet<Quantity>;
 
 // The Practical Salinity the engine takes when no salinity-related quantity is given.
 constexpr double kDefaultSalinity = 35.0;

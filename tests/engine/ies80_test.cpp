@@ -97,3 +97,18 @@ TEST(SalinityFromDensity, RoundTripWithinTheRelativeDensityTolerance) {
                 EXPECT_NEAR(back, sp, 0.02) << t << " " << p << " " << sp;
             }
 }
+
+TEST(Unesco1983, PublishedCheckValues) {
+    // The check value printed in each subprogram of the report; tolerance half a unit of its last digit.
+    struct Row {
+        const char* subprogram;
+        double value, expected, tolerance;
+    };
+    const Row rows[] = {
+        {"ATG, S 40, T 40, P 10000", adiabaticLapseRateIes80(40, 40, 10000), 3.255976e-4, 5e-11},
+        {"THETA, S 40, T0 40, P0 10000, PR 0", potentialTemperatureIes80(40, 40, 10000, 0), 36.89073, 5e-6},
+        {"SVEL, S 40, T 40, P 10000", soundSpeedIes80(40, 40, 10000), 1731.995, 5e-4},
+        {"TF, S 40, P 500", freezingTemperatureIes80(40, 500), -2.588567, 5e-7},
+    };
+    for (const Row& row : rows) EXPECT_NEAR(row.value, row.expected, row.tolerance) << row.subprogram;
+}
