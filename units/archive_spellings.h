@@ -22,7 +22,8 @@ namespace spelling_reasons {
 inline constexpr char kMho[] =
     "the mho, the siemens's old name, which UDUNITS-2 lacks: the profile archives write conductivity in mhos/m, "
     "instruments in mmho/cm";
-inline constexpr char kDegreeTimesCoulomb[] = "UDUNITS-2 reads a degree of angle times a coulomb (C) or a farad (F)";
+inline constexpr char kDegreeTimes[] =
+    "UDUNITS-2 reads a degree of angle times what follows: a coulomb (C), a farad (F), a degree Celsius";
 inline constexpr char kTemperatureScale[] = "the temperature scale named, as CTD software writes it";
 inline constexpr char kSalinityScale[] =
     "names the Practical Salinity Scale of 1978, which is no unit: UDUNITS-2 does not know it";
@@ -39,12 +40,15 @@ inline constexpr ArchiveSpelling kArchiveSpellings[] = {
     {"mho", "S", SpellingUse::Word, spelling_reasons::kMho},
     {"mhos", "S", SpellingUse::Word, spelling_reasons::kMho},
     {"db", "dbar", SpellingUse::Text, "decibar in CTD files and archives; UDUNITS-2 reads a decibarn, an area"},
-    {"deg C", "degC", SpellingUse::Text, spelling_reasons::kDegreeTimesCoulomb},
-    {"deg. C", "degC", SpellingUse::Text, spelling_reasons::kDegreeTimesCoulomb},
-    {"degree C", "degC", SpellingUse::Text, spelling_reasons::kDegreeTimesCoulomb},
-    {"degrees C", "degC", SpellingUse::Text, spelling_reasons::kDegreeTimesCoulomb},
-    {"deg F", "degF", SpellingUse::Text, spelling_reasons::kDegreeTimesCoulomb},
-    {"degrees F", "degF", SpellingUse::Text, spelling_reasons::kDegreeTimesCoulomb},
+    {"deg C", "degC", SpellingUse::Text, spelling_reasons::kDegreeTimes},
+    {"deg. C", "degC", SpellingUse::Text, spelling_reasons::kDegreeTimes},
+    {"degree C", "degC", SpellingUse::Text, spelling_reasons::kDegreeTimes},
+    {"degrees C", "degC", SpellingUse::Text, spelling_reasons::kDegreeTimes},
+    {"degree Celsius", "degC", SpellingUse::Text, spelling_reasons::kDegreeTimes},
+    {"degrees Celsius", "degC", SpellingUse::Text, spelling_reasons::kDegreeTimes},
+    {"deg F", "degF", SpellingUse::Text, spelling_reasons::kDegreeTimes},
+    {"degrees F", "degF", SpellingUse::Text, spelling_reasons::kDegreeTimes},
+    {"degrees Fahrenheit", "degF", SpellingUse::Text, spelling_reasons::kDegreeTimes},
     {"C", "degC", SpellingUse::Text, "a temperature column's unit; UDUNITS-2 reads the coulomb"},
     {"F", "degF", SpellingUse::Text, "a temperature column's unit; UDUNITS-2 reads the farad"},
     {"ITS-90, deg C", "degC", SpellingUse::Text, spelling_reasons::kTemperatureScale},

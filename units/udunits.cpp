@@ -91,6 +91,17 @@ struct UnitSystem {
 
 std::mutex lock;
 
+// UDUNITS-2 takes the radian for a pure number: a degree would slip into any
+// product ("degrees Celsius" reads as pi/180 of a degree Celsius) and a pure
+// number would pass for an angle (an empty unit for a longitude in radians).
+// Its definition in base units tells whether a unit holds an angle.
+std::optional<bool> holdsAnAngle(const ut_unit* unit) {
+    char definition[512];
+    const int length = ut_format(unit, definition, sizeof definition, UT_ASCII | UT_DEFINITION);
+    if (length < 0 || length >= static_cast<int>(sizeof definition)) return std::nullopt;
+    return std::string_view(definition, length).find("rad") != std::string_view::npos;
+}
+
 // UDUNITS-2 converts by value * scale + offset, rounded as the product of its
 // scales: at 2^100 the offset falls below the product's rounding, which gives
 // the scale exactly, and 0 gives the offset. A logarithmic unit fails the
@@ -119,7 +130,9 @@ Conversion convert(std::string_view source, std::string_view target) {
     if (!to) return {Answer::UnknownTarget};
     const Unit from(ut_parse(units.system, std::string(source).c_str(), UT_UTF8));
     if (!from) return {Answer::UnknownSource};
-    if (!ut_are_convertible(from.get(), to.get())) return {Answer::Inconvertible};
+    const std::optional<bool> angle = holdsAnAngle(from.get());
+    if (!ut_are_convertible(from.get(), to.get()) || !angle || angle != holdsAnAngle(to.get()))
+        return {Answer::Inconvertible};
     const Converter converter(ut_get_converter(from.get(), to.get()));
     const std::optional<UnitMap> map = linearMap(converter.get());
     if (!map) return {Answer::NotLinear};

@@ -76,10 +76,9 @@ std::optional<Compass> compassOf(std::string_view text) {
 
 // UDUNITS-2 converts any ratio into any other (a percentage into a specific
 // gravity, g/kg into Practical Salinity): a quantity that is a ratio takes
-// only the texts that mean its own unit. Positions are told by their compass.
+// only the texts that mean its own unit.
 bool isRatio(const UnitTarget& target) {
-    return !compassOf(target.engineUnit) &&
-           udunits::convert("1", target.engineUnit).answer == udunits::Answer::Converted;
+    return udunits::convert("1", target.engineUnit).answer == udunits::Answer::Converted;
 }
 
 std::string quoted(std::string_view text) { return text.empty() ? "'' (no unit)" : "'" + std::string(text) + "'"; }
