@@ -52,7 +52,12 @@ else()
   message(STATUS "No Debian package holds ${GSW_LIBRARY}: the Debian packages cannot depend on it")
 endif()
 
-set(depends ${gsw_depends})
+# UDUNITS-2 reads the unit texts of data files, with the unit database that
+# Debian ships apart from the library and that the library reads at run time:
+# dpkg-shlibdeps cannot see that one.
+set(udunits_depends libudunits2-0 libudunits2-data)
+
+set(depends ${gsw_depends} ${udunits_depends})
 if(THALWEN_UI)
   # wine64 runs the 64-bit program (wine alone may bring only the 32-bit
   # Wine); fonts-wine holds the fonts Wine draws the main window and the
@@ -81,7 +86,7 @@ IES-80, on every core, with the numbers of thalwen-convert.")
   # The module is built for one version of Python and its numpy's binary
   # interface; it calls the GSW library, like the programs.
   set(python_depends "python3 (>= ${THALWEN_PYTHON_VERSION}~)" "python3 (<< ${THALWEN_PYTHON_NEXT_VERSION})"
-      python3-numpy python3-numpy-abi9 ${gsw_depends})
+      python3-numpy python3-numpy-abi9 ${gsw_depends} ${udunits_depends})
   list(JOIN python_depends ", " CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS)
 endif()
 
