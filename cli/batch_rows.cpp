@@ -44,6 +44,17 @@ std::string unitText(Quantity quantity, const UserUnits& units) {
     return *unit ? std::string(" in ") + unit : std::string();
 }
 
+// ", the profile archives' unit": where the unit of column index comes from,
+// when its convention gives it another than the user's.
+std::string unitOrigin(const BatchColumns& columns, std::size_t index, const UserUnits& userUnits) {
+    const Quantity quantity = columns.roles[index].quantity;
+    const ColumnReading& reading = columns.readings[index];
+    if (reading.unitOrigin != UnitOrigin::Convention ||
+        std::string_view(unitName(quantity, columns.units)) == unitName(quantity, userUnits))
+        return "";
+    return reading.convention->naming == Naming::ProfileArchive ? ", the profile archives' unit" : ", the CF unit";
+}
+
 // "--salinity, --density, --conductivity or --specific-gravity".
 std::string salinityOptions() {
     std::vector<const char*> names;
@@ -55,16 +66,92 @@ std::string salinityOptions() {
 // "1 row", "2 rows".
 std::string rows(std::size_t count) { return std::to_string(count) + (count == 1 ? " row" : " rows"); }
 
+// The report of a row with a value no sample can have: a fill value, most
+// likely, or a unit mistaken. Options were held to the bands before any row.
+Failure impossibleCell(const std::vector<Cell>& cells, const BatchColumns& columns, const UserConversion& conversion) {
+    for (const QuantityInfo& info : kQuantities) {
+        if (!conversion.impossible.contains(info.quantity)) continue;
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            if (columns.roles[i].use == ColumnUse::Quantity && columns.roles[i].quantity == info.quantity) {
+                const std::string_view text = trimBlanks(cells[i].text);
+                return Failure(valueError(describeColumn(columns, i), text,
+                                          std::string("is ") + conversion.whyImpossible +
+                                              ": no measurement; if it marks a gap, give --missing " +
+                                              std::string(text)));
+            }
+        break;
+    }
+    return Failure(std::string("a value no sample can have: ") + conversion.whyImpossible);
+}
+
+// A cell that says no value was measured.
+bool marksMissing(std::string_view cell) {
+    auto is = [&](std::string_view word) {
+        return cell.size() == word.size() && std::equal(cell.begin(), cell.end(), word.begin(), [](char a, char b) {
+                   return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b;
+               });
+    };
+    return cell.empty() || is("nan") || is("na") || is("n/a");
+}
+
+// What a batch lacks: a line for each quantity that neither a column nor an
+// option gives, and the note of each column that looks like it.
+std::string lacking(const Arguments& arguments, const BatchColumns& columns) {
+    const QuantitySet given = arguments.values.given;
+    const bool teos10 = arguments.method != Method::Ies80 || columns.method;
+    std::string lines;
+    auto lack = [&](QuantitySet quantities, const std::string& what, const std::string& options) {
+        if ((columns.quantities.bits() | given.bits()) & quantities.bits()) return;
+        lines +=
+            "thalwen-convert: nothing gives " + what + ": no column is read as it, and " + options + " is not given\n";
+        for (const Suggestion& suggestion : columns.suggestions)
+            if (suggestion.role.use == ColumnUse::Quantity && quantities.contains(suggestion.role.quantity))
+                lines += "thalwen-convert: " + suggestion.note + "\n";
+    };
+    for (const QuantityInfo& info : kQuantities) {
+        const bool needed = info.quantity == Quantity::Pressure || info.quantity == Quantity::Temperature ||
+                            (info.teos10Only && info.input && teos10);
+        if (needed)
+            lack({info.quantity}, std::string(info.name) + (info.teos10Only ? " (TEOS-10 needs the position)" : ""),
+                 info.option);
+    }
+    lack(kSalinityInputs, "a salinity-related input (" + salinityNames() + ")", "none of " + salinityOptions());
+    return lines;
+}
+
+// The options given that no sample can have: the first, said.
+Failure impossibleOption(const Arguments& arguments) {
+    const UserUnits units = userUnitsOf(arguments);
+    const UserConversion conversion = convertSample(arguments.method, requestedSample(arguments), units, units);
+    for (const QuantityInfo& info : kQuantities)
+        if (arguments.values.given.contains(info.quantity) && conversion.impossible.contains(info.quantity)) {
+            std::string text;
+            appendShortest(text, valueOf(conversion.given, info.quantity));
+            return Failure(
+                "thalwen-convert: " +
+                valueError(info.option, text,
+                           std::string("is ") + outsideBand(info.quantity, valueOf(conversion.result, info.quantity))));
+        }
+    return {};
+}
+
 }  // namespace
 
-BatchSetup makeBatchSetup(const Arguments& arguments, const Dialect& dialect, BatchColumns columns) {
-    BatchSetup setup;
+Failure makeBatchSetup(const Arguments& arguments, const Dialect& dialect, BatchColumns columns, BatchSetup& setup) {
+    if (const std::string lines = lacking(arguments, columns); !lines.empty())
+        return Failure(lines.substr(0, lines.size() - 1));
+    setup = {};
     setup.dialect = dialect;
     setup.method = arguments.method;
     setup.defaults = requestedSample(arguments);
     setup.userUnits = userUnitsOf(arguments);
     setup.style = arguments.style;
     setup.filled = arguments.values.given;
+    setup.missing = arguments.missing;
+    for (const QuantityInfo& info : kQuantities)
+        if (info.input && !usedBy(info.quantity, arguments.method) && !columns.method &&
+            !columns.quantities.contains(info.quantity) && !arguments.values.given.contains(info.quantity))
+            setup.unknown.add(info.quantity);
 
     std::string salinityColumns;  // for the report of a row without any salinity-related value
     std::size_t count = 0;
@@ -87,7 +174,7 @@ BatchSetup makeBatchSetup(const Arguments& arguments, const Dialect& dialect, Ba
                            salinityOptions() + " would fill such rows)";
     }
     setup.columns = std::move(columns);
-    return setup;
+    return impossibleOption(arguments);
 }
 
 Failure readRow(const std::vector<Cell>& cells, const BatchSetup& setup, RowInput& row) {
@@ -112,15 +199,23 @@ Failure readRow(const std::vector<Cell>& cells, const BatchSetup& setup, RowInpu
             row.method = *method;
             continue;
         }
-        if (cell.empty()) {
+        double number = 0;
+        const bool fill = !setup.missing.empty() && !readDecimal(cell, number) &&
+                          std::find(setup.missing.begin(), setup.missing.end(), number) != setup.missing.end();
+        if (fill || marksMissing(cell)) {
             if (infoOf(role.quantity).salinityRelated) continue;
             if (!setup.filled.contains(role.quantity))
-                return Failure(place(i) + ": empty, a missing measurement (" + infoOf(role.quantity).option +
-                               " would fill empty cells)");
+                return Failure(place(i) + ": " + (cell.empty() ? std::string("empty") : quoted(cell)) +
+                               ", a missing measurement (" + infoOf(role.quantity).option + " would fill " +
+                               (cell.empty() ? "empty" : "missing") + " cells)");
             takeUnitOf(role.quantity, setup.userUnits, row.units);
             continue;
         }
         if (Failure failure = readValue(values, role.quantity, cell, i, place)) return failure;
+        if (const UnitMap& map = columns.readings[i].map; map.scale != 1 || map.offset != 0) {
+            double& value = valueOf(values.sample, role.quantity);
+            value = value * map.scale + map.offset;
+        }
     }
     if (anySalinityRelated(columns.quantities) && !hasSalinityInput(values)) {
         if (!setup.salinityFill) return Failure(setup.noSalinity);
@@ -150,7 +245,11 @@ std::vector<std::string> headerNotes(const BatchSetup& setup) {
             add(read, column + " as method");
             add(emptyCells, column + " take " + method);
         } else {
-            add(read, column + " as " + infoOf(role.quantity).name + unitText(role.quantity, columns.units));
+            const ColumnReading& reading = columns.readings[i];
+            const bool mapped = reading.map.scale != 1 || reading.map.offset != 0;
+            add(read, column + " as " + infoOf(role.quantity).name +
+                          (mapped ? " in " + reading.unit : unitText(role.quantity, columns.units)) +
+                          unitOrigin(columns, i, setup.userUnits));
             if (setup.filled.contains(role.quantity) && !infoOf(role.quantity).salinityRelated)
                 add(emptyCells, column + " take " + optionValue(role.quantity, valueOf(setup.defaults, role.quantity)));
         }
@@ -159,20 +258,13 @@ std::vector<std::string> headerNotes(const BatchSetup& setup) {
         add(emptyCells,
             "rows without a salinity-related value take " + optionValue(*setup.salinityFill, setup.salinityFillValue));
     for (const QuantityInfo& info : kQuantities)
-        if (info.input && !info.salinityRelated && !columns.quantities.contains(info.quantity))
+        if (info.input && !info.salinityRelated && !columns.quantities.contains(info.quantity) &&
+            !setup.unknown.contains(info.quantity))
             add(everyRow, optionValue(info.quantity, valueOf(setup.defaults, info.quantity)));
-    if (!anySalinityRelated(columns.quantities)) {
-        std::string salinity;
-        for (const QuantityInfo& info : kQuantities)
-            if (info.salinityRelated && isPresent(valueOf(setup.defaults, info.quantity)))
-                salinity = optionValue(info.quantity, valueOf(setup.defaults, info.quantity));
-        if (salinity.empty()) {
-            salinity = std::string(infoOf(Quantity::PracticalSalinity).name) + " ";
-            appendShortest(salinity, kDefaultSalinity);
-            salinity += " (" + salinityOptions() + ")";
-        }
-        add(everyRow, salinity);
-    }
+    for (const QuantityInfo& info : kQuantities)
+        if (info.salinityRelated && !anySalinityRelated(columns.quantities) &&
+            isPresent(valueOf(setup.defaults, info.quantity)))
+            add(everyRow, optionValue(info.quantity, valueOf(setup.defaults, info.quantity)));
     if (!columns.method) add(everyRow, method);
 
     std::vector<std::string> notes;
@@ -185,7 +277,11 @@ std::vector<std::string> headerNotes(const BatchSetup& setup) {
     if (!carried.empty()) notes.push_back("carried: " + carried);
     if (!everyRow.empty()) notes.push_back("for every row: " + everyRow);
     if (!emptyCells.empty()) notes.push_back("empty cells: " + emptyCells);
-    notes.insert(notes.end(), columns.suggestions.begin(), columns.suggestions.end());
+    notes.insert(notes.end(), columns.notes.begin(), columns.notes.end());
+    if (!setup.unknown.empty())
+        notes.push_back("no position: " + std::string(infoOf(setup.method).label) +
+                        " has no use for it, and the results show none");
+    for (const Suggestion& suggestion : columns.suggestions) notes.push_back(suggestion.note);
     return notes;
 }
 
@@ -264,13 +360,21 @@ void convertRecord(std::string_view line, long lineNumber, bool mayHoldQuote, co
                             std::to_string(columnCount) + ": column " + std::to_string(columnCount + 1) + " holds " +
                             quoted(cells[columnCount].text) + " and has no header");
         } else if (error = readRow(cells, setup, row); !error) {
-            out += dialect.separator;
-            const UserConversion conversion = convertSample(row.method, row.values.sample, row.units, setup.userUnits);
-            appendCsvResults(out, conversion, setup.style, dialect);
-            out += dialect.lineEnd;
-            ++rows.counts.converted;
-            if (!conversion.clamped.empty()) ++rows.counts.clamped;
-            return;
+            UserConversion conversion = convertSample(row.method, row.values.sample, row.units, setup.userUnits);
+            if (conversion.impossible.empty()) {
+                for (const QuantityInfo& info : kQuantities)
+                    if (setup.unknown.contains(info.quantity)) {
+                        valueOf(conversion.result, info.quantity) = kNoValue;
+                        conversion.clamped.remove(info.quantity);
+                    }
+                out += dialect.separator;
+                appendCsvResults(out, conversion, setup.style, dialect);
+                out += dialect.lineEnd;
+                ++rows.counts.converted;
+                if (!conversion.clamped.empty()) ++rows.counts.clamped;
+                return;
+            }
+            error = impossibleCell(cells, setup.columns, conversion);
         }
     }
     appendSeparators(out, kResultColumns, dialect);

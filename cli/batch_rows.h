@@ -28,11 +28,20 @@ struct BatchSetup {
     std::optional<Quantity> salinityFill;
     double salinityFillValue = kNoValue;
     std::string noSalinity;  // the report of a row without any salinity-related value
+    // Not given and of no use to the method (the position under IES-80): no
+    // result is shown for them.
+    QuantitySet unknown;
+    std::vector<double> missing;  // cell values that mark a missing measurement
     Style style;
 };
 
-// The setup of a batch with the columns read from its header.
-BatchSetup makeBatchSetup(const Arguments& arguments, const Dialect& dialect, BatchColumns columns);
+// The setup of a batch with the columns read from its header. A batch
+// converts only what it is given: it fails when neither a column nor an
+// option gives the temperature, the pressure, a salinity-related input or,
+// for TEOS-10, the position (the reference temperature keeps its default, a
+// convention), naming what is missing and the columns that look like it; or
+// when an option's value is none a sample can have.
+Failure makeBatchSetup(const Arguments& arguments, const Dialect& dialect, BatchColumns columns, BatchSetup& setup);
 
 struct RowInput {
     Method method;
@@ -40,10 +49,11 @@ struct RowInput {
     UserUnits units;
 };
 
-// Reads the cells of one data row: an empty cell of a quantity takes the
-// option's value when one was given, and is a missing measurement otherwise;
-// an empty method cell takes the method of the options. Fails with why the
-// row cannot be converted, naming the column and the text.
+// Reads the cells of one data row: a cell that is empty, NaN, NA or N/A (any
+// case) or holds one of the --missing values is a missing measurement, which
+// the option's value fills when one was given; an empty method cell takes the
+// method of the options. Fails with why the row cannot be converted, naming
+// the column and the text.
 Failure readRow(const std::vector<Cell>& cells, const BatchSetup& setup, RowInput& row);
 
 // What standard error says once the header is read: the columns read (and

@@ -173,13 +173,16 @@ ExitStatus runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Argumen
     if (problem) return reportFailure(err, Failure(std::string("line 1: header: ") + problem));
 
     BatchColumns columns;
-    if (Failure failure = readHeader(reader.header(), reader.headerCells(), arguments.columnMappings,
+    if (Failure failure = readHeader(reader.header(), reader.headerCells(), arguments.columnMappings, arguments.source,
                                      userUnitsOf(arguments), columns)) {
         std::fprintf(err, "line 1: %s\n", failure.message().c_str());
-        for (const std::string& note : columns.suggestions) std::fprintf(err, "thalwen-convert: %s\n", note.c_str());
+        for (const Suggestion& suggestion : columns.suggestions)
+            std::fprintf(err, "thalwen-convert: %s\n", suggestion.note.c_str());
         return failure.status();
     }
-    const BatchSetup setup = makeBatchSetup(arguments, reader.dialect(), std::move(columns));
+    BatchSetup setup;
+    if (Failure failure = makeBatchSetup(arguments, reader.dialect(), std::move(columns), setup))
+        return reportFailure(err, failure);
     if (!arguments.quiet)
         for (const std::string& note : headerNotes(setup)) std::fprintf(err, "thalwen-convert: %s\n", note.c_str());
 

@@ -1,6 +1,7 @@
 #include "columns.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "messages.h"
@@ -10,23 +11,16 @@ namespace thalwen {
 
 namespace {
 
-// Units a header may write besides the engine's own (quantities.h) and the
-// temperature and conductivity units of user_conversion.h.
-struct UnitSpelling {
-    Quantity quantity;
-    const char* unit;
-};
-
-constexpr UnitSpelling kUnitSpellings[] = {
-    {Quantity::Pressure, "decibar"},       {Quantity::Longitude, "degrees_east"},
-    {Quantity::Latitude, "degrees_north"}, {Quantity::PracticalSalinity, "PSU"},
-    {Quantity::PracticalSalinity, "psu"},  {Quantity::PracticalSalinity, "PSS-78"},
-    {Quantity::Density, "kg/m3"},          {Quantity::Density, "kg/m^3"},
-};
-
 constexpr const char* kClamped = "clamped";  // the last result column
 
 constexpr ColumnRole kMethodColumn = {ColumnUse::Method};
+
+// What a header's name gives, and the convention whose name it is as that
+// convention writes it (or an adjusted archive value in any case).
+struct NameMatch {
+    ColumnRole role;
+    const FileName* convention = nullptr;
+};
 
 const char* nameOf(const ColumnRole& role) {
     return role.use == ColumnUse::Quantity ? infoOf(role.quantity).name : "method";
@@ -58,56 +52,59 @@ bool closeTo(std::string_view text, std::string_view name) {
     return editDistance(text, name) <= allowed;
 }
 
-// What a column named name, written exactly so, gives without --column: our
-// own names and the conventions above; Carried for any other.
-ColumnRole readByName(std::string_view name) {
-    if (name == "method") return kMethodColumn;
-    if (auto quantity = quantityFromName(name); quantity && infoOf(*quantity).input) return quantityColumn(*quantity);
+// name in any case: "Pressure" for "pressure", "pres" for "PRES".
+bool sameWord(std::string_view name, std::string_view word) {
+    return name.size() == word.size() &&
+           std::equal(name.begin(), name.end(), word.begin(), [](char a, char b) { return lower(a) == lower(b); });
+}
+
+// What a column named name gives without --column: the method, our own names
+// and those of the conventions, in any case. A convention's name implies its
+// unit only as the convention writes it: "TEMP" is the archives', in °C;
+// "Temp" anybody's, in the user's unit.
+NameMatch readByName(std::string_view name) {
+    if (sameWord(name, "method")) return {kMethodColumn};
+    for (const QuantityInfo& info : kQuantities)
+        if (info.input && sameWord(name, info.name)) return {quantityColumn(info.quantity)};
     for (const FileName& known : kFileNames)
-        if (known.read && name == known.text) return quantityColumn(known.quantity);
+        if (known.read && name == known.text) return {quantityColumn(known.quantity), &known};
+    for (const FileName& known : kFileNames)
+        if (known.read && sameWord(name, known.text))
+            return {quantityColumn(known.quantity), known.adjusted ? &known : nullptr};
     return {};
 }
 
-// The units a header may give quantity in, for messages.
-std::string unitsOf(Quantity quantity) {
-    std::vector<std::string> units;
+// Reads unit as that of a column of quantity into reading and units; fails
+// with why it is none of quantity's. Our own spellings of the user's units
+// (°F, S/m, µS/cm) and UDUNITS-2's exact equivalents of them convert as the
+// options' values do; any other unit by its map.
+Failure readColumnUnit(Quantity quantity, std::string_view unit, ColumnReading& reading, UserUnits& units) {
     const QuantityInfo& info = infoOf(quantity);
-    if (info.temperature) {
-        for (const TemperatureUnit& unit : kTemperatureUnitsUtf8) units.insert(units.end(), {unit.name, unit.ascii});
-    } else if (quantity == Quantity::Conductivity) {
-        for (const ConductivityUnit& unit : kConductivityUnits) {
-            units.emplace_back(unit.name);
-            if (std::string_view(unit.ascii) != unit.name) units.emplace_back(unit.ascii);
+    if (info.temperature)
+        if (const TemperatureUnit* temperature = temperatureUnitNamed(unit)) {
+            takeUnitOf(quantity, userUnits(temperature->fahrenheit), units);
+            return {};
         }
-    } else if (*info.unit) {
-        units.emplace_back(info.unit);
+    if (quantity == Quantity::Conductivity)
+        if (const ConductivityUnit* conductivity = conductivityUnitNamed(unit)) {
+            takeUnitOf(quantity, userUnits(false, *conductivity), units);
+            return {};
+        }
+    const UnitReading read = readUnit(unit, {info.engineUnit, info.name, quantity == Quantity::PracticalSalinity});
+    if (read.status != UnitStatus::Read) return Failure(read.message);
+    takeUnitOf(quantity, userUnits(false), units);
+    if (info.temperature && read.map.scale == 5.0 / 9 && std::fabs(read.map.offset + 160.0 / 9) < 1e-9) {
+        takeUnitOf(quantity, userUnits(true), units);
+        return {};
     }
-    for (const UnitSpelling& spelling : kUnitSpellings)
-        if (spelling.quantity == quantity) units.emplace_back(spelling.unit);
-    if (units.empty()) return std::string(info.name) + " has no unit";
-    return std::string(info.name) + " is read in " + choices(units, [](const std::string& unit) { return unit; });
-}
-
-// units with unit taken as that of a column of quantity, or none when it is
-// none a header may give quantity in.
-std::optional<UserUnits> withUnit(Quantity quantity, std::string_view unit, UserUnits units) {
-    const QuantityInfo& info = infoOf(quantity);
-    if (info.temperature) {
-        const TemperatureUnit* temperature = temperatureUnitNamed(unit);
-        if (!temperature) return std::nullopt;
-        takeUnitOf(quantity, userUnits(temperature->fahrenheit), units);
-        return units;
-    }
-    if (quantity == Quantity::Conductivity) {
-        const ConductivityUnit* conductivity = conductivityUnitNamed(unit);
-        if (!conductivity) return std::nullopt;
-        takeUnitOf(quantity, userUnits(false, *conductivity), units);
-        return units;
-    }
-    if (*info.unit && unit == info.unit) return units;
-    for (const UnitSpelling& spelling : kUnitSpellings)
-        if (spelling.quantity == quantity && unit == spelling.unit) return units;
-    return std::nullopt;
+    if (quantity == Quantity::Conductivity)
+        for (const ConductivityUnit& conductivity : kConductivityUnits)
+            if (read.map.offset == 0 && read.map.scale == conductivity.scaleUp / conductivity.scaleDown) {
+                takeUnitOf(quantity, userUnits(false, conductivity), units);
+                return {};
+            }
+    reading.map = read.map;
+    return {};
 }
 
 // The names of the result columns, in their order, without units.
@@ -121,7 +118,7 @@ bool resultsStartAt(const std::vector<HeaderName>& headers, std::size_t first) {
 
 // A note for a carried column whose name is close to one we read, for a
 // quantity no column gives.
-std::optional<std::string> suggestion(const BatchColumns& columns, std::size_t index, const HeaderName& header) {
+std::optional<Suggestion> suggestion(const BatchColumns& columns, std::size_t index, const HeaderName& header) {
     auto unread = [&](const ColumnRole& role) {
         return role.use == ColumnUse::Method
                    ? !columns.method
@@ -137,12 +134,15 @@ std::optional<std::string> suggestion(const BatchColumns& columns, std::size_t i
     if (match.use == ColumnUse::Carried) return std::nullopt;
     const char* name = nameOf(match);
     std::string note = columnAt(columns, index) + " is carried; ";
-    if (match.use == ColumnUse::Quantity && !header.unit.empty() && !withUnit(match.quantity, header.unit, {}))
-        return note + "it looks like " + name + ", but " + unitsOf(match.quantity) + ", not " +
-               std::string(header.unit);
+    if (match.use == ColumnUse::Quantity && !header.unit.empty()) {
+        ColumnReading reading;
+        UserUnits units;
+        if (Failure failure = readColumnUnit(match.quantity, header.unit, reading, units))
+            return Suggestion{match, note + "it looks like " + name + ", but " + failure.message()};
+    }
     // The name without its unit maps the column as well, and pastes more easily.
-    return note + "to read it as " + name + ", give --column " +
-           shellWord(std::string(name) + "=" + std::string(header.name));
+    return Suggestion{match, note + "to read it as " + name + ", give --column " +
+                                 shellWord(std::string(name) + "=" + std::string(header.name))};
 }
 
 // Gives column index the role, and the batch its quantity or method.
@@ -157,6 +157,8 @@ void give(BatchColumns& columns, std::size_t index, const ColumnRole& role) {
 bool given(const BatchColumns& columns, const ColumnRole& role) {
     return role.use == ColumnUse::Quantity ? columns.quantities.contains(role.quantity) : columns.method;
 }
+
+bool isAdjusted(const NameMatch& match) { return match.convention && match.convention->adjusted; }
 
 Failure mapColumns(const std::vector<ColumnMapping>& mappings, const std::vector<HeaderName>& headers,
                    BatchColumns& columns) {
@@ -189,39 +191,95 @@ void readResults(BatchColumns& columns) {
     }
 }
 
-// Each quantity not mapped read from the one column that names it.
+// Each quantity not mapped read from the one column that names it. Beside
+// the raw values of an archive, its adjusted ones are read and the raw ones
+// carried, which the notes say.
 Failure readByNames(const std::vector<HeaderName>& headers, BatchColumns& columns) {
-    std::vector<std::size_t> first(kQuantityCount + 1, columns.names.size());  // by quantity, the method last
-    for (std::size_t i = 0; i < columns.names.size(); ++i) {
+    const std::size_t none = columns.names.size();
+    std::vector<std::size_t> first(kQuantityCount + 1, none);  // by quantity, the method last
+    std::vector<NameMatch> matches(none);
+    for (std::size_t i = 0; i < none; ++i) {
         if (columns.roles[i].use != ColumnUse::Carried) continue;
-        const ColumnRole read = readByName(headers[i].name);
+        matches[i] = readByName(headers[i].name);
+        const ColumnRole& read = matches[i].role;
         if (read.use == ColumnUse::Carried || given(columns, read)) continue;
         std::size_t& earlier = first[read.use == ColumnUse::Method ? kQuantityCount : static_cast<int>(read.quantity)];
-        if (earlier < columns.names.size())
+        if (earlier == none) {
+            earlier = i;
+            continue;
+        }
+        const bool adjusted = isAdjusted(matches[i]), earlierAdjusted = isAdjusted(matches[earlier]);
+        if (adjusted == earlierAdjusted)
             return Failure("header: columns " + std::to_string(earlier + 1) + " " + quoted(columns.names[earlier]) +
                            " and " + std::to_string(i + 1) + " " + quoted(columns.names[i]) + " both give " +
                            nameOf(read) + "; give the one to read with --column " + nameOf(read) + "=HEADER");
-        earlier = i;
+        const std::size_t raw = adjusted ? earlier : i;
+        if (adjusted) earlier = i;
+        columns.notes.push_back(columnAt(columns, raw) + " is carried: " + columnAt(columns, earlier) +
+                                " gives the adjusted " + nameOf(read));
     }
-    for (int q = 0; q <= kQuantityCount; ++q)
-        if (first[q] < columns.names.size())
-            give(columns, first[q], q < kQuantityCount ? quantityColumn(static_cast<Quantity>(q)) : kMethodColumn);
+    for (int q = 0; q <= kQuantityCount; ++q) {
+        const std::size_t i = first[q];
+        if (i == none) continue;
+        give(columns, i, q < kQuantityCount ? quantityColumn(static_cast<Quantity>(q)) : kMethodColumn);
+        columns.readings[i].convention = matches[i].convention;
+    }
     return {};
 }
 
-// The units the header writes for the columns read.
+// Of several salinity-related columns, the one of source is read; the others
+// are carried, which the notes say. Without source, several are refused: a
+// row would be converted from whichever it happens to fill.
+Failure chooseSource(std::optional<Quantity> source, BatchColumns& columns) {
+    std::vector<std::size_t> salinity;
+    for (std::size_t i = 0; i < columns.roles.size(); ++i)
+        if (columns.roles[i].use == ColumnUse::Quantity && infoOf(columns.roles[i].quantity).salinityRelated)
+            salinity.push_back(i);
+    if (source) {
+        for (std::size_t i : salinity) {
+            const Quantity quantity = columns.roles[i].quantity;
+            if (quantity == *source) continue;
+            columns.notes.push_back(describeColumn(columns, i) + " is carried: --source " + infoOf(*source).name);
+            columns.roles[i] = {};
+            columns.quantities.remove(quantity);
+        }
+        return {};
+    }
+    if (salinity.size() < 2) return {};
+    std::string which, sources;
+    for (std::size_t k = 0; k < salinity.size(); ++k) {
+        const char* separator = k == 0 ? "" : k + 1 == salinity.size() ? " and " : ", ";
+        (which += separator) += describeColumn(columns, salinity[k]);
+        ((sources += k == 0                     ? ""
+                     : k + 1 == salinity.size() ? " or "
+                                                : ", ") += "--source ") +=
+            infoOf(columns.roles[salinity[k]].quantity).name;
+    }
+    return Failure("header: " + which + " each give a salinity-related input; choose the one to convert from with " +
+                   sources);
+}
+
+// The units of the columns read: as the header writes them, else as their
+// convention implies, else the user's.
 Failure takeUnits(const std::vector<HeaderName>& headers, BatchColumns& columns) {
     for (std::size_t i = 0; i < columns.names.size(); ++i) {
         const ColumnRole& role = columns.roles[i];
-        const std::string_view unit = headers[i].unit;
-        if (role.use == ColumnUse::Carried || unit.empty()) continue;
+        ColumnReading& reading = columns.readings[i];
+        std::string_view unit = headers[i].unit;
+        if (role.use == ColumnUse::Carried) continue;
+        if (!unit.empty()) {
+            reading.unitOrigin = UnitOrigin::Header;
+        } else if (reading.convention && reading.convention->unit) {
+            unit = reading.convention->unit;
+            reading.unitOrigin = UnitOrigin::Convention;
+        } else {
+            continue;
+        }
         if (role.use == ColumnUse::Method)
             return Failure("header: " + describeColumn(columns, i) + ": a method has no unit, not " + quoted(unit));
-        const std::optional<UserUnits> units = withUnit(role.quantity, unit, columns.units);
-        if (!units)
-            return Failure("header: " + describeColumn(columns, i) + ": unit " + quoted(unit) + " cannot be read; " +
-                           unitsOf(role.quantity));
-        columns.units = *units;
+        reading.unit = unit;
+        if (Failure failure = readColumnUnit(role.quantity, unit, reading, columns.units))
+            return Failure("header: " + describeColumn(columns, i) + ": " + failure.message());
     }
     return {};
 }
@@ -276,11 +334,12 @@ std::string describeColumn(const BatchColumns& columns, std::size_t index) {
 }
 
 Failure readHeader(std::string_view line, const std::vector<Cell>& cells, const std::vector<ColumnMapping>& mappings,
-                   const UserUnits& userUnits, BatchColumns& columns) {
+                   std::optional<Quantity> source, const UserUnits& userUnits, BatchColumns& columns) {
     columns = BatchColumns{};
     columns.units = userUnits;
     for (const Cell& cell : cells) columns.names.emplace_back(trimBlanks(cellText(cell)));
     columns.roles.assign(cells.size(), ColumnRole{});
+    columns.readings.assign(cells.size(), ColumnReading{});
     std::vector<HeaderName> headers;
     for (const std::string& name : columns.names) headers.push_back(splitUnit(name));
 
@@ -296,6 +355,7 @@ Failure readHeader(std::string_view line, const std::vector<Cell>& cells, const 
         readResults(columns);
     else if (Failure failure = readByNames(headers, columns))
         return failure;
+    if (Failure failure = chooseSource(source, columns)) return failure;
 
     // An earlier conversion's results give every input: nothing to suggest.
     for (std::size_t i = 0; i < columns.names.size() && columns.results == columns.names.size(); ++i) {

@@ -11,6 +11,7 @@
 #include "csv.h"
 #include "exit_status.h"
 #include "quantities.h"
+#include "unit_reading.h"
 #include "user_conversion.h"
 
 namespace thalwen {
@@ -41,31 +42,61 @@ struct HeaderName {
 };
 HeaderName splitUnit(std::string_view header);
 
+// A carried column whose name looks meant to be read as role, and the note that tells how.
+struct Suggestion {
+    ColumnRole role;
+    std::string note;
+};
+
 // Gives quantity in units the unit it has in from: that of its column, or of
 // the option that fills its empty cells.
 void takeUnitOf(Quantity quantity, const UserUnits& from, UserUnits& units);
 
+// Where the unit a column is read in comes from.
+enum class UnitOrigin {
+    User,        // none written: the user's, as the options give it
+    Header,      // written after its name
+    Convention,  // none written: the one its naming convention implies (the archives' CNDC in S/m)
+};
+
+// How the values of one column read reach the engine.
+struct ColumnReading {
+    const FileName* convention = nullptr;  // whose name it has, as the convention writes it
+    UnitOrigin unitOrigin = UnitOrigin::User;
+    std::string unit;  // the unit written or implied, as the notes say it; empty: the user's
+    // Applied to each value first: from a unit not among the user's (bar, K,
+    // S m-1) into the engine's. The user's units (°F, S/m, µS/cm) convert
+    // instead as the options' values do, so that a value comes back as typed.
+    UnitMap map;
+};
+
 struct BatchColumns {
     std::vector<ColumnRole> roles;
-    std::vector<std::string> names;  // as the header gives them, for messages
-    UserUnits units;                 // of the columns read; for the other quantities, the user's
-    QuantitySet quantities;          // the quantities a column gives
-    bool method = false;             // a column gives the method
+    std::vector<std::string> names;       // as the header gives them, for messages
+    std::vector<ColumnReading> readings;  // by column
+    UserUnits units;                      // of the columns read; for the other quantities, the user's
+    QuantitySet quantities;               // the quantities a column gives
+    bool method = false;                  // a column gives the method
     // The first of the result columns of an earlier conversion, whose sample
     // is read; names.size() when the header has none.
     std::size_t results = 0;
     // About carried columns that look meant to be read, also when the header
     // is refused for want of a column to read.
-    std::vector<std::string> suggestions;
+    std::vector<Suggestion> suggestions;
+    // The choices made between columns: raw values carried beside adjusted
+    // ones, salinity-related columns carried beside --source.
+    std::vector<std::string> notes;
 };
 
 // Reads the header line, split into cells: every column is kept; those mapped
-// by the user, those named like our quantities or "method" or by the
-// conventions of profile archives and CF, and the sample of an earlier
-// conversion's results, are read in the unit the header writes or else the
-// user's. Fails with what is wrong with the header or the mappings.
+// by the user, those named (in any case) like our quantities or "method" or by
+// the conventions of profile archives and CF, and the sample of an earlier
+// conversion's results, are read in the unit the header writes, else the one
+// their convention implies, else the user's. Of several salinity-related
+// columns, the one of source is read. Fails with what is wrong with the
+// header or the mappings.
 Failure readHeader(std::string_view line, const std::vector<Cell>& cells, const std::vector<ColumnMapping>& mappings,
-                   const UserUnits& userUnits, BatchColumns& columns);
+                   std::optional<Quantity> source, const UserUnits& userUnits, BatchColumns& columns);
 
 // The names besides our own read without --column: "the profile archives'
 // PRES, ... and the CF standard names sea_water_pressure, ...".

@@ -71,8 +71,32 @@ Failure readColumnMapping(const Option& option, std::string_view text, Arguments
     return {};
 }
 
+Failure readSource(const Option& option, std::string_view text, Arguments& arguments) {
+    const std::optional<Quantity> quantity = quantityFromName(text);
+    if (!quantity || !infoOf(*quantity).salinityRelated)
+        return Failure(valueError(option.name, text, "is no salinity-related quantity: " + salinityNames()));
+    arguments.source = quantity;
+    return {};
+}
+
+// Values separated by commas, so each with a decimal point.
+Failure readMissing(const Option& option, std::string_view text, Arguments& arguments) {
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string_view value = text.substr(start, comma - start);
+        double number = 0;
+        if (const char* reason = readDecimal(value, number))
+            return Failure(valueError(option.name, value, whatIsWrong(value, reason)));
+        arguments.missing.push_back(number);
+        if (comma == text.size()) return {};
+        start = comma + 1;
+    }
+}
+
 Failure readBatch(const Option& option, std::string_view text, Arguments& arguments) {
     if (text.empty()) return Failure(valueError(option.name, text, "missing file name ('-' reads standard input)"));
+    if (arguments.batch)
+        return Failure(valueError(option.name, text, "follows the file " + quoted(arguments.batchPath)));
     arguments.batch = true;
     arguments.batchPath = text;
     return {};
@@ -121,6 +145,11 @@ std::vector<Option> makeOptions() {
          "carried as it is. Columns read: ", OptionGroup::Batch, readBatch, {}, HelpExtra::Columns},
         {"--column", "QUANTITY=HEADER", "read the column named HEADER as QUANTITY, one of the columns above; "
          "repeatable", OptionGroup::Batch, readColumnMapping, {}, HelpExtra::None, true},
+        {"--source", "QUANTITY", "of several salinity-related columns, the one to convert from; the others are "
+         "carried", OptionGroup::Batch, readSource},
+        {"--missing", "VALUE[,VALUE...]", "cells holding one of these values are missing measurements, like empty "
+         "cells or NaN, NA and N/A: the fill values of the file (-999, 99999); repeatable", OptionGroup::Batch,
+         readMissing, {}, HelpExtra::None, true},
         {"--jobs", "N", "threads converting a batch [one per core]", OptionGroup::Batch, readJobs},
         {"--quiet", nullptr, "errors only: no notes on what was read or assumed, no clamped inputs, no summary",
          OptionGroup::Other, setFlag<&Arguments::quiet>},
@@ -142,6 +171,13 @@ const std::vector<Option>& options() {
 
 std::string methodChoices() {
     return choices(kMethods, [](const MethodInfo& method) { return method.name; });
+}
+
+std::string salinityNames() {
+    std::vector<const char*> names;
+    for (const QuantityInfo& info : kQuantities)
+        if (info.salinityRelated) names.push_back(info.name);
+    return choices(names, [](const char* name) { return name; });
 }
 
 std::string batchColumns() {
@@ -169,6 +205,12 @@ Failure parseArguments(int argc, const char* const* argv, Arguments& arguments) 
         const Option* option = nullptr;
         for (const Option& row : table)
             if (name == row.name || (row.alias && name == row.alias)) option = &row;
+        // A file named alone is a batch, as with --batch.
+        if (!option && !arguments.batch && (argument == "-" || (!argument.empty() && argument[0] != '-'))) {
+            arguments.batch = true;
+            arguments.batchPath = argument;
+            continue;
+        }
         if (!option)
             return Failure(argument.substr(0, 2) == "--" ? "unknown option " + quoted(name)
                                                          : "unexpected argument " + quoted(argument));
@@ -187,6 +229,8 @@ Failure parseArguments(int argc, const char* const* argv, Arguments& arguments) 
     }
 
     if (!arguments.batch && !arguments.columnMappings.empty()) return Failure("--column: only with --batch");
+    if (!arguments.batch && arguments.source) return Failure("--source: only with --batch");
+    if (!arguments.batch && !arguments.missing.empty()) return Failure("--missing: only with --batch");
     if (arguments.batch && arguments.formatGiven && arguments.format != Format::Csv)
         return Failure("--format: a batch is written as CSV only");
     return {};

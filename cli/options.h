@@ -3,6 +3,7 @@
 // quantities come from the vocabulary (quantities.h).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,7 +36,9 @@ struct Arguments {
     bool batch = false;
     std::string batchPath;  // "-" for standard input
     std::vector<ColumnMapping> columnMappings;
-    unsigned jobs = 0;  // threads converting a batch; 0: one per core
+    std::optional<Quantity> source;  // --source: the salinity-related column a batch reads
+    std::vector<double> missing;     // --missing: cell values that mark a missing measurement
+    unsigned jobs = 0;               // threads converting a batch; 0: one per core
     bool help = false;
     bool version = false;
 };
@@ -80,5 +83,8 @@ std::string methodChoices();
 
 // "method, pressure, ...": what a batch column or --column can give.
 std::string batchColumns();
+
+// "practicalSalinity, density, conductivity or specificGravity".
+std::string salinityNames();
 
 }  // namespace thalwen

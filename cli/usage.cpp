@@ -121,7 +121,7 @@ std::string headingOf(OptionGroup group) {
 
 std::string usageText() {
     std::string out = R"(Usage: thalwen-convert [options]
-       thalwen-convert --batch FILE|- [options]
+       thalwen-convert [--batch] FILE|- [options]
 
 Converts the properties of a seawater sample: from the sea pressure, position,
 temperature and one salinity-related quantity, derives the others and Absolute

@@ -23,6 +23,19 @@ struct Range {
 constexpr double kUnbounded = std::numeric_limits<double>::infinity();
 constexpr Range kAnyValue = {-kUnbounded, kUnbounded};
 
+// The values a sample can have at all, in the engine's units, wider than any
+// method's range: one outside is no measurement (a fill value, a unit
+// mistaken) and gives no result, where one inside is clamped to the method's
+// range. Each bound with the reason a person is told.
+struct Band {
+    double lowest;
+    double highest;
+    const char* below;  // why nothing is lower: "below a vacuum"
+    const char* above;
+};
+
+constexpr Band kAnyBand = {-kUnbounded, kUnbounded, "", ""};
+
 struct QuantityInfo {
     Quantity quantity;
     const char* name;         // the Sample field: CSV column and JSON key
@@ -32,10 +45,12 @@ struct QuantityInfo {
     const char* placeholder;  // the option's value, as --help shows it
     const char* keyword;      // in Python: the argument and the field of the result
     const char* unit;         // UTF-8, in degrees Celsius for the temperatures; "" when dimensionless
+    const char* engineUnit;   // the same, as UDUNITS-2 reads units: "degC", "kg m-3", "1"
     double Sample::*member;
     int decimals;                  // shown in the window and by the command line
     Range teos10;                  // accepted by TEOS-10 exact and TEOS-10 48 term
     Range ies80;                   // accepted by IES-80
+    Band band;                     // what a sample can have at all
     bool input = true;             // the user can give it; Absolute Salinity is a result only
     bool salinityRelated = false;  // one of the four inputs that can be the source of the salinity
     bool temperature = false;      // given and shown in degrees Fahrenheit on request
@@ -52,46 +67,64 @@ struct QuantityInfo {
 inline constexpr QuantityInfo kQuantities[kQuantityCount] = {
     {.quantity = Quantity::Pressure, .name = "pressure", .label = "Sea pressure", .description = "sea pressure",
      .option = "--pressure", .placeholder = "DBAR", .keyword = "pressure", .unit = "dbar",
-     .member = &Sample::pressure, .decimals = 2, .teos10 = {0, 10000}, .ies80 = {0, 10000}},
+     .engineUnit = "dbar",
+     .member = &Sample::pressure, .decimals = 2, .teos10 = {0, 10000}, .ies80 = {0, 10000},
+     .band = {-10.1325, 12000, "below a vacuum", "deeper than any ocean (about 11000 dbar at the deepest)"}},
     {.quantity = Quantity::Longitude, .name = "longitude", .label = "Longitude",
      .description = "decimal degrees east", .option = "--longitude", .placeholder = "DEG",
-     .keyword = "longitude", .unit = "°E",
-     .member = &Sample::longitude, .decimals = 6, .teos10 = {-180, 180}, .ies80 = {-180, 180}, .teos10Only = true},
+     .keyword = "longitude", .unit = "°E", .engineUnit = "degree_east",
+     .member = &Sample::longitude, .decimals = 6, .teos10 = {-180, 180}, .ies80 = {-180, 180},
+     .band = {-360, 360, "more than a turn west", "more than a turn east"}, .teos10Only = true},
     {.quantity = Quantity::Latitude, .name = "latitude", .label = "Latitude",
      .description = "decimal degrees north", .option = "--latitude", .placeholder = "DEG",
-     .keyword = "latitude", .unit = "°N",
-     .member = &Sample::latitude, .decimals = 6, .teos10 = {-86, 90}, .ies80 = {-86, 90}, .teos10Only = true},
+     .keyword = "latitude", .unit = "°N", .engineUnit = "degree_north",
+     .member = &Sample::latitude, .decimals = 6, .teos10 = {-86, 90}, .ies80 = {-86, 90},
+     .band = {-90, 90, "south of the South Pole", "north of the North Pole"}, .teos10Only = true},
     {.quantity = Quantity::Temperature, .name = "temperature", .label = "Temperature",
      .description = "in-situ temperature", .option = "--temperature", .placeholder = "T", .keyword = "temperature",
-     .unit = "°C",
-     .member = &Sample::temperature, .decimals = 2, .teos10 = {-2, 35}, .ies80 = {-2, 35}, .temperature = true},
+     .unit = "°C", .engineUnit = "degC",
+     .member = &Sample::temperature, .decimals = 2, .teos10 = {-2, 35}, .ies80 = {-2, 35},
+     .band = {-60, 374, "colder than any brine of sea salt stays liquid",
+              "hotter than liquid water can be at any pressure (374 °C)"},
+     .temperature = true},
     {.quantity = Quantity::PracticalSalinity, .name = "practicalSalinity", .label = "Practical Salinity",
      .description = "Practical Salinity (PSS-78)", .option = "--salinity", .placeholder = "SP", .keyword = "salinity",
-     .unit = "",
-     .member = &Sample::practicalSalinity, .decimals = 5, .teos10 = {2, 42}, .ies80 = {0, 42}, .salinityRelated = true},
+     .unit = "", .engineUnit = "1",
+     .member = &Sample::practicalSalinity, .decimals = 5, .teos10 = {2, 42}, .ies80 = {0, 42},
+     .band = {0, 400, "negative", "saltier than any brine (sea salt saturates near 350)"},
+     .salinityRelated = true},
     {.quantity = Quantity::AbsoluteSalinity, .name = "absoluteSalinity", .label = "Absolute Salinity",
      .description = "Absolute Salinity", .option = nullptr, .placeholder = nullptr, .keyword = "absolute_salinity",
-     .unit = "g/kg",
+     .unit = "g/kg", .engineUnit = "g/kg",
      .member = &Sample::absoluteSalinity, .decimals = 5, .teos10 = kAnyValue, .ies80 = kAnyValue,
-     .input = false, .teos10Only = true},
+     .band = kAnyBand, .input = false, .teos10Only = true},
     {.quantity = Quantity::Density, .name = "density", .label = "Density", .description = "in-situ density",
      .option = "--density", .placeholder = "RHO", .keyword = "density", .unit = "kg/m³",
+     .engineUnit = "kg m-3",
      .member = &Sample::density, .decimals = 5, .teos10 = {1000, 1082.71524}, .ies80 = {1000, 1076.70763},
+     .band = {300, 1500, "lighter than liquid water can be (322 kg/m³ at the least)",
+              "denser than any brine (about 1240 kg/m³ saturated)"},
      .salinityRelated = true},
     {.quantity = Quantity::Conductivity, .name = "conductivity", .label = "Conductivity",
      .description = "electrical conductivity", .option = "--conductivity", .placeholder = "C",
-     .keyword = "conductivity", .unit = "mS/cm",
+     .keyword = "conductivity", .unit = "mS/cm", .engineUnit = "mS/cm",
      .member = &Sample::conductivity, .decimals = 5, .teos10 = {0.002, 90.90227}, .ies80 = {0.0005, 84.54096},
+     .band = {0, 500, "negative", "more than any brine conducts (about 250 mS/cm saturated)"},
      .salinityRelated = true},
     {.quantity = Quantity::SpecificGravity, .name = "specificGravity", .label = "Specific gravity",
      .description = "against pure water at the reference temperature",
      .option = "--specific-gravity", .placeholder = "SG", .keyword = "specific_gravity", .unit = "",
+     .engineUnit = "1",
      .member = &Sample::specificGravity, .decimals = 5, .teos10 = {1, kUnbounded}, .ies80 = {1, kUnbounded},
+     .band = {0.3, 1.5, "lighter than liquid water can be", "denser than any brine"},
      .salinityRelated = true},
     {.quantity = Quantity::ReferenceTemperature, .name = "referenceTemperature", .label = "Reference temperature",
      .description = "that specific gravity refers to",
      .option = "--reference-temperature", .placeholder = "T", .keyword = "reference_temperature", .unit = "°C",
+     .engineUnit = "degC",
      .member = &Sample::referenceTemperature, .decimals = 2, .teos10 = {0, 40}, .ies80 = {0, 40},
+     .band = {-60, 374, "colder than any brine of sea salt stays liquid",
+              "hotter than liquid water can be at any pressure (374 °C)"},
      .temperature = true},
 };
 // clang-format on
@@ -100,6 +133,15 @@ constexpr const QuantityInfo& infoOf(Quantity quantity) { return kQuantities[sta
 
 constexpr Range rangeOf(Quantity quantity, Method method) {
     return method == Method::Ies80 ? infoOf(quantity).ies80 : infoOf(quantity).teos10;
+}
+
+// Why value, in the engine's unit, is no measurement of quantity; nullptr when
+// a sample can have it. A value that is not a number is none either.
+constexpr const char* outsideBand(Quantity quantity, double value) {
+    const Band& band = infoOf(quantity).band;
+    if (value < band.lowest) return band.below;
+    if (value > band.highest) return band.above;
+    return value == value ? nullptr : "not a number";
 }
 
 // Whether method has a use for quantity: IES-80 has none for the position and
@@ -150,52 +192,58 @@ constexpr bool isSecondSalinityInput(QuantitySet given, Quantity quantity) {
 
 // ---- Names in files ---------------------------------------------------------------------------------
 
-// Who names a column or variable so: our own names are the quantities' names above.
+// Who names a column or variable so: our own names are the quantities' names
+// above.
 enum class Naming {
     ProfileArchive,  // the profile archives' short names
     CfStandardName,  // the CF conventions' standard names
-    Common,          // words people write, too loose to be read unasked: only suggested
+    Common,          // words people write in spreadsheets and logger files
 };
 
 struct FileName {
-    const char* text;
+    const char* text;  // matched in any case
     Quantity quantity;
     Naming naming;
-    bool read = true;  // read without --column; otherwise only suggested
+    // The unit its naming implies when the file states none; nullptr: the
+    // user's, as for our own names (--fahrenheit, --conductivity-unit).
+    const char* unit = nullptr;
+    bool adjusted = false;  // values corrected after the fact, preferred to the raw ones beside them
+    bool read = true;       // read without --column; otherwise only suggested
 };
 
-// Latitude and longitude are our own names and CF's alike. The adjusted
-// archive values and CF's salinity of no stated scale are the user's to
-// choose: which of several columns, or which quantity.
+// The archives and CF write conductivity in S/m and temperatures in degrees
+// Celsius, whatever the user's own unit. CF's salinity of no stated scale is
+// the user's to call Practical Salinity.
 // clang-format off
 inline constexpr FileName kFileNames[] = {
-    {"PRES", Quantity::Pressure, Naming::ProfileArchive},
-    {"TEMP", Quantity::Temperature, Naming::ProfileArchive},
+    {"PRES", Quantity::Pressure, Naming::ProfileArchive, "dbar"},
+    {"TEMP", Quantity::Temperature, Naming::ProfileArchive, "degC"},
     {"PSAL", Quantity::PracticalSalinity, Naming::ProfileArchive},
-    {"CNDC", Quantity::Conductivity, Naming::ProfileArchive},
+    {"CNDC", Quantity::Conductivity, Naming::ProfileArchive, "S/m"},
     {"LATITUDE", Quantity::Latitude, Naming::ProfileArchive},
     {"LONGITUDE", Quantity::Longitude, Naming::ProfileArchive},
-    {"sea_water_pressure", Quantity::Pressure, Naming::CfStandardName},
-    {"sea_water_temperature", Quantity::Temperature, Naming::CfStandardName},
+    {"PRES_ADJUSTED", Quantity::Pressure, Naming::ProfileArchive, "dbar", true},
+    {"TEMP_ADJUSTED", Quantity::Temperature, Naming::ProfileArchive, "degC", true},
+    {"PSAL_ADJUSTED", Quantity::PracticalSalinity, Naming::ProfileArchive, nullptr, true},
+    {"CNDC_ADJUSTED", Quantity::Conductivity, Naming::ProfileArchive, "S/m", true},
+    {"sea_water_pressure", Quantity::Pressure, Naming::CfStandardName, "dbar"},
+    {"sea_water_temperature", Quantity::Temperature, Naming::CfStandardName, "degC"},
     {"sea_water_practical_salinity", Quantity::PracticalSalinity, Naming::CfStandardName},
-    {"sea_water_electrical_conductivity", Quantity::Conductivity, Naming::CfStandardName},
+    {"sea_water_electrical_conductivity", Quantity::Conductivity, Naming::CfStandardName, "S/m"},
     {"sea_water_density", Quantity::Density, Naming::CfStandardName},
-    {"PRES_ADJUSTED", Quantity::Pressure, Naming::ProfileArchive, false},
-    {"TEMP_ADJUSTED", Quantity::Temperature, Naming::ProfileArchive, false},
-    {"PSAL_ADJUSTED", Quantity::PracticalSalinity, Naming::ProfileArchive, false},
-    {"CNDC_ADJUSTED", Quantity::Conductivity, Naming::ProfileArchive, false},
-    {"sea_water_salinity", Quantity::PracticalSalinity, Naming::CfStandardName, false},
-    {"salinity", Quantity::PracticalSalinity, Naming::Common, false},
-    {"sal", Quantity::PracticalSalinity, Naming::Common, false},
-    {"temp", Quantity::Temperature, Naming::Common, false},
-    {"cond", Quantity::Conductivity, Naming::Common, false},
-    {"pres", Quantity::Pressure, Naming::Common, false},
-    {"press", Quantity::Pressure, Naming::Common, false},
-    {"lat", Quantity::Latitude, Naming::Common, false},
-    {"lon", Quantity::Longitude, Naming::Common, false},
-    {"long", Quantity::Longitude, Naming::Common, false},
-    {"rho", Quantity::Density, Naming::Common, false},
-    {"sg", Quantity::SpecificGravity, Naming::Common, false},
+    {"sea_water_salinity", Quantity::PracticalSalinity, Naming::CfStandardName, nullptr, false, false},
+    {"pres", Quantity::Pressure, Naming::Common},
+    {"press", Quantity::Pressure, Naming::Common},
+    {"temp", Quantity::Temperature, Naming::Common},
+    {"salinity", Quantity::PracticalSalinity, Naming::Common},
+    {"sal", Quantity::PracticalSalinity, Naming::Common},
+    {"cond", Quantity::Conductivity, Naming::Common},
+    {"lat", Quantity::Latitude, Naming::Common},
+    {"lon", Quantity::Longitude, Naming::Common},
+    {"long", Quantity::Longitude, Naming::Common},
+    {"rho", Quantity::Density, Naming::Common},
+    {"specific gravity", Quantity::SpecificGravity, Naming::Common},
+    {"sg", Quantity::SpecificGravity, Naming::Common},
 };
 // clang-format on
 

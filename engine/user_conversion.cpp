@@ -90,8 +90,18 @@ UserConversion convertSample(Method method, const Sample& given, const UserUnits
                 valueOf(result, info.quantity) = fahrenheitToCelsius(valueOf(given, info.quantity));
     const double givenConductivity = given.conductivity * unit.scaleUp / unit.scaleDown;
     if (isPresent(given.conductivity)) result.conductivity = asGivenValue(givenConductivity);
+    QuantitySet impossible;
+    const char* whyImpossible = nullptr;
+    for (const QuantityInfo& info : kQuantities) {
+        const double value = valueOf(result, info.quantity);
+        if (!info.input || (info.salinityRelated && !isPresent(value))) continue;
+        if (const char* why = outsideBand(info.quantity, value)) {
+            impossible.add(info.quantity);
+            if (!whyImpossible) whyImpossible = why;
+        }
+    }
     const ConversionReport report = convert(method, result);
-    UserConversion conversion{method, given, result, report.clamped};
+    UserConversion conversion{method, given, result, report.clamped, impossible, whyImpossible};
 
     // As for the temperatures below: a conductivity used as given, or brought
     // to a bound that is the value typed, is the one typed. The two unit

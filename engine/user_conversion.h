@@ -69,13 +69,18 @@ struct UserConversion {
     Sample given;         // as the user gave it, in the user's units
     Sample result;        // filled, in the user's units
     QuantitySet clamped;  // the inputs the ranges changed, as the engine reports them
+    // The inputs given a value no sample can have (outside their band): no
+    // measurement, whatever the result says; and why the first of them is none.
+    QuantitySet impossible;
+    const char* whyImpossible = nullptr;
 };
 
 // Converts given (temperatures in Fahrenheit when asked, conductivity in
 // conductivityUnit). Inputs that fitted their ranges come back exactly as
 // given, so no unit round trip shows in them; a temperature or conductivity
 // counts as clamped when the value used, in the user's unit, is not the value
-// given.
+// given. Every input is held against its band in the engine's unit; an absent
+// salinity-related one is simply not given.
 UserConversion convertSample(Method method, const Sample& given, bool fahrenheit,
                              const ConductivityUnit& conductivityUnit = kMilliSiemensPerCentimetre);
 

@@ -30,6 +30,15 @@ std::string readAll(std::FILE* file) {
     return text;
 }
 
+// The position of the start-up sample, given: a batch converts only what it is given.
+Arguments inParis() {
+    Arguments arguments;
+    arguments.values.sample.longitude = kDefaultSample.longitude;
+    arguments.values.sample.latitude = kDefaultSample.latitude;
+    arguments.values.given = {Quantity::Longitude, Quantity::Latitude};
+    return arguments;
+}
+
 BatchRun runOnFile(std::FILE* in, const Arguments& arguments, std::size_t chunkRows = kBatchChunkRows) {
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
@@ -40,7 +49,7 @@ BatchRun runOnFile(std::FILE* in, const Arguments& arguments, std::size_t chunkR
     return run;
 }
 
-BatchRun runOn(const std::string& input, Arguments arguments = {}, std::size_t chunkRows = kBatchChunkRows) {
+BatchRun runOn(const std::string& input, Arguments arguments = inParis(), std::size_t chunkRows = kBatchChunkRows) {
     std::FILE* in = std::tmpfile();
     std::fwrite(input.data(), 1, input.size(), in);
     std::rewind(in);
@@ -176,7 +185,13 @@ std::string header(std::string_view line, BatchColumns& columns, const std::vect
                    const UserUnits& units = {}) {
     std::vector<Cell> cells;
     if (const char* reason = splitCells(line, detectDialect(line), cells)) return std::string("header: ") + reason;
-    return readHeader(line, cells, mappings, units, columns).message();
+    return readHeader(line, cells, mappings, std::nullopt, units, columns).message();
+}
+
+std::vector<std::string> notesOf(const std::vector<Suggestion>& suggestions) {
+    std::vector<std::string> notes;
+    for (const Suggestion& suggestion : suggestions) notes.push_back(suggestion.note);
+    return notes;
 }
 
 TEST(Header, OurNamesArchiveAndCfNamesAndMappedColumnsAreReadTheOthersCarried) {
@@ -279,7 +294,7 @@ TEST(Header, CarriedColumnsNamedCloseToOnesReadGetTheColumnOptionThatReadsThem) 
     const std::vector<std::string> unread = {
         "column 1 'Pressure [dbar]' is carried; to read it as pressure, give --column pressure=Pressure",
         "column 2 'Temp (°C)' is carried; to read it as temperature, give --column temperature=Temp"};
-    EXPECT_EQ(columns.suggestions, unread);
+    EXPECT_EQ(notesOf(columns.suggestions), unread);
     ASSERT_EQ(header("pressure,salinty,METHOD,sea water temp,Lat,Cond [mS/m],TEMP_ADJUSTED,colour,Density", columns),
               "");
     const std::vector<std::string> suggested = {
@@ -290,7 +305,7 @@ TEST(Header, CarriedColumnsNamedCloseToOnesReadGetTheColumnOptionThatReadsThem) 
         "µS/cm or uS/cm, not mS/m",
         "column 7 'TEMP_ADJUSTED' is carried; to read it as temperature, give --column temperature=TEMP_ADJUSTED",
         "column 9 'Density' is carried; to read it as density, give --column density=Density"};
-    EXPECT_EQ(columns.suggestions, suggested);
+    EXPECT_EQ(notesOf(columns.suggestions), suggested);
     ASSERT_EQ(header("pressure,Pressure,station name", columns), "");  // read already: no suggestion
     EXPECT_TRUE(columns.suggestions.empty());
 }
@@ -301,11 +316,16 @@ std::vector<Cell> cellsOf(std::string_view line) {
     return cells;
 }
 
-BatchSetup setupOf(std::string_view line, const Arguments& arguments = {}) {
+BatchSetup setupOf(std::string_view line, const Arguments& arguments = inParis()) {
     BatchColumns columns;
-    EXPECT_EQ(readHeader(line, cellsOf(line), arguments.columnMappings, userUnitsOf(arguments), columns).message(), "")
+    EXPECT_EQ(readHeader(line, cellsOf(line), arguments.columnMappings, arguments.source, userUnitsOf(arguments),
+                         columns)
+                  .message(),
+              "")
         << line;
-    return makeBatchSetup(arguments, Dialect{}, std::move(columns));
+    BatchSetup setup;
+    EXPECT_EQ(makeBatchSetup(arguments, Dialect{}, std::move(columns), setup).message(), "") << line;
+    return setup;
 }
 
 // An empty cell is a missing measurement unless the option is given; the
@@ -323,13 +343,15 @@ TEST(Rows, EmptyCellsAreMissingUnlessTheOptionFillsThem) {
     EXPECT_EQ(row.values.sample.conductivity, 40.0);
     EXPECT_FALSE(isPresent(row.values.sample.density));
 
-    Arguments arguments;
+    Arguments arguments = inParis();
     arguments.method = Method::Ies80;
     arguments.style.fahrenheit = true;
     arguments.values.sample.pressure = 7;
     arguments.values.sample.practicalSalinity = 35;
     arguments.values.sample.temperature = 50;
-    arguments.values.given = {Quantity::Pressure, Quantity::PracticalSalinity, Quantity::Temperature};
+    arguments.values.given.add(Quantity::Pressure);
+    arguments.values.given.add(Quantity::PracticalSalinity);
+    arguments.values.given.add(Quantity::Temperature);
     const BatchSetup filled = setupOf("method,pressure,density,TEMP [degC]", arguments);
     ASSERT_EQ(readRow(cellsOf(",,,10"), filled, row).message(), "");
     EXPECT_EQ(row.method, Method::Ies80);
@@ -343,16 +365,16 @@ TEST(Rows, EmptyCellsAreMissingUnlessTheOptionFillsThem) {
     EXPECT_FALSE(isPresent(row.values.sample.practicalSalinity));  // the row's density, not the option's salinity
     EXPECT_EQ(row.values.sample.density, 1025.0);
 
-    Arguments conductivity;
+    Arguments conductivity = inParis();
     conductivity.values.sample.conductivity = 42;
-    conductivity.values.given = {Quantity::Conductivity};
+    conductivity.values.given.add(Quantity::Conductivity);
     ASSERT_EQ(readRow(cellsOf("1,"), setupOf("pressure,CNDC [S/m]", conductivity), row).message(), "");
     EXPECT_EQ(row.values.sample.conductivity, 42.0);
     EXPECT_EQ(row.units.conductivity, &kMilliSiemensPerCentimetre);  // the option's unit, not the column's
 }
 
 TEST(Rows, ReasonsNameTheColumnAndTheText) {
-    Arguments arguments;
+    Arguments arguments = inParis();
     arguments.columnMappings = {{Quantity::Pressure, "PRES"}};
     const BatchSetup setup = setupOf("method,PRES,density,conductivity", arguments);
     struct Case {
@@ -383,7 +405,7 @@ std::vector<std::string> linesOf(const std::string& text) {
 }
 
 Arguments quiet() {
-    Arguments arguments;
+    Arguments arguments = inParis();
     arguments.quiet = true;
     return arguments;
 }
@@ -426,9 +448,9 @@ TEST(Batch, EveryRowOutBadRowsKeepTheirCellsWithEmptyResults) {
 // What standard error tells of a cast as profile archives name its columns:
 // the columns read and carried, the values assumed, the near misses, the end.
 TEST(Batch, NotesTellWhatIsReadCarriedAndAssumedThenTheCount) {
-    Arguments arguments;
+    Arguments arguments = inParis();
     arguments.values.sample.temperature = 12;
-    arguments.values.given = {Quantity::Temperature};
+    arguments.values.given.add(Quantity::Temperature);
     BatchRun run = runOn(
         "station,PRES,TEMP (degC),CNDC [S/m],Latitude\n"
         "A,5,10.5,4.1,-35\n"
@@ -460,7 +482,8 @@ TEST(Batch, NotesTellWhatIsReadCarriedAndAssumedThenTheCount) {
     options.style.fahrenheit = true;
     options.values.sample.longitude = 151.3;
     options.values.sample.density = 1025;
-    options.values.given = {Quantity::Longitude, Quantity::Density};
+    options.values.given.add(Quantity::Longitude);
+    options.values.given.add(Quantity::Density);
     const std::string notes = runOn("PRES,TEMP,PSAL\n1,50,35\n", options).err;
     EXPECT_NE(notes.find("for every row: longitude 151.3 °E (--longitude), latitude 48.853402 °N (--latitude), "
                          "referenceTemperature 68 °F (--reference-temperature), method"),
@@ -505,7 +528,7 @@ TEST(Batch, OwnOutputReadsBackAsTheSameWater) {
 }
 
 TEST(Batch, OutputInTheInputsDialect) {
-    Arguments mapped;
+    Arguments mapped = inParis();
     mapped.columnMappings = {{Quantity::PracticalSalinity, "PSAL"}, {Quantity::Temperature, "TEMP"}};
     mapped.values.sample.latitude = -90;
     mapped.values.given.add(Quantity::Latitude);
@@ -593,7 +616,7 @@ TEST(Batch, AReadErrorAfterTheHeaderEndsTheBatchWithTheReason) {
 }
 
 TEST(Batch, OptionsGiveTheDefaultsAndFahrenheitAppliesToColumns) {
-    Arguments arguments;
+    Arguments arguments = inParis();
     arguments.method = Method::Ies80;
     arguments.style.fahrenheit = true;
     arguments.values.sample.pressure = 100;
