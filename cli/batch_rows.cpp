@@ -102,8 +102,7 @@ std::string lacking(const Arguments& arguments, const BatchColumns& columns) {
     std::string lines;
     auto lack = [&](QuantitySet quantities, const std::string& what, const std::string& options) {
         if ((columns.quantities.bits() | given.bits()) & quantities.bits()) return;
-        lines +=
-            "thalwen-convert: nothing gives " + what + ": no column is read as it, and " + options + " is not given\n";
+        lines += "thalwen-convert: nothing gives " + what + ": no column is read as it, and " + options + "\n";
         for (const Suggestion& suggestion : columns.suggestions)
             if (suggestion.role.use == ColumnUse::Quantity && quantities.contains(suggestion.role.quantity))
                 lines += "thalwen-convert: " + suggestion.note + "\n";
@@ -113,9 +112,10 @@ std::string lacking(const Arguments& arguments, const BatchColumns& columns) {
                             (info.teos10Only && info.input && teos10);
         if (needed)
             lack({info.quantity}, std::string(info.name) + (info.teos10Only ? " (TEOS-10 needs the position)" : ""),
-                 info.option);
+                 std::string(info.option) + " is not given");
     }
-    lack(kSalinityInputs, "a salinity-related input (" + salinityNames() + ")", "none of " + salinityOptions());
+    lack(kSalinityInputs, "a salinity-related input (" + salinityNames() + ")",
+         "none of " + salinityOptions() + " is given");
     return lines;
 }
 

@@ -138,11 +138,12 @@ std::vector<Option> makeOptions() {
          HelpExtra::ConductivityUnits},
         {"--full", nullptr, "every number as the shortest text that reads back to the same value, instead of the "
          "usual decimals", OptionGroup::Output, setStyle<&Style::full>},
-        {"--batch", "FILE", "convert every row of a CSV file ('-' reads standard input): each row is written with "
-         "its own cells, then the method, the ten quantities and the inputs clamped. The header line tells the "
-         "dialect, which the output keeps: commas and decimal points, semicolons and decimal commas, or tabs. A unit "
-         "may follow a column's name in brackets or parentheses: [dbar], (S/m), (degF). Any column not read is "
-         "carried as it is. Columns read: ", OptionGroup::Batch, readBatch, {}, HelpExtra::Columns},
+        {"--batch", "FILE", "convert every row of a CSV file ('-' reads standard input; a FILE named alone is "
+         "the same): each row is written with its own cells, then the method, the ten quantities and the inputs "
+         "clamped. The header line tells the dialect, which the output keeps: commas and decimal points, semicolons "
+         "and decimal commas, or tabs. A unit may follow a column's name in brackets or parentheses: [dbar], "
+         "(S m-1), (degF). Any column not read is carried as it is. Columns read, in any case: ",
+         OptionGroup::Batch, readBatch, {}, HelpExtra::Columns},
         {"--column", "QUANTITY=HEADER", "read the column named HEADER as QUANTITY, one of the columns above; "
          "repeatable", OptionGroup::Batch, readColumnMapping, {}, HelpExtra::None, true},
         {"--source", "QUANTITY", "of several salinity-related columns, the one to convert from; the others are "

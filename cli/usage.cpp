@@ -140,23 +140,32 @@ Salinity by TEOS-10 or IES-80.
     }
     out += R"(
 A comma is accepted as decimal point. Inputs outside their ranges are
-clamped and reported. In a batch, a quantity without a column takes the
-option's value (or its default) in every row, and an empty cell is a missing
-measurement, reported, unless the option is given: then it fills the cell.
-Standard error tells which columns are read, carried and assumed, then the
-rows converted.
+clamped and reported. IES-80 takes temperatures on the 1968 scale its
+equations were written for (1.00024 times those of the 1990 scale).
+
+A batch converts only what it is given: the temperature, the pressure, a
+salinity-related input and, for TEOS-10, the position each come from a column
+or an option, or the batch is refused. A quantity without a column takes the
+option's value in every row. A cell that is empty, NaN, NA, N/A or one of the
+--missing values is a missing measurement, reported, unless the option is
+given: then it fills the cell. A value no sample can have (a pressure below a
+vacuum, a negative salinity, a fill value such as -999 or 99999) gives that
+row no results, reported. Names are read in any case, units by UDUNITS-2
+(S m-1, decibar, degC, K...) and as the archives write them (mhos/m, db,
+deg C, psu); the archives' CNDC is in S/m. Standard error tells which columns
+are read, carried and assumed, then the rows converted.
 
 Exit status:
 )";
     for (const ExitStatusInfo& status : kExitStatuses)
         ((((out += "  ") += std::to_string(status.status)) += "  ") += status.meaning) += '\n';
     out += R"(
-Batch examples, one per dialect, and a profile archive's columns:
-  printf 'id,temperature,density\nA1,10,1026.1\n' | thalwen-convert --batch -
-  printf 'id;temperature;density\nA1;10;1026,1\n' | thalwen-convert --batch -
-  printf 'id\ttemperature\tdensity\nA1\t10\t1026\n' | thalwen-convert --batch -
-  thalwen-convert --batch cast.csv --latitude -35.2 --longitude 151.3 \
-      --column temperature=t_insitu
+Batch examples, one per dialect, and a profile archive's cast:
+  printf 'p,t,rho\n5,10,1026.1\n' | thalwen-convert - --method ies80 --column pressure=p --column temperature=t
+  printf 'PRES;TEMP;density\n5;10;1026,1\n' | thalwen-convert - --latitude 45 --longitude -30
+  printf 'PRES\tTEMP\tPSAL\n5\t10\t35\n' | thalwen-convert - --latitude 45 --longitude -30
+  thalwen-convert profile.csv --latitude -35.2 --longitude 151.3 --missing 99999 \
+      --source conductivity
 )";
     return out;
 }

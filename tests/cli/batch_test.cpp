@@ -39,6 +39,17 @@ Arguments inParis() {
     return arguments;
 }
 
+// ... and the pressure and temperature of the start-up sample, for files that
+// give none.
+Arguments theStartUpSample() {
+    Arguments arguments = inParis();
+    arguments.values.sample.pressure = kDefaultSample.pressure;
+    arguments.values.sample.temperature = kDefaultSample.temperature;
+    arguments.values.given.add(Quantity::Pressure);
+    arguments.values.given.add(Quantity::Temperature);
+    return arguments;
+}
+
 BatchRun runOnFile(std::FILE* in, const Arguments& arguments, std::size_t chunkRows = kBatchChunkRows) {
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
@@ -182,10 +193,10 @@ TEST(Csv, QuotedLineBreaksJoinLinesIntoOneRecord) {
 }
 
 std::string header(std::string_view line, BatchColumns& columns, const std::vector<ColumnMapping>& mappings = {},
-                   const UserUnits& units = {}) {
+                   const UserUnits& units = {}, std::optional<Quantity> source = std::nullopt) {
     std::vector<Cell> cells;
     if (const char* reason = splitCells(line, detectDialect(line), cells)) return std::string("header: ") + reason;
-    return readHeader(line, cells, mappings, std::nullopt, units, columns).message();
+    return readHeader(line, cells, mappings, source, units, columns).message();
 }
 
 std::vector<std::string> notesOf(const std::vector<Suggestion>& suggestions) {
@@ -198,46 +209,61 @@ TEST(Header, OurNamesArchiveAndCfNamesAndMappedColumnsAreReadTheOthersCarried) {
     struct Case {
         const char* line;
         std::vector<ColumnMapping> mappings;
+        std::optional<thalwen::Quantity> source;
         std::vector<ColumnRole> roles;
     };
     using enum ColumnUse;
     const Case cases[] = {
         {"station, density,method,temperature,absoluteSalinity",
          {},
+         {},
          {{}, {Quantity, Quantity::Density}, {Method}, {Quantity, Quantity::Temperature}, {}}},
-        {"PRES,TEMP,PSAL,CNDC,LATITUDE,LONGITUDE,Latitude",
+        // Names in any case, the words people write among them.
+        {"PRES,Temp,Salinity,LATITUDE,Long,METHOD",
+         {},
          {},
          {{Quantity, Quantity::Pressure},
           {Quantity, Quantity::Temperature},
           {Quantity, Quantity::PracticalSalinity},
-          {Quantity, Quantity::Conductivity},
           {Quantity, Quantity::Latitude},
           {Quantity, Quantity::Longitude},
-          {}}},
+          {Method}}},
+        // The adjusted archive values over the raw ones, whichever comes first.
+        {"PRES_ADJUSTED,PRES,TEMP,TEMP_ADJUSTED,psal_adjusted",
+         {},
+         {},
+         {{Quantity, Quantity::Pressure},
+          {},
+          {},
+          {Quantity, Quantity::Temperature},
+          {Quantity, Quantity::PracticalSalinity}}},
+        // Of several salinity-related columns, --source names the one read.
         {"sea_water_pressure,sea_water_temperature,sea_water_practical_salinity,sea_water_electrical_conductivity,"
          "sea_water_density,latitude",
          {},
+         Quantity::Conductivity,
          {{Quantity, Quantity::Pressure},
           {Quantity, Quantity::Temperature},
-          {Quantity, Quantity::PracticalSalinity},
+          {},
           {Quantity, Quantity::Conductivity},
-          {Quantity, Quantity::Density},
+          {},
           {Quantity, Quantity::Latitude}}},
         // No scale stated: which salinity it is, is the user's to say.
-        {"sea_water_salinity,TEMP", {}, {{}, {Quantity, Quantity::Temperature}}},
+        {"sea_water_salinity,TEMP", {}, {}, {{}, {Quantity, Quantity::Temperature}}},
         // The mapping wins over our own name and the archive's; a unit does not hide a name.
         {"p_dbar,t,\"Cond [S/m]\",PSAL,temperature,TEMP",
          {{Quantity::Pressure, "p_dbar"}, {Quantity::Temperature, "t"}, {Quantity::Conductivity, "Cond"}},
+         Quantity::Conductivity,
          {{Quantity, Quantity::Pressure},
           {Quantity, Quantity::Temperature},
           {Quantity, Quantity::Conductivity},
-          {Quantity, Quantity::PracticalSalinity},
+          {},
           {},
           {}}},
     };
     for (const Case& c : cases) {
         BatchColumns columns;
-        ASSERT_EQ(header(c.line, columns, c.mappings), "") << c.line;
+        ASSERT_EQ(header(c.line, columns, c.mappings, {}, c.source), "") << c.line;
         ASSERT_EQ(columns.roles.size(), c.roles.size()) << c.line;
         for (std::size_t i = 0; i < c.roles.size(); ++i) {
             EXPECT_EQ(columns.roles[i].use, c.roles[i].use) << c.line << " column " << i + 1;
@@ -257,6 +283,7 @@ TEST(Header, UnitsInBracketsOrParenthesesAreHonoured) {
     ASSERT_EQ(header("pressure,conductivity (µS/cm),TEMP (°F)", columns), "");
     EXPECT_EQ(columns.units.conductivity, conductivityUnitNamed("uS/cm"));
     EXPECT_EQ(columns.units.fahrenheit, QuantitySet{Quantity::Temperature});
+    ASSERT_EQ(header("PSAL [psu],TEMP [deg C],PRES [db]", columns), "");  // as the archives write them
     EXPECT_EQ(splitUnit(" Cond [mS/cm] ").name, "Cond");
     EXPECT_EQ(splitUnit("(S/m)").unit, "");  // a name, however odd
 }
@@ -271,12 +298,14 @@ TEST(Header, ErrorsNameTheHeaderTheColumnTheUnitAndTheMapping) {
         {"station,time,flag", {}, "header: no column to convert in 'station,time,flag'"},
         {"pressure,pressure", {}, "header: columns 1 'pressure' and 2 'pressure' both give pressure"},
         {"PRES,sea_water_pressure", {}, "header: columns 1 'PRES' and 2 'sea_water_pressure' both give pressure"},
-        {"PRES [bar],TEMP",
+        {"PRES,pressure", {}, "header: columns 1 'PRES' and 2 'pressure' both give pressure"},
+        {"PRES [kg],TEMP", {}, "header: column 1 'PRES [kg]' (pressure): 'kg' is not a unit of pressure"},
+        {"Cond [mS],TEMP", {{Quantity::Conductivity, "Cond"}}, "header: column 1 'Cond [mS]' (conductivity): 'mS' is"},
+        {"PSAL [g/kg],TEMP", {}, "header: column 1 'PSAL [g/kg]' (practicalSalinity): 'g/kg' is not a unit of"},
+        {"TEMP,PSAL,CNDC",
          {},
-         "header: column 1 'PRES [bar]' (pressure): unit 'bar' cannot be read; pressure is read "
-         "in dbar or decibar"},
-        {"Cond [mS/m],TEMP", {{Quantity::Conductivity, "Cond"}}, "header: column 1 'Cond [mS/m]' (conductivity): unit"},
-        {"PSAL [g/kg],TEMP", {}, "header: column 1 'PSAL [g/kg]' (practicalSalinity): unit 'g/kg' cannot be read"},
+         "header: column 2 'PSAL' (practicalSalinity) and column 3 'CNDC' (conductivity) each give a salinity-related "
+         "input; choose the one to convert from with --source practicalSalinity or --source conductivity"},
         {"PRES,TEMP", {{Quantity::Pressure, "PRESSURE"}}, "--column pressure=PRESSURE: the header has no column"},
         {"T,T", {{Quantity::Temperature, "T"}}, "--column temperature=T: the header has more than one column 'T'"},
         {"T,x", {{Quantity::Temperature, "T"}, {std::nullopt, "T"}}, "--column method=T: column 'T' is mapped twice"},
@@ -290,23 +319,20 @@ TEST(Header, ErrorsNameTheHeaderTheColumnTheUnitAndTheMapping) {
 
 TEST(Header, CarriedColumnsNamedCloseToOnesReadGetTheColumnOptionThatReadsThem) {
     BatchColumns columns;
-    EXPECT_NE(header("Pressure [dbar],Temp (°C)", columns), "");  // nothing read, but the way to read them is told
+    EXPECT_NE(header("Pressur [dbar],Tmp (°C)", columns), "");  // nothing read, but the way to read them is told
     const std::vector<std::string> unread = {
-        "column 1 'Pressure [dbar]' is carried; to read it as pressure, give --column pressure=Pressure",
-        "column 2 'Temp (°C)' is carried; to read it as temperature, give --column temperature=Temp"};
+        "column 1 'Pressur [dbar]' is carried; to read it as pressure, give --column pressure=Pressur",
+        "column 2 'Tmp (°C)' is carried; to read it as temperature, give --column temperature=Tmp"};
     EXPECT_EQ(notesOf(columns.suggestions), unread);
-    ASSERT_EQ(header("pressure,salinty,METHOD,sea water temp,Lat,Cond [mS/m],TEMP_ADJUSTED,colour,Density", columns),
-              "");
+    ASSERT_EQ(header("pressure,salinty,metod,sea water temp,Lattitude,Cnd [mS/s],colour,Densty", columns), "");
     const std::vector<std::string> suggested = {
         "column 2 'salinty' is carried; to read it as practicalSalinity, give --column practicalSalinity=salinty",
-        "column 3 'METHOD' is carried; to read it as method, give --column method=METHOD",
-        "column 5 'Lat' is carried; to read it as latitude, give --column latitude=Lat",
-        "column 6 'Cond [mS/m]' is carried; it looks like conductivity, but conductivity is read in mS/cm, S/m, "
-        "µS/cm or uS/cm, not mS/m",
-        "column 7 'TEMP_ADJUSTED' is carried; to read it as temperature, give --column temperature=TEMP_ADJUSTED",
-        "column 9 'Density' is carried; to read it as density, give --column density=Density"};
+        "column 3 'metod' is carried; to read it as method, give --column method=metod",
+        "column 5 'Lattitude' is carried; to read it as latitude, give --column latitude=Lattitude",
+        "column 6 'Cnd [mS/s]' is carried; it looks like conductivity, but 'mS/s' is not a unit of conductivity",
+        "column 8 'Densty' is carried; to read it as density, give --column density=Densty"};
     EXPECT_EQ(notesOf(columns.suggestions), suggested);
-    ASSERT_EQ(header("pressure,Pressure,station name", columns), "");  // read already: no suggestion
+    ASSERT_EQ(header("pressure,station name", columns), "");  // read already: no suggestion
     EXPECT_TRUE(columns.suggestions.empty());
 }
 
@@ -318,27 +344,36 @@ std::vector<Cell> cellsOf(std::string_view line) {
 
 BatchSetup setupOf(std::string_view line, const Arguments& arguments = inParis()) {
     BatchColumns columns;
-    EXPECT_EQ(readHeader(line, cellsOf(line), arguments.columnMappings, arguments.source, userUnitsOf(arguments),
-                         columns)
-                  .message(),
-              "")
+    EXPECT_EQ(
+        readHeader(line, cellsOf(line), arguments.columnMappings, arguments.source, userUnitsOf(arguments), columns)
+            .message(),
+        "")
         << line;
     BatchSetup setup;
     EXPECT_EQ(makeBatchSetup(arguments, Dialect{}, std::move(columns), setup).message(), "") << line;
     return setup;
 }
 
-// An empty cell is a missing measurement unless the option is given; the
-// method and the salinity-related cells, one of which a row gives, aside.
+// An empty cell is a missing measurement unless the option is given, and so
+// is a cell that says so or holds a fill value; the method and the
+// salinity-related cell, which a row may leave to an option, aside.
 TEST(Rows, EmptyCellsAreMissingUnlessTheOptionFillsThem) {
-    const BatchSetup plain = setupOf("method,pressure,density,conductivity");
+    Arguments fills = inParis();
+    fills.missing = {-999, 99999};
+    const BatchSetup plain = setupOf("method,pressure,temperature,conductivity", fills);
     RowInput row{};
-    EXPECT_EQ(readRow(cellsOf(",,\"1025,5\","), plain, row).message(),
+    EXPECT_EQ(readRow(cellsOf(",,10,40"), plain, row).message(),
               "column 2 'pressure': empty, a missing measurement (--pressure would fill empty cells)");
-    EXPECT_EQ(readRow(cellsOf("exact,1,,"), plain, row).message(),
-              "no salinity-related value: column 3 'density', column 4 'conductivity' are empty (--salinity, "
-              "--density, --conductivity or --specific-gravity would fill such rows)");
-    ASSERT_EQ(readRow(cellsOf("polynomial,3,,40"), plain, row).message(), "");
+    for (const char* missing : {"exact,n/a,10,40", "exact,NaN,10,40", "exact,NA,10,40", "exact,-999.0,10,40"}) {
+        const std::string said = readRow(cellsOf(missing), plain, row).message();
+        EXPECT_NE(said.find(", a missing measurement (--pressure would fill missing cells)"), std::string::npos)
+            << said;
+    }
+    for (const char* noSalinity : {"exact,1,10,", "exact,1,10,99999", "exact,1,10,nan"})
+        EXPECT_EQ(readRow(cellsOf(noSalinity), plain, row).message(),
+                  "no salinity-related value: column 4 'conductivity' is empty (--salinity, --density, --conductivity "
+                  "or --specific-gravity would fill such rows)");
+    ASSERT_EQ(readRow(cellsOf("polynomial,3,10,40"), plain, row).message(), "");
     EXPECT_EQ(row.method, Method::Teos10Polynomial);
     EXPECT_EQ(row.values.sample.conductivity, 40.0);
     EXPECT_FALSE(isPresent(row.values.sample.density));
@@ -368,24 +403,29 @@ TEST(Rows, EmptyCellsAreMissingUnlessTheOptionFillsThem) {
     Arguments conductivity = inParis();
     conductivity.values.sample.conductivity = 42;
     conductivity.values.given.add(Quantity::Conductivity);
+    conductivity.values.given.add(Quantity::Temperature);
     ASSERT_EQ(readRow(cellsOf("1,"), setupOf("pressure,CNDC [S/m]", conductivity), row).message(), "");
     EXPECT_EQ(row.values.sample.conductivity, 42.0);
     EXPECT_EQ(row.units.conductivity, &kMilliSiemensPerCentimetre);  // the option's unit, not the column's
+
+    ASSERT_EQ(readRow(cellsOf("0.5,283.15,35"), setupOf("PRES [bar],TEMP [K],PSAL"), row).message(), "");
+    EXPECT_DOUBLE_EQ(row.values.sample.pressure, 5);  // in the engine's units, which the row's units then say
+    EXPECT_NEAR(row.values.sample.temperature, 10, 1e-12);
+    EXPECT_TRUE(row.units.fahrenheit.empty());
 }
 
 TEST(Rows, ReasonsNameTheColumnAndTheText) {
     Arguments arguments = inParis();
     arguments.columnMappings = {{Quantity::Pressure, "PRES"}};
-    const BatchSetup setup = setupOf("method,PRES,density,conductivity", arguments);
+    const BatchSetup setup = setupOf("method,PRES,temperature,density", arguments);
     struct Case {
         const char* line;
         const char* reason;
     };
     const Case cases[] = {
-        {"exact,1o,,", "column 2 'PRES' (pressure): '1o' is not a decimal number"},
-        {"exact,1e999,,", "column 2 'PRES' (pressure): '1e999' is too large"},
-        {"fast,1,,", "column 1 'method': 'fast' is no method: polynomial, exact or ies80"},
-        {"exact,1,1025,40", "column 4 'conductivity': '40' given with column 3 'density'; give at most one"},
+        {"exact,1o,10,", "column 2 'PRES' (pressure): '1o' is not a decimal number"},
+        {"exact,1e999,10,", "column 2 'PRES' (pressure): '1e999' is too large"},
+        {"fast,1,10,", "column 1 'method': 'fast' is no method: polynomial, exact or ies80"},
     };
     for (const Case& c : cases) {
         RowInput row{};
@@ -405,7 +445,7 @@ std::vector<std::string> linesOf(const std::string& text) {
 }
 
 Arguments quiet() {
-    Arguments arguments = inParis();
+    Arguments arguments = theStartUpSample();
     arguments.quiet = true;
     return arguments;
 }
@@ -452,37 +492,33 @@ TEST(Batch, NotesTellWhatIsReadCarriedAndAssumedThenTheCount) {
     arguments.values.sample.temperature = 12;
     arguments.values.given.add(Quantity::Temperature);
     BatchRun run = runOn(
-        "station,PRES,TEMP (degC),CNDC [S/m],Latitude\n"
+        "station,PRES,TEMP (degC),CNDC,Latitude\n"
         "A,5,10.5,4.1,-35\n"
         "A,10,,4.0,-35\n"
         "A,15,9.8,,-35\n"
-        "A,20,9.0,9.9,-35\n"
+        "A,20,9.0,9.9,\n"
         ",,,,\n",
         arguments);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err,
               "thalwen-convert: read: column 2 'PRES' as pressure in dbar, column 3 'TEMP (degC)' as temperature in "
-              "°C, column 4 'CNDC [S/m]' as conductivity in S/m\n"
-              "thalwen-convert: carried: column 1 'station', column 5 'Latitude'\n"
-              "thalwen-convert: for every row: longitude 2.348785 °E (--longitude), latitude 48.853402 °N "
-              "(--latitude), referenceTemperature 20 °C (--reference-temperature), method exact (--method)\n"
-              "thalwen-convert: empty cells: column 3 'TEMP (degC)' take temperature 12 °C (--temperature)\n"
-              "thalwen-convert: column 5 'Latitude' is carried; to read it as latitude, give --column "
-              "latitude=Latitude\n"
-              "line 4: no salinity-related value: column 4 'CNDC [S/m]' (conductivity) is empty (--salinity, "
+              "°C, column 4 'CNDC' as conductivity in S/m, the profile archives' unit, column 5 'Latitude' as "
+              "latitude in °N\n"
+              "thalwen-convert: carried: column 1 'station'\n"
+              "thalwen-convert: for every row: longitude 2.348785 °E (--longitude), referenceTemperature 20 °C "
+              "(--reference-temperature), method exact (--method)\n"
+              "thalwen-convert: empty cells: column 3 'TEMP (degC)' take temperature 12 °C (--temperature), column 5 "
+              "'Latitude' take latitude 48.853402 °N (--latitude)\n"
+              "line 4: no salinity-related value: column 4 'CNDC' (conductivity) is empty (--salinity, "
               "--density, --conductivity or --specific-gravity would fill such rows)\n"
               "thalwen-convert: 3 rows converted (1 with inputs brought to their bounds), 1 row without results "
               "(reported above), 1 row of empty cells left empty\n");
-    EXPECT_NE(run.out.find("\nA,10,,4.0,-35,exact,10.00,2.348785,48.853402,12.00,"), std::string::npos) << run.out;
-    EXPECT_NE(runOn("PRES,TEMP\n1,2\n")
-                  .err.find(", practicalSalinity 35 (--salinity, --density, --conductivity or "
-                            "--specific-gravity), method exact (--method)\n"),
-              std::string::npos);
-    Arguments options;  // the values the rows take, in the options' unit
+    EXPECT_NE(run.out.find("\nA,10,,4.0,-35,exact,10.00,2.348785,-35.000000,12.00,"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\nA,20,9.0,9.9,,exact,20.00,2.348785,48.853402,9.00,"), std::string::npos) << run.out;
+    Arguments options = inParis();  // the values the rows take, in the options' unit
     options.style.fahrenheit = true;
     options.values.sample.longitude = 151.3;
     options.values.sample.density = 1025;
-    options.values.given.add(Quantity::Longitude);
     options.values.given.add(Quantity::Density);
     const std::string notes = runOn("PRES,TEMP,PSAL\n1,50,35\n", options).err;
     EXPECT_NE(notes.find("for every row: longitude 151.3 °E (--longitude), latitude 48.853402 °N (--latitude), "
@@ -494,6 +530,68 @@ TEST(Batch, NotesTellWhatIsReadCarriedAndAssumedThenTheCount) {
         << notes;
 }
 
+// A batch converts only what it is given: nothing is assumed of what no
+// column and no option gives but the reference temperature, a convention.
+TEST(Batch, WhatNothingGivesIsRefusedBeforeAnyRow) {
+    struct Case {
+        const char* input;
+        Arguments arguments;
+        const char* said;
+    };
+    Arguments ies80;
+    ies80.method = Method::Ies80;
+    const Case cases[] = {
+        {"PRES,TEMP\n1,2\n", inParis(),
+         "thalwen-convert: nothing gives a salinity-related input (practicalSalinity, density, conductivity or "
+         "specificGravity): no column is read as it, and none of --salinity, --density, --conductivity or "
+         "--specific-gravity is given\n"},
+        {"PRES,T_insitu,PSAL\n1,2,35\n", inParis(),
+         "thalwen-convert: nothing gives temperature: no column is read as it, and --temperature is not given\n"},
+        {"PRES,TEMP,PSAL,Lat\n1,2,35,-35\n",
+         {},
+         "thalwen-convert: nothing gives longitude (TEOS-10 needs the position): no column is read as it, and "
+         "--longitude is not given\n"},
+        {"TEMP,PSAL,pressur\n1,35,2\n", ies80,
+         "thalwen-convert: nothing gives pressure: no column is read as it, and --pressure is not given\n"
+         "thalwen-convert: column 3 'pressur' is carried; to read it as pressure, give --column pressure=pressur\n"},
+    };
+    for (const Case& c : cases) {
+        const BatchRun run = runOn(c.input, c.arguments);
+        EXPECT_EQ(run.status, 2) << c.input;
+        EXPECT_EQ(run.out, "") << c.input;
+        EXPECT_EQ(run.err, c.said) << c.input;
+    }
+    // IES-80 has no use for a position not given, and shows none.
+    const BatchRun ies = runOn("PRES,TEMP,PSAL\n1,2,35\n", ies80);
+    EXPECT_EQ(ies.status, 0) << ies.err;
+    EXPECT_NE(ies.out.find("\n1,2,35,ies80,1.00,,,2.00,35.00000,,"), std::string::npos) << ies.out;
+}
+
+// Values no sample can have are no measurements: reported with the hint that
+// would make them gaps, which --missing does.
+TEST(Batch, ValuesOutsideTheirBandGiveNoResultsFillValuesAreGaps) {
+    const std::string input = "PRES,TEMP,PSAL,LONGITUDE\n-999,10,35,1\n5,99999,35,1\n5,10,35,-999\n5,-2.3,50,1\n";
+    const BatchRun run = runOn(input, quiet());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "line 2: column 1 'PRES' (pressure): '-999' is below a vacuum: no measurement; if it marks a gap, give "
+              "--missing -999\n"
+              "line 3: column 2 'TEMP' (temperature): '99999' is hotter than liquid water can be at any pressure "
+              "(374 °C): no measurement; if it marks a gap, give --missing 99999\n"
+              "line 4: column 4 'LONGITUDE' (longitude): '-999' is more than a turn west: no measurement; if it "
+              "marks a gap, give --missing -999\n");
+    EXPECT_NE(run.out.find("\n5,-2.3,50,1,exact,5.00,1.000000,48.853402,-2.00,42.00000,"), std::string::npos);
+    Arguments fills = inParis();  // a fill value of the longitude is a gap the option fills
+    fills.quiet = true;
+    fills.missing = {-999, 99999};
+    const BatchRun gaps = runOn(input, fills);
+    EXPECT_EQ(gaps.err.find("line 2: column 1 'PRES' (pressure): '-999', a missing measurement (--pressure would "
+                            "fill missing cells)\nline 3: column 2 'TEMP' (temperature): '99999', a missing"),
+              0u)
+        << gaps.err;
+    EXPECT_NE(gaps.out.find("\n5,10,35,-999,exact,5.00,2.348785,"), std::string::npos) << gaps.out;
+}
+
 // Our own output, read back, gives the same water: the units its header names
 // are honoured, its Practical Salinity is the source, and the columns before
 // its results (a CNDC among them) are carried, not read.
@@ -502,7 +600,7 @@ TEST(Batch, OwnOutputReadsBackAsTheSameWater) {
     other.style.fahrenheit = true;
     other.style.full = true;
     other.style.conductivityUnit = conductivityUnitNamed("uS/cm");
-    const BatchRun first = runOn("id;PRES;TEMP;CNDC\nA;1000;40,1;35000\nB;0;77;52000\n", other);
+    const BatchRun first = runOn("id;PRES;TEMP;CNDC [uS/cm]\nA;1000;40,1;35000\nB;0;77;52000\n", other);
     Arguments back = quiet();
     back.style.full = true;
     const BatchRun again = runOn(first.out, back);
@@ -528,7 +626,7 @@ TEST(Batch, OwnOutputReadsBackAsTheSameWater) {
 }
 
 TEST(Batch, OutputInTheInputsDialect) {
-    Arguments mapped = inParis();
+    Arguments mapped = theStartUpSample();
     mapped.columnMappings = {{Quantity::PracticalSalinity, "PSAL"}, {Quantity::Temperature, "TEMP"}};
     mapped.values.sample.latitude = -90;
     mapped.values.given.add(Quantity::Latitude);
@@ -539,7 +637,10 @@ TEST(Batch, OutputInTheInputsDialect) {
     EXPECT_EQ(lines[0].find("\xEF\xBB\xBFPSAL;TEMP;station;method;pressure;longitude;"), 0u) << lines[0];
     EXPECT_EQ(lines[1].find("35,5;40;\"S;1\";exact;0,00;2,348785;-86,000000;35,00;35,50000;"), 0u) << lines[1];
     EXPECT_EQ(lines[1].substr(lines[1].size() - 24), ";\"latitude;temperature\"\n");  // quoted where ';' separates
-    BatchRun tab = runOn("name\ttemperature\nx y\t10\n\t\n");
+    Arguments salinity = theStartUpSample();
+    salinity.values.sample.practicalSalinity = 35;
+    salinity.values.given.add(Quantity::PracticalSalinity);
+    BatchRun tab = runOn("name\ttemperature\nx y\t10\n\t\n", salinity);
     EXPECT_EQ(tab.status, 0) << tab.err;
     EXPECT_EQ(tab.out.substr(tab.out.size() - 15), "\n\t\t\t\t\t\t\t\t\t\t\t\t\t\n");  // tabs are cells, not blanks
     EXPECT_NE(tab.out.find("\nx y\t10\texact\t0.00\t2.348785\t48.853402\t10.00\t35.00000\t"), std::string::npos)
@@ -572,9 +673,9 @@ TEST(Batch, BadHeaderOrNothingToReadStopsBeforeConverting) {
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.out, "");
     EXPECT_EQ(bad.err.find("line 1: header: no column to convert in 'station,colour'"), 0u) << bad.err;
-    EXPECT_NE(runOn("Pressure [dbar],Temp\n1,2\n")
-                  .err.find("\nthalwen-convert: column 1 'Pressure [dbar]' is carried; to read it as pressure, give "
-                            "--column pressure=Pressure\n"),
+    EXPECT_NE(runOn("Pressur [dbar],Tmp\n1,2\n")
+                  .err.find("\nthalwen-convert: column 1 'Pressur [dbar]' is carried; to read it as pressure, give "
+                            "--column pressure=Pressur\n"),
               std::string::npos);
     BatchRun empty = runOn("");
     EXPECT_EQ(empty.status, 2);
@@ -586,7 +687,8 @@ TEST(Batch, BadHeaderOrNothingToReadStopsBeforeConverting) {
 TEST(Batch, ReportsPointAtARecordsFirstLineAndCountOverlongLines) {
     const BatchRun split = runOn("station,practicalSalinity\n\"A\nB\",abc\n", quiet());
     EXPECT_EQ(split.err, "line 2: column 2 'practicalSalinity': 'abc' is not a decimal number\n");
-    const BatchRun overlong = runOn("practicalSalinity\n" + std::string(kMaxLineLength + 1, '7') + "\n35\n");
+    const BatchRun overlong =
+        runOn("practicalSalinity\n" + std::string(kMaxLineLength + 1, '7') + "\n35\n", theStartUpSample());
     EXPECT_EQ(overlong.status, 1);
     EXPECT_NE(overlong.err.find("1 row converted, 1 row without results (reported above)"), std::string::npos)
         << overlong.err;
@@ -620,7 +722,9 @@ TEST(Batch, OptionsGiveTheDefaultsAndFahrenheitAppliesToColumns) {
     arguments.method = Method::Ies80;
     arguments.style.fahrenheit = true;
     arguments.values.sample.pressure = 100;
+    arguments.values.sample.practicalSalinity = 35;
     arguments.values.given.add(Quantity::Pressure);
+    arguments.values.given.add(Quantity::PracticalSalinity);
     BatchRun run = runOn("temperature\n59\n50,5\n", arguments);  // one column: a comma is a decimal comma
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("\n59,ies80,100.00,2.348785,48.853402,59.00,35.00000,,"), std::string::npos) << run.out;

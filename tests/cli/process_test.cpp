@@ -84,8 +84,8 @@ TEST(Program, ClampedInputIsToldOnStandardError) {
 }
 
 TEST(Program, BatchFromStandardInputWithABadRow) {
-    ProcessRun run =
-        runProgram("--batch - --quiet --method polynomial", "density,temperature\n1025,10\n1025;10\n1026,12\n");
+    ProcessRun run = runProgram("- --quiet --method polynomial --pressure 0 --latitude 48.853402 --longitude 2.348785",
+                                "density,temperature\n1025,10\n1025;10\n1026,12\n");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "line 3: 1 cells where the header has 2: none for column 2 'temperature'\n");
     EXPECT_EQ(run.out.find("density,temperature,method,"), 0u);
@@ -97,7 +97,7 @@ TEST(Program, BatchFromStandardInputWithABadRow) {
 TEST(Program, MappedColumnsInSiemensPerMetre) {
     ProcessRun run = runProgram(
         "--batch - --quiet --jobs 2 --conductivity-unit S/m --column pressure=p --column temperature=t_insitu "
-        "--column conductivity=c",
+        "--column conductivity=c --source conductivity --latitude 48.853402 --longitude 2.348785",
         "p,t_insitu,c,PSAL_ADJUSTED,flag\n1.0,12.5,3.8,33.9,0\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.find("p,t_insitu,c,PSAL_ADJUSTED,flag,method,pressure,"), 0u) << run.out;
@@ -109,7 +109,7 @@ TEST(Program, MappedColumnsInSiemensPerMetre) {
 
 // A full disk has its own exit status and the system's reason, in either mode.
 TEST(Program, AnOutputThatCannotBeWrittenExitsThreeWithTheReason) {
-    for (const char* arguments : {"--batch -", "--format json", "--help"}) {
+    for (const char* arguments : {"--batch - --latitude 1 --longitude 1", "--format json", "--help"}) {
         ProcessRun run = runProgram(arguments, "PRES,TEMP,PSAL\n1,2,35\n", "/dev/full");
         EXPECT_EQ(run.status, 3) << arguments;
         EXPECT_NE(run.err.find("writing the output failed: No space left on device\n"), std::string::npos) << run.err;
