@@ -170,8 +170,8 @@ Failure makeBatchSetup(const Arguments& arguments, const Dialect& dialect, Batch
             }
         for (const QuantityInfo& info : kQuantities)
             if (info.salinityRelated) valueOf(setup.defaults, info.quantity) = kNoValue;
-        setup.noSalinity = "no salinity-related value: " + salinityColumns + (count > 1 ? " are" : " is") + " empty (" +
-                           salinityOptions() + " would fill such rows)";
+        setup.noSalinity = "no salinity-related value: " + salinityColumns + (count > 1 ? " hold" : " holds") +
+                           " none (" + salinityOptions() + " would fill such rows)";
     }
     setup.columns = std::move(columns);
     return impossibleOption(arguments);

@@ -119,10 +119,12 @@ bool resultsStartAt(const std::vector<HeaderName>& headers, std::size_t first) {
 // A note for a carried column whose name is close to one we read, for a
 // quantity no column gives.
 std::optional<Suggestion> suggestion(const BatchColumns& columns, std::size_t index, const HeaderName& header) {
+    // One salinity-related column is read at most: beside it, another is carried on purpose.
     auto unread = [&](const ColumnRole& role) {
-        return role.use == ColumnUse::Method
-                   ? !columns.method
-                   : !columns.quantities.contains(role.quantity) && infoOf(role.quantity).input;
+        if (role.use == ColumnUse::Method) return !columns.method;
+        const QuantityInfo& info = infoOf(role.quantity);
+        return info.input && !columns.quantities.contains(role.quantity) &&
+               !(info.salinityRelated && anySalinityRelated(columns.quantities));
     };
     ColumnRole match;
     auto consider = [&](std::string_view name, const ColumnRole& role) {

@@ -370,9 +370,10 @@ TEST(Rows, EmptyCellsAreMissingUnlessTheOptionFillsThem) {
             << said;
     }
     for (const char* noSalinity : {"exact,1,10,", "exact,1,10,99999", "exact,1,10,nan"})
-        EXPECT_EQ(readRow(cellsOf(noSalinity), plain, row).message(),
-                  "no salinity-related value: column 4 'conductivity' is empty (--salinity, --density, --conductivity "
-                  "or --specific-gravity would fill such rows)");
+        EXPECT_EQ(
+            readRow(cellsOf(noSalinity), plain, row).message(),
+            "no salinity-related value: column 4 'conductivity' holds none (--salinity, --density, --conductivity "
+            "or --specific-gravity would fill such rows)");
     ASSERT_EQ(readRow(cellsOf("polynomial,3,10,40"), plain, row).message(), "");
     EXPECT_EQ(row.method, Method::Teos10Polynomial);
     EXPECT_EQ(row.values.sample.conductivity, 40.0);
@@ -467,7 +468,7 @@ TEST(Batch, EveryRowOutBadRowsKeepTheirCellsWithEmptyResults) {
     EXPECT_EQ(run.err,
               "line 3: column 2 'practicalSalinity': 'abc' is not a decimal number\n"
               "line 5: 2 cells where the header has 3: none for column 3 'temperature'\n"
-              "line 6: no salinity-related value: column 2 'practicalSalinity' is empty (--salinity, --density, "
+              "line 6: no salinity-related value: column 2 'practicalSalinity' holds none (--salinity, --density, "
               "--conductivity or --specific-gravity would fill such rows)\n"
               "line 11: column 2: a quoted cell has no closing quote: 'E,\"1,2'\n");
     const std::vector<std::string> lines = linesOf(run.out);
@@ -509,7 +510,7 @@ TEST(Batch, NotesTellWhatIsReadCarriedAndAssumedThenTheCount) {
               "(--reference-temperature), method exact (--method)\n"
               "thalwen-convert: empty cells: column 3 'TEMP (degC)' take temperature 12 °C (--temperature), column 5 "
               "'Latitude' take latitude 48.853402 °N (--latitude)\n"
-              "line 4: no salinity-related value: column 4 'CNDC' (conductivity) is empty (--salinity, "
+              "line 4: no salinity-related value: column 4 'CNDC' (conductivity) holds none (--salinity, "
               "--density, --conductivity or --specific-gravity would fill such rows)\n"
               "thalwen-convert: 3 rows converted (1 with inputs brought to their bounds), 1 row without results "
               "(reported above), 1 row of empty cells left empty\n");
