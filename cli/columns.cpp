@@ -90,6 +90,8 @@ Failure readColumnUnit(Quantity quantity, std::string_view unit, ColumnReading& 
             takeUnitOf(quantity, userUnits(false, *conductivity), units);
             return {};
         }
+    // The engine's own unit needs no reading (nor UDUNITS-2's database, which takes milliseconds to load).
+    if (unit == info.unit || unit == info.engineUnit) return {};
     const UnitReading read = readUnit(unit, {info.engineUnit, info.name, quantity == Quantity::PracticalSalinity});
     if (read.status != UnitStatus::Read) return Failure(read.message);
     takeUnitOf(quantity, userUnits(false), units);

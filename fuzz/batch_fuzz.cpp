@@ -1,7 +1,8 @@
 // Any bytes as the CSV of thalwen-convert --batch, read twice: with the
-// defaults in one thread, and with the names below mapped, conductivity in
-// S/m, temperatures in Fahrenheit, every digit, IES-80 as the default method,
-// on three threads. Nothing may crash, and nothing may be lost: every line
+// start-up sample's values given by options in one thread, and with the
+// names below mapped, conductivity the source and in S/m, fill values,
+// temperatures in Fahrenheit, every digit, IES-80 as the default method, on
+// three threads. Nothing may crash, and nothing may be lost: every line
 // after the header gives exactly one output line, in order; a record (one
 // line, or more when a quoted cell holds line breaks) is a blank line kept
 // blank, or a row either converted, or reported once, in order, as "line N:
@@ -184,10 +185,18 @@ Run check(std::string_view input, const Arguments& arguments) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
 
+    // Options that give what a header may lack, so that rows are converted
+    // (and that fill its empty cells).
     Arguments plain;
     plain.batch = true;
     plain.format = Format::Csv;
     plain.jobs = 1;
+    for (Quantity quantity : {Quantity::Pressure, Quantity::Longitude, Quantity::Latitude, Quantity::Temperature,
+                              Quantity::PracticalSalinity}) {
+        valueOf(plain.values.sample, quantity) = valueOf(kDefaultSample, quantity);
+        plain.values.given.add(quantity);
+    }
+    plain.values.sample.practicalSalinity = 35;
     check(input, plain);
 
     Arguments other = plain;
@@ -199,6 +208,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                             {Quantity::Temperature, "t"},
                             {Quantity::Conductivity, "c"},
                             {std::nullopt, "m"}};
+    other.source = Quantity::Conductivity;
+    other.missing = {-999, 99999};
     other.jobs = 3;
     const Run threaded = check(input, other);
     other.jobs = 1;
