@@ -9,6 +9,7 @@
 #include <optional>
 #include <string_view>
 
+#include "derived_quantities.h"
 #include "sample.h"
 
 namespace thalwen {
@@ -167,6 +168,41 @@ inline std::optional<Quantity> inputFromKeyword(std::string_view keyword) {
 inline double& valueOf(Sample& sample, Quantity quantity) { return sample.*infoOf(quantity).member; }
 inline double valueOf(const Sample& sample, Quantity quantity) { return sample.*infoOf(quantity).member; }
 
+// ---- Quantities derived on request ----------------------------------------------------------------
+
+// The quantities derived from a converted sample (derived_quantities.h), as
+// the command line and the Python module name and show them.
+struct DerivedInfo {
+    DerivedQuantity quantity;
+    const char* name;          // CSV column and JSON key, as --outputs takes it
+    const char* label;         // in English, capitalised, as the command line's table shows it
+    const char* description;   // in English, as --help and Python's help say it
+    const char* keyword;       // in Python: the name in outputs= and the field of the result
+    const char* unit;          // UTF-8, in degrees Celsius for the temperatures
+    int decimals;              // shown by the command line
+    bool temperature = false;  // shown in degrees Fahrenheit on request
+    bool teos10Only = false;   // IES-80 has none
+};
+
+// In the order of DerivedQuantity. A tenth of a millidegree and a centimetre
+// per second, as CTD temperatures and sound speeds are given.
+// clang-format off
+inline constexpr DerivedInfo kDerivedQuantities[kDerivedQuantityCount] = {
+    {DerivedQuantity::ConservativeTemperature, "conservativeTemperature", "Conservative Temperature",
+     "Conservative Temperature (TEOS-10; none under IES-80)", "conservative_temperature", "°C", 4, true, true},
+    {DerivedQuantity::PotentialTemperature, "potentialTemperature", "Potential temperature",
+     "potential temperature referred to 0 dbar", "potential_temperature", "°C", 4, true},
+    {DerivedQuantity::Sigma0, "sigma0", "Potential density anomaly",
+     "sigma0: the density at 0 dbar of the water brought there adiabatically, minus 1000", "sigma0", "kg/m³", 5},
+    {DerivedQuantity::SoundSpeed, "soundSpeed", "Sound speed", "the speed of sound in the sample", "sound_speed",
+     "m/s", 3},
+    {DerivedQuantity::FreezingTemperature, "freezingTemperature", "Freezing temperature",
+     "the freezing temperature of the sample, air-saturated, at its pressure", "freezing_temperature", "°C", 4, true},
+};
+// clang-format on
+
+constexpr const DerivedInfo& infoOf(DerivedQuantity quantity) { return kDerivedQuantities[static_cast<int>(quantity)]; }
+
 // ---- One salinity-related input --------------------------------------------------------------------
 
 // A sample gives at most one of the salinity-related inputs, wherever it
@@ -273,6 +309,8 @@ inline std::optional<Method> methodFromName(std::string_view name) {
 constexpr bool tablesInOrder() {
     for (int i = 0; i < kQuantityCount; ++i)
         if (static_cast<int>(kQuantities[i].quantity) != i) return false;
+    for (int i = 0; i < kDerivedQuantityCount; ++i)
+        if (static_cast<int>(kDerivedQuantities[i].quantity) != i) return false;
     for (int i = 0; i < 3; ++i)
         if (static_cast<int>(kMethods[i].method) != i + 1) return false;
     return true;

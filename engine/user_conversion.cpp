@@ -34,6 +34,19 @@ UserConversion& withTemperaturesShown(UserConversion& conversion, const UserUnit
     return conversion;
 }
 
+// The quantities derived from the engine's sample, temperatures in the unit
+// the in-situ temperature is shown in.
+DerivedQuantities derivedShown(Method method, const Sample& converted, DerivedQuantitySet wanted,
+                               const UserUnits& shownUnits) {
+    DerivedQuantities derived = deriveQuantities(method, converted, wanted);
+    if (shownUnits.fahrenheit.contains(Quantity::Temperature))
+        for (const DerivedInfo& info : kDerivedQuantities) {
+            double& value = derived.*kDerivedMembers[static_cast<int>(info.quantity)];
+            if (info.temperature && isPresent(value)) value = celsiusToFahrenheit(value);
+        }
+    return derived;
+}
+
 }  // namespace
 
 Sample defaultSample(bool fahrenheit) {
@@ -81,7 +94,7 @@ UserConversion convertSample(Method method, const Sample& given, bool fahrenheit
 }
 
 UserConversion convertSample(Method method, const Sample& given, const UserUnits& givenUnits,
-                             const UserUnits& shownUnits) {
+                             const UserUnits& shownUnits, DerivedQuantitySet wanted) {
     const ConductivityUnit &unit = *givenUnits.conductivity, &shownUnit = *shownUnits.conductivity;
     Sample result = given;
     if (!givenUnits.fahrenheit.empty())  // a batch converts millions of samples, mostly in Celsius
@@ -101,7 +114,8 @@ UserConversion convertSample(Method method, const Sample& given, const UserUnits
         }
     }
     const ConversionReport report = convert(method, result);
-    UserConversion conversion{method, given, result, report.clamped, impossible, whyImpossible};
+    UserConversion conversion{method, given, result, report.clamped, impossible, whyImpossible, {}};
+    if (!wanted.empty()) conversion.derived = derivedShown(method, result, wanted, shownUnits);
 
     // As for the temperatures below: a conductivity used as given, or brought
     // to a bound that is the value typed, is the one typed. The two unit

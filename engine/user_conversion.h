@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "derived_quantities.h"
 #include "sample.h"
 
 namespace thalwen {
@@ -73,6 +74,7 @@ struct UserConversion {
     // measurement, whatever the result says; and why the first of them is none.
     QuantitySet impossible;
     const char* whyImpossible = nullptr;
+    DerivedQuantities derived;  // those asked for, in the user's units
 };
 
 // Converts given (temperatures in Fahrenheit when asked, conductivity in
@@ -87,8 +89,10 @@ UserConversion convertSample(Method method, const Sample& given, bool fahrenheit
 // The same with the given values in givenUnits and the result in shownUnits.
 // Whether an input counts as clamped is decided in the unit it was given in;
 // an input used as given comes back exactly as given when both units agree.
+// The quantities derived that are wanted come with it, their temperatures in
+// the unit the in-situ temperature is shown in.
 UserConversion convertSample(Method method, const Sample& given, const UserUnits& givenUnits,
-                             const UserUnits& shownUnits);
+                             const UserUnits& shownUnits, DerivedQuantitySet wanted = {});
 
 // A salinity-related value given by the user must never read as absent: the
 // engine's absent marker is moved to the next number towards zero, which the
