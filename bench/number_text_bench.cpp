@@ -52,6 +52,7 @@ const Cells& randomCells() {
                 made.text.append(text, static_cast<std::size_t>(size));
                 made.text += &column == std::end(kCells) - 1 ? '\n' : ',';
             }
+        made.text.append(kPadding, '\0');  // what a batch's buffer holds after its last line
         for (std::size_t i = 0; i < starts.size(); ++i) made.cells.emplace_back(made.text.data() + starts[i], sizes[i]);
         return made;
     }();
@@ -74,6 +75,7 @@ void readSix(benchmark::State& state, Read read) {
 }
 
 void readSixCells(benchmark::State& state) { readSix(state, readDecimal); }
+void readSixCellsPadded(benchmark::State& state) { readSix(state, readDecimalPadded); }
 
 void readSixCellsFastFloat(benchmark::State& state) {
     readSix(state, [](std::string_view cell, double& value) {
@@ -120,6 +122,7 @@ void writeTen(benchmark::State& state, Put put) {
 }
 
 void writeTenResults(benchmark::State& state) { writeTen(state, putFixed); }
+void writeTenResultsPadded(benchmark::State& state) { writeTen(state, putFixedPadded); }
 
 void writeTenResultsToChars(benchmark::State& state) {
     writeTen(state, [](char* p, double value, int decimals) {
@@ -130,8 +133,10 @@ void writeTenResultsToChars(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(readSixCells);
+BENCHMARK(readSixCellsPadded);
 BENCHMARK(readSixCellsFastFloat);
 BENCHMARK(writeTenResults);
+BENCHMARK(writeTenResultsPadded);
 BENCHMARK(writeTenResultsToChars);
 
 BENCHMARK_MAIN();
