@@ -38,67 +38,57 @@ alignas(32) constexpr auto kOnesThenZeros = [] {
     for (std::size_t i = 0; i < 16; ++i) table[i] = 0xFF;
     return table;
 }();
-// From 16 - k: 0xFF in the bytes from k on.
-alignas(32) constexpr auto kZerosThenOnes = [] {
-    std::array<unsigned char, 32> table{};
-    for (std::size_t i = 16; i < 32; ++i) table[i] = 0xFF;
-    return table;
-}();
-// From k: the shuffle that drops the first k bytes (a high bit clears a byte).
-alignas(32) constexpr auto kDropFirst = [] {
-    std::array<unsigned char, 32> table{};
-    for (std::size_t i = 0; i < 32; ++i) table[i] = i < 16 ? static_cast<unsigned char>(i) : 0x80;
-    return table;
-}();
-// From 1 + n: '0' in every byte but 15 - n, '.' there.
+// From 16 - k: '0' in every byte but k, '.' there.
 alignas(32) constexpr auto kZerosAndPoint = [] {
     std::array<unsigned char, 32> table{};
     for (std::size_t i = 0; i < 32; ++i) table[i] = i == 16 ? '.' : '0';
     return table;
 }();
-// For n decimals, the shuffle that drops byte 0 and clears byte 15 - n
-// for the point, the n last bytes kept after it.
-alignas(16) constexpr auto kPointBefore = [] {
-    std::array<std::array<unsigned char, 16>, 15> table{};
+// For n decimals and count digits in all, the shuffle that takes the count
+// last of sixteen digits and leaves a zero byte for the point after count - n
+// of them (after one when count - n is less).
+alignas(16) constexpr auto kTextShuffles = [] {
+    std::array<std::array<std::array<unsigned char, 16>, 16>, 15> table{};
     for (std::size_t n = 0; n < table.size(); ++n)
-        for (std::size_t i = 0; i < 16; ++i)
-            table[n][i] = i < 15 - n    ? static_cast<unsigned char>(i + 1)
-                          : i == 15 - n ? 0x80
-                                        : static_cast<unsigned char>(i);
+        for (std::size_t count = n + 1; count < 16; ++count)
+            for (std::size_t i = 0, point = count - n; i < 16; ++i)
+                table[n][count][i] = i < point                 ? static_cast<unsigned char>(16 - count + i)
+                                     : i > point && i <= count ? static_cast<unsigned char>(15 - count + i)
+                                                               : 0x80;
     return table;
 }();
 
-// readDecimal of a plain decimal (sign, at most 15 digits, at most one '.'
-// or ','); readDecimal itself reads anything else.
+// readDecimal of a plain decimal of at most sixteen characters (a sign, at
+// most 15 digits, at most one '.' or ','); readDecimal itself reads anything
+// else.
 [[gnu::target("ssse3")]] const char* readDecimalSixteen(std::string_view text, double& value) {
-    const char* const start = text.data();
-    // Up to 16 characters after the sign; an empty text wraps round and goes too.
-    if (text.size() - 1 > 16) return readDecimal(text, value);
-    const bool negative = start[0] == '-';
-    const int sign = int{negative} | int{start[0] == '+'};
-    const int size = static_cast<int>(text.size()) - sign;
-
-    const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start + sign));
+    // An empty text wraps round and goes too.
+    if (text.size() - 1 > 15) return readDecimal(text, value);
+    const int size = static_cast<int>(text.size());
+    const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data()));
     const __m128i digits = _mm_sub_epi8(chars, _mm_set1_epi8('0'));
     const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(digits, _mm_set1_epi8(9)), digits);
-    const __m128i isPoint =
-        _mm_or_si128(_mm_cmpeq_epi8(chars, _mm_set1_epi8('.')), _mm_cmpeq_epi8(chars, _mm_set1_epi8(',')));
+    auto isEither = [](__m128i chars, char one, char other) {
+        return _mm_or_si128(_mm_cmpeq_epi8(chars, _mm_set1_epi8(one)), _mm_cmpeq_epi8(chars, _mm_set1_epi8(other)));
+    };
     const unsigned field = (1u << size) - 1;
     const unsigned digitBits = static_cast<unsigned>(_mm_movemask_epi8(isDigit)) & field;
-    const unsigned pointBits = static_cast<unsigned>(_mm_movemask_epi8(isPoint)) & field;
-    const int digitCount = size - int{pointBits != 0};
-    if ((digitBits | pointBits) != field || (pointBits & (pointBits - 1)) != 0 ||
-        static_cast<unsigned>(digitCount - 1) > 14)
+    const unsigned pointBits = static_cast<unsigned>(_mm_movemask_epi8(isEither(chars, '.', ','))) & field;
+    const unsigned signBit = static_cast<unsigned>(_mm_movemask_epi8(isEither(chars, '-', '+'))) & 1;
+    // Every character a digit, a point or a leading sign; one point at most;
+    // a digit at least; fifteen digits at most, in the bytes after the first.
+    if ((digitBits | pointBits | signBit) != field || (pointBits & (pointBits - 1)) != 0 || digitBits == 0 ||
+        size > 15 + int{pointBits != 0})
         return readDecimal(text, value);
-    const int point = std::countr_zero(pointBits | (1u << size));  // the digits before it
+    const int point = std::countr_zero(pointBits | (1u << size));  // or the end
 
-    // The digits up to the point move up a byte, over it, and what follows
-    // the last is cleared: byte 0 is zero and the digits lie in bytes 1 to
-    // digitCount. As an integer of sixteen digits that is below 10^15, exact
-    // in a double, and its units digit is byte point.
-    const __m128i shuffle = _mm_or_si128(_mm_add_epi8(sixteenAt(kDropFirst, 0), sixteenAt(kOnesThenZeros, 15 - point)),
-                                         sixteenAt(kZerosThenOnes, 15 - digitCount));
-    const __m128i aligned = _mm_shuffle_epi8(digits, shuffle);
+    // The digits, and nothing else of the text or after it, those before the
+    // point moved up a byte over it: as an integer of sixteen digits that is
+    // below 10^15, exact in a double, and its units digit is byte point.
+    const __m128i only = _mm_and_si128(_mm_and_si128(digits, isDigit), sixteenAt(kOnesThenZeros, 16 - size));
+    const __m128i aligned =
+        _mm_shuffle_epi8(only, _mm_add_epi8(_mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
+                                            sixteenAt(kOnesThenZeros, 15 - point)));
     const __m128i pairs = _mm_maddubs_epi16(aligned, _mm_set1_epi16(0x10A));
     const __m128i fours = _mm_madd_epi16(pairs, _mm_set1_epi32(0x10064));
     const __m128i eights = _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_set1_epi32(0x12710));
@@ -106,7 +96,7 @@ alignas(16) constexpr auto kPointBefore = [] {
     const std::uint64_t sixteen = (halves & 0xFFFFFFFF) * 100000000 + (halves >> 32);
     // Both exact, so one division rounds correctly.
     const double magnitude = static_cast<double>(static_cast<std::int64_t>(sixteen)) / kPowers[15 - point];
-    value = std::bit_cast<double>(std::bit_cast<std::uint64_t>(magnitude) | std::uint64_t{negative} << 63);
+    value = std::bit_cast<double>(std::bit_cast<std::uint64_t>(magnitude) | std::uint64_t{text[0] == '-'} << 63);
     return nullptr;
 }
 
@@ -136,31 +126,38 @@ constexpr bool quotientsExact() {
 }
 static_assert(quotientsExact());
 
-// The sixteen decimal digits of value, below 10^16, as sixteen bytes of 0 to
-// 9, the leading one first: each group of four digits divided by 1000, 100,
-// 10 and 1, and each quotient less ten times the one before is a digit.
+// The decimal digits of value, below 10^16, as sixteen bytes of 0 to 9, the
+// leading one first: each group of four digits divided by 1000, 100, 10 and
+// 1, and each quotient less ten times the one before is a digit.
 [[gnu::target("ssse3")]] __m128i sixteenDigits(std::uint64_t value) {
-    // The two halves of eight digits, each divided by 10^4 at once (below
-    // 10^8, x * ceil(2^44 / 10^4) / 2^44 errs by less than 10^-5), give the
-    // four groups; each is then copied into four lanes.
-    const auto high = value / 100000000, low = value % 100000000;
-    const __m128i halves = _mm_set_epi64x(static_cast<std::int64_t>(low), static_cast<std::int64_t>(high));
-    const __m128i quotients = _mm_srli_epi64(_mm_mul_epu32(halves, _mm_set1_epi32(0x68DB8BAD)), 44);
-    const __m128i remainders = _mm_sub_epi32(halves, _mm_mul_epu32(quotients, _mm_set1_epi32(10000)));
-    const __m128i groups = _mm_or_si128(quotients, _mm_slli_epi64(remainders, 16));
     auto lanes = [](const unsigned(&four)[4]) {
         return _mm_set_epi16(static_cast<short>(four[3]), static_cast<short>(four[2]), static_cast<short>(four[1]),
                              static_cast<short>(four[0]), static_cast<short>(four[3]), static_cast<short>(four[2]),
                              static_cast<short>(four[1]), static_cast<short>(four[0]));
     };
     const __m128i reciprocals = lanes(kReciprocals), shifts = lanes(kShifts);
-    auto digitsOf = [&](__m128i groups) {  // four lanes of each of two groups below 10^4
-        const __m128i quotients = _mm_mulhi_epu16(_mm_mulhi_epu16(_mm_slli_epi16(groups, 2), reciprocals), shifts);
+    auto digitsOf = [&](__m128i copies) {  // four lanes of each of two groups
+        const __m128i quotients = _mm_mulhi_epu16(_mm_mulhi_epu16(_mm_slli_epi16(copies, 2), reciprocals), shifts);
         return _mm_sub_epi16(quotients, _mm_slli_epi64(_mm_mullo_epi16(quotients, _mm_set1_epi16(10)), 16));
     };
-    return _mm_packus_epi16(
-        digitsOf(_mm_shuffle_epi8(groups, _mm_set_epi8(3, 2, 3, 2, 3, 2, 3, 2, 1, 0, 1, 0, 1, 0, 1, 0))),
-        digitsOf(_mm_shuffle_epi8(groups, _mm_set_epi8(11, 10, 11, 10, 11, 10, 11, 10, 9, 8, 9, 8, 9, 8, 9, 8))));
+    // The groups in bytes 0 to 3, and 8 to 11, each copied into four lanes.
+    const __m128i spreadLow = _mm_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 2, 3, 2, 3, 2, 3, 2, 3);
+    const __m128i spreadHigh = _mm_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 10, 11, 10, 11, 10, 11, 10, 11);
+    // Most numbers a batch writes have at most eight digits: half the work.
+    if (value < 100000000) {
+        const auto low = static_cast<std::uint32_t>(value);
+        const __m128i groups = _mm_cvtsi32_si128(static_cast<int>(low / 10000 | low % 10000 << 16));
+        return _mm_packus_epi16(_mm_setzero_si128(), digitsOf(_mm_shuffle_epi8(groups, spreadLow)));
+    }
+    // The two halves of eight digits, each divided by 10^4 at once (below
+    // 10^8, x * ceil(2^44 / 10^4) / 2^44 errs by less than 10^-5).
+    const __m128i halves =
+        _mm_set_epi64x(static_cast<std::int64_t>(value % 100000000), static_cast<std::int64_t>(value / 100000000));
+    const __m128i quotients = _mm_srli_epi64(_mm_mul_epu32(halves, _mm_set1_epi32(0x68DB8BAD)), 44);
+    const __m128i remainders = _mm_sub_epi32(halves, _mm_mul_epu32(quotients, _mm_set1_epi32(10000)));
+    const __m128i groups = _mm_or_si128(quotients, _mm_slli_epi64(remainders, 16));
+    return _mm_packus_epi16(digitsOf(_mm_shuffle_epi8(groups, spreadLow)),
+                            digitsOf(_mm_shuffle_epi8(groups, spreadHigh)));
 }
 
 // putFixed of up to fifteen digits, all at once; putFixed itself writes the
@@ -178,13 +175,11 @@ static_assert(quotientsExact());
     const std::int64_t whole = _mm_cvtsd_si64(_mm_set_sd(scaled));
     if (std::fabs(scaled - static_cast<double>(whole)) == 0.5) return putFixed(p, value, decimals);
 
-    // The digits right-aligned, byte 0 dropped and the point put before the
-    // decimals; then the leading zeros dropped but the units digit's.
+    // The digits, the point between, '0' added to every byte but the point's.
     const int count = std::max(digitCount(static_cast<std::uint64_t>(whole)), decimals + 1);
-    __m128i text = _mm_shuffle_epi8(sixteenDigits(static_cast<std::uint64_t>(whole)),
-                                    _mm_load_si128(reinterpret_cast<const __m128i*>(kPointBefore[decimals].data())));
-    text = _mm_add_epi8(text, sixteenAt(kZerosAndPoint, 1 + decimals));
-    text = _mm_shuffle_epi8(text, sixteenAt(kDropFirst, 15 - count));
+    const __m128i shuffle = _mm_load_si128(reinterpret_cast<const __m128i*>(kTextShuffles[decimals][count].data()));
+    const __m128i text = _mm_add_epi8(_mm_shuffle_epi8(sixteenDigits(static_cast<std::uint64_t>(whole)), shuffle),
+                                      sixteenAt(kZerosAndPoint, 16 - count + decimals));
     *p = '-';
     p += std::signbit(value);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p), text);
