@@ -139,4 +139,9 @@ BENCHMARK(writeTenResults);
 BENCHMARK(writeTenResultsPadded);
 BENCHMARK(writeTenResultsToChars);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::AddCustomContext("padded number text", paddedPath());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+}
