@@ -22,7 +22,7 @@ namespace {
 constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 const bool kSsse3 = [] {
-    __builtin_cpu_init();  // this runs before the constructors that would otherwise set it up
+    __builtin_cpu_init();  // a static initializer may run before the one that would do it
     return __builtin_cpu_supports("ssse3") != 0;
 }();
 
@@ -44,9 +44,9 @@ alignas(32) constexpr auto kZerosAndPoint = [] {
     for (std::size_t i = 0; i < 32; ++i) table[i] = i == 16 ? '.' : '0';
     return table;
 }();
-// For n decimals and count digits in all, the shuffle that takes the count
-// last of sixteen digits and leaves a zero byte for the point after count - n
-// of them (after one when count - n is less).
+// For n decimals and count digits in all (more than n), the shuffle that
+// takes the count last of sixteen digits and leaves a zero byte for the point
+// after count - n of them.
 alignas(16) constexpr auto kTextShuffles = [] {
     std::array<std::array<std::array<unsigned char, 16>, 16>, 15> table{};
     for (std::size_t n = 0; n < table.size(); ++n)
@@ -171,7 +171,7 @@ static_assert(quotientsExact());
     if (static_cast<unsigned>(decimals) > 14) return putFixed(p, value, decimals);
     const double scaled = std::fabs(value) * kPowers[decimals];
     if (!(scaled <= kLargest)) return putFixed(p, value, decimals);  // NaN too
-    // Rounded half to even, as the processor rounds unless told otherwise.
+    // Rounded half to even, as the processor rounds in the mode Thalwen never changes.
     const std::int64_t whole = _mm_cvtsd_si64(_mm_set_sd(scaled));
     if (std::fabs(scaled - static_cast<double>(whole)) == 0.5) return putFixed(p, value, decimals);
 
