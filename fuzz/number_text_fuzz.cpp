@@ -6,7 +6,9 @@
 // window's lenient reading and the command line's strict one, which read a
 // comma as the decimal point, must agree with that reference on the text with
 // its commas made points: the lenient one always, the strict one by accepting
-// exactly the texts that are one finite number between their blanks.
+// exactly the texts that are one finite number between their blanks. The
+// batch's padded reader must give what the strict one gives, whatever the
+// bytes after the text, and the padded writer what printf writes.
 #include <locale.h>
 #include <clocale>
 #include <cmath>
@@ -123,5 +125,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              trimmedValue);
     if (accepted && std::memcmp(&strict, &trimmedValue, sizeof strict) != 0)
         fail(text.get(), "the strict reading gives another value", strict, trimmedValue);
+
+    // Just kPadding bytes after the text, so that AddressSanitizer sees a step past them.
+    std::unique_ptr<char[]> buffer(new char[length + kPadding]);
+    for (std::size_t i = 0; i < length + kPadding; ++i) buffer[i] = size ? static_cast<char>(data[i % size]) : '5';
+    double padded = 0.0;
+    if ((readDecimalPadded({buffer.get(), length}, padded) == nullptr) != accepted)
+        fail(text.get(), "the padded reading accepts other texts", padded, strict);
+    if (accepted && std::memcmp(&padded, &strict, sizeof padded) != 0)
+        fail(text.get(), "the padded reading gives another value", padded, strict);
+
+    const int decimals = static_cast<int>(size % 18);
+    char written[kMaxNumber], printed[kMaxNumber + 1];
+    const char* writtenEnd = putFixedPadded(written, value, decimals);
+    std::snprintf(printed, sizeof printed, "%.*f", decimals, value);
+    if (std::string_view(written, static_cast<std::size_t>(writtenEnd - written)) != printed)
+        fail(text.get(), "the padded writer writes another text", value, value);
     return 0;
 }

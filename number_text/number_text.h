@@ -46,6 +46,27 @@ char* putShortest(char* p, double value);             // the shortest text that 
 // value with exactly decimals digits after '.'.
 std::string formatFixed(double value, int decimals);
 
+// ---- Numbers in a batch's own buffers -----------------------------------------------------------
+
+// A batch reads its cells from, and writes its results into, buffers of its
+// own, which can hold a few bytes more than the text: these read and write a
+// number sixteen bytes at a time where the processor can, and give the very
+// values and texts of readDecimal and putFixed.
+constexpr std::size_t kPadding = 16;
+
+// readDecimal, where the kPadding bytes after text's end may be read (the
+// rest of the line, or a spare end of the buffer); they are no part of the
+// number, whatever they hold.
+const char* readDecimalPadded(std::string_view text, double& value);
+
+// putFixed, where the kMaxNumber characters at p may all be overwritten: up
+// to kPadding characters past the returned end may change.
+char* putFixedPadded(char* p, double value, int decimals);
+
+// How the padded entry points work on this machine: "SSSE3" (sixteen bytes
+// at a time) or "plain" (as readDecimal and putFixed).
+const char* paddedPath();
+
 // Appends the shortest text that reads back as value, for quoting a user's
 // input or a default.
 void appendShortest(std::string& out, double value);

@@ -1,6 +1,7 @@
 // The least work a batch of generate.py's rows needs, I/O included: the file
 // read in pieces, each line copied and split at its commas, six numbers
-// read and ten written by the same number text the batch uses, the engine's
+// read and ten written by the same number text the batch uses (the padded
+// entry points, which its own buffers allow), the engine's
 // conversion in between; no header, no checks, no quotes, no notes, one
 // thread. It writes the rows thalwen-convert --jobs 1 writes (its header
 // aside), so that the run script can show how far the batch is from the least
@@ -49,12 +50,14 @@ int main(int argc, char** argv) {
         std::perror(argv[1]);
         return 2;
     }
-    // Whole lines from pieces of the file, as a batch must read a file of any size.
-    std::vector<char> buffer(1 << 18);
+    // Whole lines from pieces of the file, as a batch must read a file of any
+    // size, with room after the last for the number reader to look past it.
+    std::vector<char> buffer((1 << 18) + kPadding);
+    const std::size_t room = buffer.size() - kPadding;
     std::size_t held = 0;
     bool header = true;
     std::string output;
-    while (std::size_t got = std::fread(buffer.data() + held, 1, buffer.size() - held, file)) {
+    while (std::size_t got = std::fread(buffer.data() + held, 1, room - held, file)) {
         held += got;
         const char* p = buffer.data();
         const char* const end = p + held;
@@ -68,7 +71,7 @@ int main(int argc, char** argv) {
             for (Quantity quantity : kColumns) {
                 if (cell.data() + cell.size() == newline) return notGenerated(argv[1]);  // too few cells
                 cell = cellAt(cell.data() + cell.size() + 1, newline);
-                if (readDecimal(cell, valueOf(sample, quantity))) return notGenerated(argv[1]);
+                if (readDecimalPadded(cell, valueOf(sample, quantity))) return notGenerated(argv[1]);
             }
             convert(Method::Teos10Exact, sample);
             constexpr std::string_view kMethod = ",exact";
@@ -76,7 +79,7 @@ int main(int argc, char** argv) {
             char* q = std::copy(kMethod.begin(), kMethod.end(), row);
             for (const QuantityInfo& info : kQuantities) {
                 *q++ = ',';
-                q = putFixed(q, valueOf(sample, info.quantity), info.decimals);
+                q = putFixedPadded(q, valueOf(sample, info.quantity), info.decimals);
             }
             *q++ = ',';  // nothing clamped
             *q++ = '\n';

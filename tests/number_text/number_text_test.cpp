@@ -12,10 +12,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 using namespace thalwen;
 
@@ -262,4 +264,132 @@ TEST(Numbers, ShortestDigits) {
     char buffer[kMaxNumber];
     EXPECT_EQ(std::string(buffer, putShortest(buffer, 2.348785)), "2.348785");
     EXPECT_EQ(std::string(buffer, putShortest(buffer, -2.000000000000001)), "-2.000000000000001");
+}
+
+// ---- Numbers in a batch's own buffers ------------------------------------------------------------
+
+namespace {
+
+// text at the start of a buffer just kPadding bytes longer, the padding
+// digits and points: a reader that looks past the text's end reads another number.
+std::vector<char> padded(const std::string& text) {
+    std::vector<char> buffer(text.begin(), text.end());
+    for (std::size_t i = 0; i < kPadding; ++i) buffer.push_back("98.7,6"[i % 6]);
+    return buffer;
+}
+
+double tenTo(int power) {
+    double value = 1;
+    for (int i = 0; i < power; ++i) value *= 10;  // exact up to 10^22
+    return value;
+}
+
+// A plain decimal of 1 to 17 digits, the point anywhere or nowhere, or a
+// value that tries the rounding hardest written with up to 16 decimals;
+// either sign, either decimal point.
+std::string plainDecimal(std::mt19937_64& random, int i) {
+    std::string text;
+    if (i % 2) {
+        const int digits = 1 + static_cast<int>(random() % 17), point = static_cast<int>(random() % (digits + 2));
+        for (int d = 0; d < digits; ++d) text += static_cast<char>('0' + random() % 10);
+        if (point <= digits) text.insert(static_cast<std::size_t>(point), 1, '.');
+    } else {
+        const double value = std::fabs(adversarialValue(random, i / 2));
+        char buffer[400];
+        std::snprintf(buffer, sizeof buffer, "%.*f", static_cast<int>(random() % 17),
+                      std::isfinite(value) ? value : 1.0);
+        text = buffer;
+    }
+    if (random() % 3 == 0) text.insert(0, 1, random() % 2 ? '-' : '+');
+    if (random() % 4 == 0) std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
+}  // namespace
+
+TEST(PaddedExactness, PlainDecimalsReadAsStrtod) {
+    std::mt19937_64 random(20261210);
+    for (int i = 0; i < 200000; ++i) {
+        const std::string text = plainDecimal(random, i);
+        std::string dotted = text;
+        std::replace(dotted.begin(), dotted.end(), ',', '.');
+        const char* referenceEnd = nullptr;
+        const double expected = referenceParse(dotted.c_str(), &referenceEnd);
+        const std::vector<char> buffer = padded(text);
+        double value = 0;
+        const char* reason = readDecimalPadded({buffer.data(), text.size()}, value);
+        if (referenceEnd != dotted.c_str() + dotted.size() || std::isinf(expected)) {
+            ASSERT_NE(reason, nullptr) << text;
+            continue;
+        }
+        ASSERT_EQ(reason, nullptr) << text;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(value), std::bit_cast<std::uint64_t>(expected)) << text;
+    }
+}
+
+// What the sixteen-byte reader must leave to readDecimal, which says why or reads it.
+TEST(PaddedExactness, OtherCellsReadAsReadDecimalReadsThem) {
+    for (const char* text : {"",
+                             "-",
+                             "+",
+                             ".",
+                             "-,",
+                             "1.2.3",
+                             "1,2.3",
+                             "12a",
+                             " 12",
+                             "12 ",
+                             "12\r",
+                             "\t-3,5 ",
+                             "1e5",
+                             "-2.5E-3",
+                             "0x10",
+                             "+-1",
+                             "--1",
+                             "inf",
+                             "1 2",
+                             "1234567890123456",
+                             "-123456789012345.67",
+                             "12345678901234567",
+                             "0.00000000000000001",
+                             "123456789012345678901234567890"}) {
+        const std::vector<char> buffer = padded(text);
+        double value = 0, expected = 0;
+        const char* reason = readDecimalPadded({buffer.data(), std::strlen(text)}, value);
+        const char* expectedReason = readDecimal(text, expected);
+        EXPECT_STREQ(reason ? reason : "", expectedReason ? expectedReason : "") << '"' << text << '"';
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(value), std::bit_cast<std::uint64_t>(expected)) << '"' << text << '"';
+    }
+}
+
+TEST(PaddedExactness, FixedTextsArePrintfs) {
+    std::mt19937_64 random(20261211);
+    auto check = [](double value, int decimals) {
+        char buffer[1 + kMaxNumber + kPadding];
+        std::memset(buffer, '#', sizeof buffer);
+        char* end = putFixedPadded(buffer + 1, value, decimals);
+        const std::string expected = referenceFormat(value, decimals);
+        ASSERT_EQ(std::string(buffer + 1, end), expected) << std::hexfloat << value << " " << decimals;
+        ASSERT_EQ(buffer[0], '#');
+        ASSERT_TRUE(std::all_of(end + kPadding, buffer + sizeof buffer, [](char c) { return c == '#'; }));
+    };
+    // Each decimal count about the largest the sixteen bytes take, and at the sixteen bytes' edges.
+    for (int decimals = 0; decimals <= 17; ++decimals)
+        for (double value : {1e13, 1e14, 1e15, 1e16, 0.999999999999999, 9.5, 1.0})
+            for (double nearby : {value / tenTo(decimals), std::nextafter(value / tenTo(decimals), 0.0),
+                                  std::nextafter(value / tenTo(decimals), 1e300)}) {
+                check(nearby, decimals);
+                check(-nearby, decimals);
+            }
+    for (int i = 0; i < 300000; ++i) {
+        // Half way between two last digits in decimal, and the doubles beside it: their product by
+        // 10^decimals may round onto the half, which only the exact product settles (0.95 is "0.9").
+        const int decimals = static_cast<int>(random() % 10);
+        const auto whole = random() % static_cast<std::uint64_t>(tenTo(1 + static_cast<int>(random() % 11)));
+        const double half = (static_cast<double>(whole) + 0.5) / tenTo(decimals);
+        const double ulps = static_cast<double>(static_cast<int>(random() % 5) - 2);
+        double value = i % 2 ? adversarialValue(random, i / 2) : half + ulps * (std::nextafter(half, 1e300) - half);
+        if (random() % 2) value = -value;
+        check(value, i % 2 ? static_cast<int>(random() % 21) : decimals);
+    }
 }
