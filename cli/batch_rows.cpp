@@ -148,6 +148,7 @@ Failure makeBatchSetup(const Arguments& arguments, const Dialect& dialect, Batch
     setup.style = arguments.style;
     setup.filled = arguments.values.given;
     setup.missing = arguments.missing;
+    setup.derived = derivedIn(arguments.style.outputs);
     for (const QuantityInfo& info : kQuantities)
         if (info.input && !usedBy(info.quantity, arguments.method) && !columns.method &&
             !columns.quantities.contains(info.quantity) && !arguments.values.given.contains(info.quantity))
@@ -270,7 +271,7 @@ std::vector<std::string> headerNotes(const BatchSetup& setup) {
     std::vector<std::string> notes;
     if (columns.results < columns.names.size())
         notes.push_back("columns " + std::to_string(columns.results + 1) + " to " +
-                        std::to_string(columns.results + kResultColumns) +
+                        std::to_string(columns.results + kEarlierResultColumns) +
                         " are the results of an earlier conversion: the sample it used is read, its "
                         "practicalSalinity the source; what it derived is carried");
     notes.push_back("read: " + read);
@@ -292,7 +293,7 @@ std::string outputHeader(std::string_view byteOrderMark, const std::vector<Cell>
         appendCell(header, cell, setup.dialect);
         header += setup.dialect.separator;
     }
-    appendResultNames(header, setup.style, setup.dialect);
+    appendResultNames(header, setup.style, setup.dialect, setup.columns.names);
     return header += setup.dialect.lineEnd;
 }
 
@@ -348,7 +349,7 @@ void convertRecord(std::string_view line, long lineNumber, bool mayHoldQuote, co
             // Nothing given, as in the empty rows a spreadsheet writes: no
             // sample to convert, and nothing wrong either.
             ++rows.counts.empty;
-            appendSeparators(out, kResultColumns, dialect);
+            appendSeparators(out, resultColumns(setup.style), dialect);
             out += dialect.lineEnd;
             return;
         }
@@ -360,7 +361,8 @@ void convertRecord(std::string_view line, long lineNumber, bool mayHoldQuote, co
                             std::to_string(columnCount) + ": column " + std::to_string(columnCount + 1) + " holds " +
                             quoted(cells[columnCount].text) + " and has no header");
         } else if (error = readRow(cells, setup, row); !error) {
-            UserConversion conversion = convertSample(row.method, row.values.sample, row.units, setup.userUnits);
+            UserConversion conversion =
+                convertSample(row.method, row.values.sample, row.units, setup.userUnits, setup.derived);
             if (conversion.impossible.empty()) {
                 for (const QuantityInfo& info : kQuantities)
                     if (setup.unknown.contains(info.quantity)) {
@@ -377,14 +379,14 @@ void convertRecord(std::string_view line, long lineNumber, bool mayHoldQuote, co
             error = impossibleCell(cells, setup.columns, conversion);
         }
     }
-    appendSeparators(out, kResultColumns, dialect);
+    appendSeparators(out, resultColumns(setup.style), dialect);
     out += dialect.lineEnd;
     report(rows.errors, lineNumber, error.message());
     ++rows.counts.failed;
 }
 
 void skipOverlongLine(long line, const BatchSetup& setup, ConvertedRows& rows) {
-    appendSeparators(rows.output, setup.columns.roles.size() - 1 + kResultColumns, setup.dialect);
+    appendSeparators(rows.output, setup.columns.roles.size() - 1 + resultColumns(setup.style), setup.dialect);
     rows.output += setup.dialect.lineEnd;
     report(rows.errors, line, "longer than " + std::to_string(kMaxLineLength) + " characters; written as an empty row");
     ++rows.counts.failed;

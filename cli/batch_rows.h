@@ -33,6 +33,7 @@ struct BatchSetup {
     QuantitySet unknown;
     std::vector<double> missing;  // cell values that mark a missing measurement
     Style style;
+    DerivedQuantitySet derived;  // the quantities derived that the outputs show
 };
 
 // The setup of a batch with the columns read from its header. A batch

@@ -111,7 +111,7 @@ Failure readColumnUnit(Quantity quantity, std::string_view unit, ColumnReading& 
 
 // The names of the result columns, in their order, without units.
 bool resultsStartAt(const std::vector<HeaderName>& headers, std::size_t first) {
-    if (headers.size() - first < 2 + kQuantityCount) return false;
+    if (headers.size() - first < kEarlierResultColumns) return false;
     if (headers[first].name != "method" || headers[first + 1 + kQuantityCount].name != kClamped) return false;
     for (int i = 0; i < kQuantityCount; ++i)
         if (headers[first + 1 + i].name != kQuantities[i].name) return false;

@@ -70,6 +70,10 @@ struct ColumnReading {
     UnitMap map;
 };
 
+// The result columns of an earlier conversion read back: the method, the ten
+// quantities and the inputs clamped, as the default outputs write them.
+constexpr std::size_t kEarlierResultColumns = kQuantityCount + 2;
+
 struct BatchColumns {
     std::vector<ColumnRole> roles;
     std::vector<std::string> names;       // as the header gives them, for messages

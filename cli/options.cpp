@@ -71,6 +71,25 @@ Failure readColumnMapping(const Option& option, std::string_view text, Arguments
     return {};
 }
 
+Failure readOutputs(const Option& option, std::string_view text, Arguments& arguments) {
+    std::vector<Output> outputs;
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string_view name = trimBlanks(text.substr(start, comma - start));
+        const std::optional<Output> output = outputNamed(name);
+        if (!output) return Failure(valueError(option.name, name, "is no result: one of " + outputNames()));
+        for (const Output& earlier : outputs)
+            if (earlier.kind == output->kind && earlier.quantity == output->quantity &&
+                earlier.derived == output->derived)
+                return Failure(valueError(option.name, name, "is named twice"));
+        outputs.push_back(*output);
+        if (comma == text.size()) break;
+        start = comma + 1;
+    }
+    arguments.style.outputs = std::move(outputs);
+    return {};
+}
+
 Failure readSource(const Option& option, std::string_view text, Arguments& arguments) {
     const std::optional<Quantity> quantity = quantityFromName(text);
     if (!quantity || !infoOf(*quantity).salinityRelated)
@@ -138,6 +157,8 @@ std::vector<Option> makeOptions() {
          HelpExtra::ConductivityUnits},
         {"--full", nullptr, "every number as the shortest text that reads back to the same value, instead of the "
          "usual decimals", OptionGroup::Output, setStyle<&Style::full>},
+        {"--outputs", "NAME[,NAME...]", "the results to compute and show, in this order [method and the ten]: ",
+         OptionGroup::Output, readOutputs, {}, HelpExtra::Outputs},
         {"--batch", "FILE", "convert every row of a CSV file ('-' reads standard input; a FILE named alone is "
          "the same): each row is written with its own cells, then the method, the ten quantities and the inputs "
          "clamped. The header line tells the dialect, which the output keeps: commas and decimal points, semicolons "

@@ -47,7 +47,7 @@ struct Arguments {
 enum class OptionGroup { Method, Inputs, SalinityInputs, Output, Batch, Other };
 
 // What --help adds to an option's own words, from the tables that hold it.
-enum class HelpExtra { None, Default, Unit, Methods, Formats, ConductivityUnits, Columns };
+enum class HelpExtra { None, Default, Unit, Methods, Formats, ConductivityUnits, Columns, Outputs };
 
 struct Option {
     const char* name;         // "--pressure"

@@ -23,6 +23,63 @@ int decimalsOf(const QuantityInfo& info, const Style& style) {
     return info.quantity == Quantity::Conductivity ? style.conductivityUnit->decimals : info.decimals;
 }
 
+const char* nameOf(const Output& output) {
+    switch (output.kind) {
+    case Output::Kind::Method:
+        return "method";
+    case Output::Kind::Sample:
+        return infoOf(output.quantity).name;
+    case Output::Kind::Derived:
+        break;
+    }
+    return infoOf(output.derived).name;
+}
+
+const char* labelOf(const Output& output) {
+    return output.kind == Output::Kind::Sample ? infoOf(output.quantity).label : infoOf(output.derived).label;
+}
+
+// As the outputs show it: "°F", "S/m", "kg/m³"; "" for none.
+const char* unitOf(const Output& output, const Style& style) {
+    if (output.kind == Output::Kind::Sample) return unitOf(infoOf(output.quantity), style);
+    const DerivedInfo& info = infoOf(output.derived);
+    return info.temperature && style.fahrenheit ? kFahrenheit.name : info.unit;
+}
+
+// As a CSV header writes it after a name, in ASCII, as the header of a batch
+// reads it back: "degF", "S/m", "kg m-3".
+std::string headerUnitOf(const Output& output, const Style& style) {
+    switch (output.kind) {
+    case Output::Kind::Method:
+        return "";
+    case Output::Kind::Sample: {
+        const QuantityInfo& info = infoOf(output.quantity);
+        if (info.temperature && style.fahrenheit) return kFahrenheit.ascii;
+        return output.quantity == Quantity::Conductivity ? style.conductivityUnit->ascii : info.engineUnit;
+    }
+    case Output::Kind::Derived:
+        break;
+    }
+    const DerivedInfo& info = infoOf(output.derived);
+    return info.temperature && style.fahrenheit ? kFahrenheit.ascii : info.engineUnit;
+}
+
+int decimalsOf(const Output& output, const Style& style) {
+    return output.kind == Output::Kind::Sample ? decimalsOf(infoOf(output.quantity), style)
+                                               : infoOf(output.derived).decimals;
+}
+
+double valueOf(const UserConversion& conversion, const Output& output) {
+    return output.kind == Output::Kind::Sample ? valueOf(conversion.result, output.quantity)
+                                               : valueOf(conversion.derived, output.derived);
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return (x >= 'A' && x <= 'Z' ? x - 'A' + 'a' : x) == (y >= 'A' && y <= 'Z' ? y - 'A' + 'a' : y);
+           });
+}
+
 char* putText(char* p, const char* text) {
     while (*text) *p++ = *text++;
     return p;
@@ -52,35 +109,69 @@ void appendNumber(std::string& out, double value, int decimals, bool full) {
     out.append(buffer, putNumber(buffer, value, decimals, full));
 }
 
-void appendResultNames(std::string& out, const Style& style, const Dialect& dialect) {
-    out += "method";
-    for (const QuantityInfo& info : kQuantities) {
-        out += dialect.separator;
-        out += info.name;
+std::vector<Output> defaultOutputs() {
+    std::vector<Output> outputs = {{Output::Kind::Method}};
+    for (const QuantityInfo& info : kQuantities) outputs.push_back({Output::Kind::Sample, info.quantity});
+    return outputs;
+}
+
+std::optional<Output> outputNamed(std::string_view name) {
+    if (name == "method") return Output{Output::Kind::Method};
+    if (const std::optional<Quantity> quantity = quantityFromName(name)) return Output{Output::Kind::Sample, *quantity};
+    for (const DerivedInfo& info : kDerivedQuantities)
+        if (name == info.name) return Output{Output::Kind::Derived, {}, info.quantity};
+    return std::nullopt;
+}
+
+std::string outputNames() {
+    std::string names = "method";
+    for (const QuantityInfo& info : kQuantities) (names += ", ") += info.name;
+    for (const DerivedInfo& info : kDerivedQuantities) (names += ", ") += info.name;
+    return names;
+}
+
+DerivedQuantitySet derivedIn(const std::vector<Output>& outputs) {
+    DerivedQuantitySet derived;
+    for (const Output& output : outputs)
+        if (output.kind == Output::Kind::Derived) derived.add(output.derived);
+    return derived;
+}
+
+void appendResultNames(std::string& out, const Style& style, const Dialect& dialect,
+                       const std::vector<std::string>& taken) {
+    auto isTaken = [&](std::string_view name) {
+        return std::any_of(taken.begin(), taken.end(), [&](const std::string& cell) { return sameName(cell, name); });
+    };
+    for (const Output& output : style.outputs) {
+        std::string name = nameOf(output);
         // The units as the header of a batch reads them back; mS/cm and Celsius
         // keep the plain names that files written before the choice of unit have.
-        if (info.quantity == Quantity::Conductivity && style.conductivityUnit != &kMilliSiemensPerCentimetre)
-            ((out += " (") += style.conductivityUnit->ascii) += ')';
-        if (info.temperature && style.fahrenheit) ((out += " (") += kFahrenheit.ascii) += ')';
+        const bool otherUnit = (output.kind == Output::Kind::Sample && output.quantity == Quantity::Conductivity &&
+                                style.conductivityUnit != &kMilliSiemensPerCentimetre) ||
+                               (style.fahrenheit && headerUnitOf(output, style) == kFahrenheit.ascii);
+        if (otherUnit || isTaken(name))
+            name += output.kind == Output::Kind::Method ? " (used)" : " (" + headerUnitOf(output, style) + ")";
+        out += name;
+        out += dialect.separator;
     }
-    out += dialect.separator;
-    out += "clamped";
+    out += isTaken("clamped") ? "clamped (inputs)" : "clamped";
 }
 
 void appendCsvResults(std::string& out, const UserConversion& conversion, const Style& style, const Dialect& dialect) {
     // Written into one buffer and appended once: a batch writes millions of
     // these cells, and appending each on its own took a good part of its time.
-    char row[kQuantityCount * (kMaxNumber + 1) + kMaxNumber];
-    char* p = putText(row, infoOf(conversion.method).name);
-    for (const QuantityInfo& info : kQuantities) {
+    char row[(kQuantityCount + kDerivedQuantityCount + 1) * (kMaxNumber + 1) + kMaxNumber];
+    char* p = row;
+    for (const Output& output : style.outputs) {
+        if (output.kind == Output::Kind::Method) {
+            p = putText(p, infoOf(conversion.method).name);
+        } else if (const double value = valueOf(conversion, output); showable(value)) {
+            char* number = p;
+            p = putNumber(p, value, decimalsOf(output, style), style.full);
+            if (dialect.decimalPoint != '.') std::replace(number, p, '.', dialect.decimalPoint);
+        }
         *p++ = dialect.separator;
-        double value = valueOf(conversion.result, info.quantity);
-        if (!showable(value)) continue;
-        char* number = p;
-        p = putNumber(p, value, decimalsOf(info, style), style.full);
-        if (dialect.decimalPoint != '.') std::replace(number, p, '.', dialect.decimalPoint);
     }
-    *p++ = dialect.separator;
     out.append(row, static_cast<std::size_t>(p - row));
     if (conversion.clamped.empty()) return;  // most rows: an empty cell
     // The names of every quantity fit in the room of one number.
@@ -100,18 +191,18 @@ void appendCsvRow(std::string& out, const UserConversion& conversion, const Styl
 }
 
 void appendJson(std::string& out, const UserConversion& conversion, const Style& style) {
-    out += "{\n  \"method\": \"";
-    out += infoOf(conversion.method).name;
-    out += "\",\n";
-    for (const QuantityInfo& info : kQuantities) {
+    out += "{\n";
+    for (const Output& output : style.outputs) {
         out += "  \"";
-        out += info.name;
+        out += nameOf(output);
         out += "\": ";
-        double value = valueOf(conversion.result, info.quantity);
-        if (showable(value))
-            appendNumber(out, value, decimalsOf(info, style), style.full);
-        else
+        if (output.kind == Output::Kind::Method) {
+            ((out += '"') += infoOf(conversion.method).name) += '"';
+        } else if (const double value = valueOf(conversion, output); showable(value)) {
+            appendNumber(out, value, decimalsOf(output, style), style.full);
+        } else {
             out += "null";
+        }
         out += ",\n";
     }
     out += "  \"clamped\": [";
@@ -123,32 +214,33 @@ void appendJson(std::string& out, const UserConversion& conversion, const Style&
 }
 
 void appendText(std::string& out, const UserConversion& conversion, const Style& style) {
-    std::string numbers[kQuantityCount];
-    std::size_t labelWidth = displayWidth("Method"), numberWidth = 0;
-    for (const QuantityInfo& info : kQuantities) {
-        std::string& number = numbers[static_cast<int>(info.quantity)];
-        double value = valueOf(conversion.result, info.quantity);
-        if (showable(value))
-            appendNumber(number, value, decimalsOf(info, style), style.full);
-        else
-            number += '-';  // appended: GCC 12 at -O3 sees a false overlap in assigning
-        labelWidth = std::max(labelWidth, displayWidth(info.label));
-        numberWidth = std::max(numberWidth, number.size());
-    }
-    out += "Method";
-    out.append(labelWidth - displayWidth("Method") + 2, ' ');
-    out += infoOf(conversion.method).label;
-    out += '\n';
-    for (const QuantityInfo& info : kQuantities) {
-        const std::string& number = numbers[static_cast<int>(info.quantity)];
-        out += info.label;
-        out.append(labelWidth - displayWidth(info.label) + 2 + numberWidth - number.size(), ' ');
-        out += number;
-        const char* unit = unitOf(info, style);
-        if (*unit) {
-            out += "  ";
-            out += unit;
+    std::vector<std::string> labels, numbers;
+    std::size_t labelWidth = 0, numberWidth = 0;
+    for (const Output& output : style.outputs) {
+        std::string& number = numbers.emplace_back();
+        if (output.kind == Output::Kind::Method) {
+            labels.emplace_back("Method");
+        } else {
+            labels.emplace_back(labelOf(output));
+            if (const double value = valueOf(conversion, output); showable(value))
+                appendNumber(number, value, decimalsOf(output, style), style.full);
+            else
+                number += '-';  // appended: GCC 12 at -O3 sees a false overlap in assigning
+            numberWidth = std::max(numberWidth, number.size());
         }
+        labelWidth = std::max(labelWidth, displayWidth(labels.back()));
+    }
+    for (std::size_t i = 0; i < style.outputs.size(); ++i) {
+        const Output& output = style.outputs[i];
+        out += labels[i];
+        out.append(labelWidth - displayWidth(labels[i]) + 2, ' ');
+        if (output.kind == Output::Kind::Method) {
+            (out += infoOf(conversion.method).label) += '\n';
+            continue;
+        }
+        out.append(numberWidth - numbers[i].size(), ' ');
+        out += numbers[i];
+        if (const char* unit = unitOf(output, style); *unit) (out += "  ") += unit;
         out += '\n';
     }
 }

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "csv.h"
 #include "exit_status.h"
@@ -14,10 +16,33 @@
 
 namespace thalwen {
 
+// One result the outputs show: the method, a quantity of the sample as used
+// or derived, or one derived from it on request.
+struct Output {
+    enum class Kind { Method, Sample, Derived };
+    Kind kind = Kind::Method;
+    Quantity quantity = Quantity::Pressure;                              // of a Sample output
+    DerivedQuantity derived = DerivedQuantity::ConservativeTemperature;  // of a Derived one
+};
+
+// The method and the ten quantities of the sample: what the outputs show
+// unless asked otherwise, as they always have.
+std::vector<Output> defaultOutputs();
+
+// The output named name (as CSV, JSON and --outputs name it), or none.
+std::optional<Output> outputNamed(std::string_view name);
+
+// Every name an output has, for messages: "method, pressure, ...".
+std::string outputNames();
+
+// The derived quantities among outputs: those a conversion must compute.
+DerivedQuantitySet derivedIn(const std::vector<Output>& outputs);
+
 struct Style {
     bool full = false;        // every digit needed to read the double back, not the form's decimals
     bool fahrenheit = false;  // temperatures are in Fahrenheit
     const ConductivityUnit* conductivityUnit = &kMilliSiemensPerCentimetre;
+    std::vector<Output> outputs = defaultOutputs();  // in the order shown
 };
 
 // Fixed decimals, or when full the shortest text that reads back as value. Writes at most
@@ -25,12 +50,13 @@ struct Style {
 char* putNumber(char* p, double value, int decimals, bool full);
 void appendNumber(std::string& out, double value, int decimals, bool full);
 
-// The result columns of CSV: the method, the ten quantities and the inputs
-// that were clamped.
-constexpr std::size_t kResultColumns = kQuantityCount + 2;
+// The result columns of CSV: the outputs and the inputs that were clamped.
+inline std::size_t resultColumns(const Style& style) { return style.outputs.size() + 1; }
 // Their names, and their cells for one conversion, separated as the dialect
-// wants; no line end.
-void appendResultNames(std::string& out, const Style& style, const Dialect& dialect);
+// wants; no line end. A name that one of taken (an input's header cells) has
+// already gets its unit, or a word, after it: no two columns share a name.
+void appendResultNames(std::string& out, const Style& style, const Dialect& dialect,
+                       const std::vector<std::string>& taken = {});
 void appendCsvResults(std::string& out, const UserConversion& conversion, const Style& style, const Dialect& dialect);
 
 // The header line and the row of one sample, comma-separated.

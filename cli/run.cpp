@@ -13,7 +13,8 @@ namespace thalwen {
 
 ExitStatus runSingle(const Arguments& arguments, std::FILE* out, std::FILE* err) {
     const UserUnits units = userUnitsOf(arguments);
-    UserConversion conversion = convertSample(arguments.method, requestedSample(arguments), units, units);
+    UserConversion conversion =
+        convertSample(arguments.method, requestedSample(arguments), units, units, derivedIn(arguments.style.outputs));
     std::string text;
     switch (arguments.format) {
     case Format::Text:

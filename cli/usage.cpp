@@ -88,6 +88,11 @@ std::string describe(const Option& option) {
                                                   : std::string());
         });
         break;
+    case HelpExtra::Outputs:
+        text += "method, the ten quantities above";
+        for (const DerivedInfo& derived : kDerivedQuantities)
+            ((((text += ", ") += derived.name) += " (") += derived.description) += ')';
+        break;
     case HelpExtra::Columns:
         (text += batchColumns()) += "; ";
         text += conventionalNames();

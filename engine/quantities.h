@@ -179,6 +179,7 @@ struct DerivedInfo {
     const char* description;   // in English, as --help and Python's help say it
     const char* keyword;       // in Python: the name in outputs= and the field of the result
     const char* unit;          // UTF-8, in degrees Celsius for the temperatures
+    const char* engineUnit;    // the same, as UDUNITS-2 and CF write units: "degC", "kg m-3"
     int decimals;              // shown by the command line
     bool temperature = false;  // shown in degrees Fahrenheit on request
     bool teos10Only = false;   // IES-80 has none
@@ -189,15 +190,18 @@ struct DerivedInfo {
 // clang-format off
 inline constexpr DerivedInfo kDerivedQuantities[kDerivedQuantityCount] = {
     {DerivedQuantity::ConservativeTemperature, "conservativeTemperature", "Conservative Temperature",
-     "Conservative Temperature (TEOS-10; none under IES-80)", "conservative_temperature", "°C", 4, true, true},
+     "Conservative Temperature, TEOS-10 only", "conservative_temperature", "°C", "degC", 4, true,
+     true},
     {DerivedQuantity::PotentialTemperature, "potentialTemperature", "Potential temperature",
-     "potential temperature referred to 0 dbar", "potential_temperature", "°C", 4, true},
+     "potential temperature referred to 0 dbar", "potential_temperature", "°C", "degC", 4, true},
     {DerivedQuantity::Sigma0, "sigma0", "Potential density anomaly",
-     "sigma0: the density at 0 dbar of the water brought there adiabatically, minus 1000", "sigma0", "kg/m³", 5},
-    {DerivedQuantity::SoundSpeed, "soundSpeed", "Sound speed", "the speed of sound in the sample", "sound_speed",
-     "m/s", 3},
+     "potential density anomaly: the density at 0 dbar of the water brought there adiabatically, minus 1000",
+     "sigma0", "kg/m³", "kg m-3", 5},
+    {DerivedQuantity::SoundSpeed, "soundSpeed", "Sound speed", "speed of sound", "sound_speed",
+     "m/s", "m s-1", 3},
     {DerivedQuantity::FreezingTemperature, "freezingTemperature", "Freezing temperature",
-     "the freezing temperature of the sample, air-saturated, at its pressure", "freezing_temperature", "°C", 4, true},
+     "freezing temperature of the sample, air-saturated, at its pressure", "freezing_temperature", "°C",
+     "degC", 4, true},
 };
 // clang-format on
 

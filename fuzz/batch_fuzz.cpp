@@ -89,7 +89,7 @@ struct Collector {
 std::string_view resultsOf(std::string_view line, char separator) {
     std::size_t end = line.size();
     if (end > 0 && line[end - 1] == '"') end = line.rfind('"', end - 2);
-    for (std::size_t cells = 1; cells < kResultColumns && end != std::string_view::npos && end > 0; ++cells)
+    for (std::size_t cells = 1; cells < resultColumns(Style{}) && end != std::string_view::npos && end > 0; ++cells)
         end = line.rfind(separator, end - 1);
     return end == std::string_view::npos ? line : line.substr(end);
 }
@@ -145,7 +145,7 @@ Run check(std::string_view input, const Arguments& arguments) {
 
     // Each record: blank stays blank; reported rows end with empty results;
     // converted ones have no not-a-number or infinity among their results.
-    const std::string emptyResults(kResultColumns, separator);
+    const std::string emptyResults(resultColumns(Style{}), separator);
     std::size_t nextReport = 0, firstLine = 1;  // of the record, counted from 1
     for (std::size_t r = 1; r < outputRecords.size(); ++r) {
         firstLine += std::count(outputRecords[r - 1].begin(), outputRecords[r - 1].end(), '\n') + 1;

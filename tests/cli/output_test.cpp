@@ -245,3 +245,47 @@ TEST(Clamped, AGivenValueEqualToTheAbsentMarkerStaysGiven) {
 }
 
 }  // namespace
+
+namespace {
+
+// The results asked for, in the order asked: derived quantities computed
+// only then, in the user's temperature unit, none where the method has none.
+TEST(Outputs, OnlyThoseAskedForInTheirOrder) {
+    Arguments arguments;
+    const char* argv[] = {"thalwen-convert", "--outputs", "sigma0,method,conservativeTemperature", "--fahrenheit"};
+    ASSERT_EQ(parseArguments(4, argv, arguments).message(), "");
+    const UserUnits units = userUnitsOf(arguments);
+    const Style& style = arguments.style;
+    std::string csv;
+    appendCsvHeader(csv, style);
+    appendCsvRow(csv, convertSample(Method::Ies80, defaultSample(true), units, units, derivedIn(style.outputs)), style);
+    EXPECT_EQ(csv, "sigma0,method,conservativeTemperature (degF),clamped\n25.97275,ies80,,\n");
+    std::string json;
+    appendJson(json, convertSample(Method::Teos10Exact, defaultSample(true), units, units, derivedIn(style.outputs)),
+               style);
+    EXPECT_EQ(
+        json.find("{\n  \"sigma0\": 25.97656,\n  \"method\": \"exact\",\n  \"conservativeTemperature\": 58.9809,"), 0u)
+        << json;
+    struct Case {
+        const char* outputs;
+        const char* error;
+    };
+    for (const Case& c : {Case{"density,sigma1", "--outputs: 'sigma1' is no result: one of method, pressure, "},
+                          Case{"sigma0,density,sigma0", "--outputs: 'sigma0' is named twice"}}) {
+        Arguments wrong;
+        const char* words[] = {"thalwen-convert", "--outputs", c.outputs};
+        EXPECT_EQ(parseArguments(3, words, wrong).message().find(c.error), 0u) << c.outputs;
+    }
+}
+
+// A result never has the name of a column of the file: its unit, or a word,
+// tells them apart, and the header still reads back.
+TEST(Outputs, ResultsNamedLikeInputColumnsGetTheirUnit) {
+    std::string header;
+    appendResultNames(header, Style{}, Dialect{}, {"Method", "density", "T", "clamped"});
+    EXPECT_EQ(header,
+              "method (used),pressure,longitude,latitude,temperature,practicalSalinity,absoluteSalinity,"
+              "density (kg m-3),conductivity,specificGravity,referenceTemperature,clamped (inputs)");
+}
+
+}  // namespace
