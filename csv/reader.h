@@ -28,8 +28,10 @@ public:
     CsvReader& operator=(const CsvReader&) = delete;
 
     // Why readHeader found no header: the input holds nothing but blank and
-    // comment lines (or its reading failed).
-    static constexpr const char* kEmptyInput = "input holds no header line";
+    // comment lines (or its reading failed). An array, not a pointer to a
+    // literal: callers compare its address, and a literal's may differ from
+    // one file to the next (it does under AddressSanitizer).
+    static constexpr char kEmptyInput[] = "input holds no header line";
 
     // Reads the header, the first record that is neither blank nor a comment
     // (a line whose first characters, blanks aside, are '#' or '//'). First
