@@ -71,8 +71,18 @@ bool isUtf8(std::string_view text, bool complete) {
 
 Decoded decode(Encoding encoding, std::string_view in, bool last, std::span<char> out) {
     const bool bigEndian = encoding == Encoding::Utf16BigEndian;
+    // ASCII, nearly all of a batch, is copied in a loop of its own: the byte
+    // of each unit that holds it, the other byte of a UTF-16 unit zero.
+    const std::size_t width = encoding == Encoding::Latin1 ? 1 : 2, ascii = bigEndian ? 1 : 0;
+    auto isAscii = [&](std::size_t at) {
+        return static_cast<unsigned char>(in[at + ascii]) < 0x80 && (width == 1 || in[at + 1 - ascii] == 0);
+    };
     Decoded decoded;
     while (out.size() - decoded.written >= kLongestCharacter && decoded.read < in.size()) {
+        for (; decoded.read + width <= in.size() && decoded.written < out.size() && isAscii(decoded.read);
+             decoded.read += width)
+            out[decoded.written++] = in[decoded.read + ascii];
+        if (out.size() - decoded.written < kLongestCharacter || decoded.read == in.size()) break;
         Character character;
         if (encoding == Encoding::Latin1)
             character = {static_cast<unsigned char>(in[decoded.read]), 1};

@@ -68,8 +68,9 @@ TEST(Csv, EncodingsAndCommentLinesBeforeTheHeader) {
         {"# 12\xB0\nTEMP (\260C)\n-1.5\xB0\n", {Latin1, "", "# 12°\n", {{2, "TEMP (°C)"}, {3, "-1.5°"}}}},
         {"T\nx\xE9\n", {Latin1, "", "", {{1, "T"}, {2, "xé"}}}},
         {kMark + "T\n\xB0\n", {Utf8, kMark, "", {{1, "T"}, {2, "\xB0"}}}},  // the mark says UTF-8
-        {utf16(u"# c\r\nT (°C)\r\n1,2", false), {Utf16LittleEndian, kMark, "# c\r\n", {{2, "T (°C)"}, {3, "1,2"}}}},
-        {utf16(u"T\n𝄞\n", true), {Utf16BigEndian, kMark, "", {{1, "T"}, {2, "𝄞"}}}},
+        {utf16(u"# Łeba\r\nT (°C)\r\n1,2", false),
+         {Utf16LittleEndian, kMark, "# Łeba\r\n", {{2, "T (°C)"}, {3, "1,2"}}}},
+        {utf16(u"T\nŁ𝄞\n", true), {Utf16BigEndian, kMark, "", {{1, "T"}, {2, "Ł𝄞"}}}},
         // Unpaired surrogates, then a lead one and an odd byte at the end.
         {utf16(std::u16string{u'T', u'\n', 0xD800, u'a', u'\n', 0xDC00, u'\n', 0xD800}, false) + "x",
          {Utf16LittleEndian,
