@@ -286,9 +286,10 @@ std::vector<std::string> headerNotes(const BatchSetup& setup) {
     return notes;
 }
 
-std::string outputHeader(std::string_view byteOrderMark, const std::vector<Cell>& headerCells,
-                         const BatchSetup& setup) {
+std::string outputHeader(std::string_view byteOrderMark, std::string_view comments,
+                         const std::vector<Cell>& headerCells, const BatchSetup& setup) {
     std::string header(byteOrderMark);
+    header += comments;
     for (const Cell& cell : headerCells) {
         appendCell(header, cell, setup.dialect);
         header += setup.dialect.separator;

@@ -63,9 +63,10 @@ Failure readRow(const std::vector<Cell>& cells, const BatchSetup& setup, RowInpu
 // name looks meant to be read. One line each.
 std::vector<std::string> headerNotes(const BatchSetup& setup);
 
-// The header line of the output: the input's header as it was, then the
-// names of the results.
-std::string outputHeader(std::string_view byteOrderMark, const std::vector<Cell>& headerCells, const BatchSetup& setup);
+// The head of the output: the byte-order mark and comment lines of the
+// input, then its header as it was and the names of the results.
+std::string outputHeader(std::string_view byteOrderMark, std::string_view comments,
+                         const std::vector<Cell>& headerCells, const BatchSetup& setup);
 
 // What became of the rows, for the summary at the end.
 struct RowCounts {

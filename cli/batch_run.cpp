@@ -170,12 +170,13 @@ ExitStatus runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Argumen
     if (reader.readError() != 0) return reportFailure(err, readFailure(reader));
     if (problem == CsvReader::kEmptyInput)
         return reportFailure(err, Failure("thalwen-convert: the batch " + std::string(problem)));
-    if (problem) return reportFailure(err, Failure(std::string("line 1: header: ") + problem));
+    const std::string headerLine = "line " + std::to_string(reader.recordLine()) + ": ";
+    if (problem) return reportFailure(err, Failure(headerLine + "header: " + problem));
 
     BatchColumns columns;
     if (Failure failure = readHeader(reader.header(), reader.headerCells(), arguments.columnMappings, arguments.source,
                                      userUnitsOf(arguments), columns)) {
-        std::fprintf(err, "line 1: %s\n", failure.message().c_str());
+        std::fprintf(err, "%s%s\n", headerLine.c_str(), failure.message().c_str());
         for (const Suggestion& suggestion : columns.suggestions)
             std::fprintf(err, "thalwen-convert: %s\n", suggestion.note.c_str());
         return failure.status();
@@ -187,7 +188,7 @@ ExitStatus runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Argumen
         for (const std::string& note : headerNotes(setup)) std::fprintf(err, "thalwen-convert: %s\n", note.c_str());
 
     Writer writer{out, err, {}, {}};
-    writer.write(outputHeader(reader.byteOrderMark(), reader.headerCells(), setup));
+    writer.write(outputHeader(reader.byteOrderMark(), reader.comments(), reader.headerCells(), setup));
     chunkRows = std::max<std::size_t>(1, chunkRows);
     const unsigned jobs = arguments.jobs > 0 ? arguments.jobs : coresAvailable();
     if (jobs == 1)

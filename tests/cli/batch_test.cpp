@@ -687,6 +687,16 @@ TEST(Batch, BadHeaderOrNothingToReadStopsBeforeConverting) {
     EXPECT_EQ(empty.out, "");
 }
 
+// The comment lines above the header stay above it, after the byte-order
+// mark, and count in the numbers of the lines.
+TEST(Batch, CommentLinesLeadTheOutputAfterTheMark) {
+    const BatchRun run = runOn("\xEF\xBB\xBF# cruise 7\n\npracticalSalinity\nabc\n", quiet());
+    EXPECT_EQ(run.out.find("\xEF\xBB\xBF# cruise 7\n\npracticalSalinity,method,"), 0u) << run.out;
+    EXPECT_EQ(run.err, "line 4: column 1 'practicalSalinity': 'abc' is not a decimal number\n");
+    EXPECT_EQ(runOn("// c\nstation\n").err.find("line 2: header: no column to convert in 'station'"), 0u);
+    EXPECT_EQ(runOn("# c\n\n").err, "thalwen-convert: the batch input holds no header line\n");
+}
+
 // A report points at the first line of its record, and a line too long to
 // hold is a row without results like any other.
 TEST(Batch, ReportsPointAtARecordsFirstLineAndCountOverlongLines) {
