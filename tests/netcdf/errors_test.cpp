@@ -94,6 +94,7 @@ TEST(NetcdfErrors, NameTheFileAndTheVariableInWords) {
             row.act(folder);
             EXPECT_EQ(row.message, "");
         } catch (const NetcdfError& error) {
+            EXPECT_NE(row.message, "") << error.what();
             EXPECT_EQ(std::string(error.what()).rfind(folder.file(row.message), 0), 0u) << error.what();
             EXPECT_EQ(error.output, row.output);
         }

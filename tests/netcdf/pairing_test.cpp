@@ -90,6 +90,38 @@ TEST(NetcdfPairing, BroadcastsWhatAVariableLacksSlabBySlab) {
     }
 }
 
+TEST(NetcdfPairing, BroadcastsOverAGrid) {
+    // A gridded product: TEMP = 100 t + 10 d + x over (TIME, DEPTH, LAT),
+    // DEPTH = d and LAT = x, read in slabs of rows and whole.
+    const Folder folder;
+    const int f = create(folder.file("in.nc"), 0);
+    const int time = dimension(f, "TIME", 2), depth = dimension(f, "DEPTH", 3), lat = dimension(f, "LAT", 4);
+    const int temp = variable(f, "TEMP", NC_DOUBLE, {time, depth, lat});
+    const int depths = variable(f, "DEPTH", NC_DOUBLE, {depth}), lats = variable(f, "LAT", NC_DOUBLE, {lat});
+    nc(nc_enddef(f));
+    std::vector<double> grid;
+    for (int t = 0; t < 2; ++t)
+        for (int d = 0; d < 3; ++d)
+            for (int x = 0; x < 4; ++x) grid.push_back(100 * t + 10 * d + x);
+    put(f, temp, grid);
+    put(f, depths, {0, 1, 2});
+    put(f, lats, {0, 1, 2, 3});
+    nc(nc_close(f));
+    const InputFile input(folder.file("in.nc"));
+    for (std::size_t slabValues : {5, 24}) {
+        SlabReader reader(input, {"DEPTH", "TEMP", "LAT"}, slabValues);
+        Slab slab;
+        for (const Box& box : reader.slabs()) {
+            reader.read(box, slab);
+            for (std::size_t i = 0; i < slab.size(); ++i) {
+                const double value = slab.inputs[1].values[i];
+                EXPECT_EQ(slab.inputs[0].values[i], std::fmod(std::floor(value / 10), 10)) << value;
+                EXPECT_EQ(slab.inputs[2].values[i], std::fmod(value, 10)) << value;
+            }
+        }
+    }
+}
+
 TEST(NetcdfPairing, WritesWhatEachThreadMakesOfItsSlabs) {
     for (unsigned jobs : {1u, 3u}) {
         for (const auto& layout : kLayouts) {
