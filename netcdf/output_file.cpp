@@ -37,11 +37,15 @@ std::string appended(const std::string& history, const std::string& line) {
 
 // Applies storage to a variable being defined; what a classic input's
 // variables hold (contiguous, uncompressed) is netCDF-4's default too.
-void defineStorage(const Place& place, int group, int id, const Storage& storage, bool unlimited,
+// Chunks of another rank than the variable's leave netCDF's own.
+void defineStorage(const Place& place, int group, int id, const Storage& storage, std::size_t rank, bool unlimited,
                    const std::string& what) {
     const std::string failed = what + ": cannot set its storage";
-    if (storage.layout == Layout::Chunked && !storage.chunks.empty())
-        checked(place, failed, [&] { return nc_def_var_chunking(group, id, NC_CHUNKED, storage.chunks.data()); });
+    if (storage.layout == Layout::Chunked)
+        checked(place, failed, [&] {
+            return nc_def_var_chunking(group, id, NC_CHUNKED,
+                                       storage.chunks.size() == rank ? storage.chunks.data() : nullptr);
+        });
     else if (storage.layout == Layout::Contiguous && !unlimited && storage.deflateLevel == 0 && !storage.shuffle &&
              !storage.fletcher32)
         checked(place, failed, [&] { return nc_def_var_chunking(group, id, NC_CONTIGUOUS, nullptr); });
@@ -125,7 +129,8 @@ private:
             return nc_def_var(into, variable.name.c_str(), typeInfo(variable.type).id,
                               static_cast<int>(dimensions.size()), dimensions.data(), &id);
         });
-        defineStorage(output_, into, id, variable.storage, hasUnlimited(variable.dimensions), what);
+        defineStorage(output_, into, id, variable.storage, variable.dimensions.size(),
+                      hasUnlimited(variable.dimensions), what);
         for (const Attribute& attribute : variable.attributes)
             copyAttribute(group, variable.id, attribute, into, id, what + ": attribute");
     }
@@ -221,42 +226,15 @@ OutputFile::OutputFile(const InputFile& input, std::string path, const std::vect
         if (status != NC_EEXIST || attempt == 100) throw netcdfError(place, "cannot create it", status, errno);
     }
     open_ = true;
+    Copier copier(input, path_);
     try {
-        Copier copier(input, path_);
         copier.defineGroup(description.root, id_, history);
-        for (const NewVariable& variable : variables) {
-            const std::string what = "variable " + inQuotes(variable.name);
-            if (findVariable(description.root, variable.name) != nullptr)
-                throw NetcdfError(input.path() + ": has a " + what + " already", false);
-            std::vector<int> dimensions;
-            for (const std::string& name : variable.dimensions) {
-                int id = -1;
-                if (nc_inq_dimid(id_, name.c_str(), &id) != NC_NOERR)
-                    throw NetcdfError(input.path() + ": no dimension " + inQuotes(name) + " for the new " + what,
-                                      false);
-                dimensions.push_back(id);
-            }
-            int id = -1;
-            checked(place, "cannot add " + what, [&] {
-                return nc_def_var(id_, variable.name.c_str(), NC_DOUBLE, static_cast<int>(dimensions.size()),
-                                  dimensions.data(), &id);
-            });
-            Storage storage = variable.storage;
-            if (storage.layout == Layout::Compact) storage.layout = Layout::Contiguous;
-            defineStorage(place, id_, id, storage, false, what);
-            double fill = NC_FILL_DOUBLE;
-            for (const Attribute& attribute : variable.attributes) {
-                checked(place, what + ": cannot write attribute " + inQuotes(attribute.name), [&] {
-                    if (!isNumber(attribute.type))
-                        return nc_put_att_text(id_, id, attribute.name.c_str(), attribute.text.size(),
-                                               attribute.text.data());
-                    return nc_put_att_double(id_, id, attribute.name.c_str(), typeInfo(attribute.type).id,
-                                             attribute.numbers.size(), attribute.numbers.data());
-                });
-                if (attribute.name == "_FillValue" && !attribute.numbers.empty()) fill = attribute.numbers[0];
-            }
-            newVariables_.push_back({variable.name, id, fill, variable.dimensions});
-        }
+        for (const NewVariable& variable : variables) newVariables_.push_back(define(input, variable));
+    } catch (...) {
+        discard();
+        throw;
+    }
+    try {
         checked(place, "cannot write its definitions", [&] { return nc_enddef(id_); });
         copier.copyValues(description.root);
     } catch (const NetcdfError& error) {
@@ -267,6 +245,39 @@ OutputFile::OutputFile(const InputFile& input, std::string path, const std::vect
         discard();
         throw;
     }
+}
+
+OutputFile::Written OutputFile::define(const InputFile& input, const NewVariable& variable) {
+    const Place place{path_, true};
+    const std::string what = "variable " + inQuotes(variable.name);
+    if (findVariable(input.description().root, variable.name) != nullptr)
+        throw NetcdfError(input.path() + ": has a " + what + " already", false);
+    std::vector<int> dimensions;
+    for (const std::string& name : variable.dimensions) {
+        int id = -1;
+        if (nc_inq_dimid(id_, name.c_str(), &id) != NC_NOERR)
+            throw NetcdfError(input.path() + ": no dimension " + inQuotes(name) + " for the new " + what, false);
+        dimensions.push_back(id);
+    }
+    Written written{variable.name, -1, NC_FILL_DOUBLE, variable.dimensions};
+    checked(place, "cannot add " + what, [&] {
+        return nc_def_var(id_, variable.name.c_str(), NC_DOUBLE, static_cast<int>(dimensions.size()), dimensions.data(),
+                          &written.id);
+    });
+    Storage storage = variable.storage;
+    if (storage.layout == Layout::Compact) storage.layout = Layout::Contiguous;
+    defineStorage(place, id_, written.id, storage, dimensions.size(), false, what);
+    for (const Attribute& attribute : variable.attributes) {
+        checked(place, what + ": cannot write attribute " + inQuotes(attribute.name), [&] {
+            if (!isNumber(attribute.type))
+                return nc_put_att_text(id_, written.id, attribute.name.c_str(), attribute.text.size(),
+                                       attribute.text.data());
+            return nc_put_att_double(id_, written.id, attribute.name.c_str(), typeInfo(attribute.type).id,
+                                     attribute.numbers.size(), attribute.numbers.data());
+        });
+        if (attribute.name == "_FillValue" && !attribute.numbers.empty()) written.fill = attribute.numbers[0];
+    }
+    return written;
 }
 
 OutputFile::~OutputFile() { discard(); }

@@ -71,6 +71,7 @@ private:
         std::vector<std::string> dimensions;
     };
 
+    Written define(const InputFile& input, const NewVariable& variable);
     void discard() noexcept;
 
     std::string path_;

@@ -102,6 +102,42 @@ void broadcast(const T* own, const Shape& count, const Shape& strides, T* paired
     }
 }
 
+const Variable& numbers(const InputFile& input, const std::string& name) {
+    const Variable* variable = findVariable(input.description().root, name);
+    if (variable == nullptr) throw NetcdfError(input.path() + ": no variable " + inQuotes(name), false);
+    if (!isNumber(variable->type))
+        throw NetcdfError(
+            input.path() + ": variable " + inQuotes(name) + " holds " + typeName(variable->type) + ", not numbers",
+            false);
+    return *variable;
+}
+
+// Where dimension is among the paired ones; past their end when absent.
+std::size_t axisOf(const std::vector<Dimension>& paired, const Dimension& dimension) {
+    const auto found = std::find_if(paired.begin(), paired.end(), [&](auto& d) { return d.name == dimension.name; });
+    return static_cast<std::size_t>(found - paired.begin());
+}
+
+// The bytes of the chunks of variable that the slabs within one cell touch,
+// when slabs cut them: they are kept while those slabs are read. 0 when each
+// slab holds whole chunks of it, or it has none.
+std::size_t chunksCut(const Variable& variable, const Shape& axes, const Shape& slab, const Shape& cell,
+                      const Shape& shape) {
+    const Storage& storage = variable.storage;
+    if (storage.layout != Layout::Chunked) return 0;
+    bool cut = false;
+    std::size_t bytes = typeInfo(variable.type).size;
+    for (std::size_t j = 0; j < axes.size(); ++j) {
+        const std::size_t p = axes[j], chunk = storage.chunks[j];
+        cut = cut || (slab[p] % chunk != 0 && slab[p] < shape[p]);
+        // Cells start at multiples of their length: one that is no multiple
+        // of the chunk's straddles one chunk more.
+        const std::size_t touched = cell[p] % chunk == 0 ? cell[p] / chunk : cell[p] / chunk + 2;
+        bytes *= std::min(touched, (shape[p] + chunk - 1) / chunk) * chunk;
+    }
+    return cut ? std::min(bytes, kMaxChunkCache) : 0;
+}
+
 }  // namespace
 
 const char* gapName(Gap gap) {
@@ -122,31 +158,18 @@ const char* gapName(Gap gap) {
 
 SlabReader::SlabReader(const InputFile& input, const std::vector<std::string>& variables, std::size_t slabValues)
     : path_(input.path()), file_(input.id()) {
-    const Group& root = input.description().root;
     std::vector<const Variable*> found;
-    for (const std::string& name : variables) {
-        const Variable* variable = findVariable(root, name);
-        if (variable == nullptr) throw NetcdfError(path_ + ": no variable " + inQuotes(name), false);
-        if (!isNumber(variable->type))
-            throw NetcdfError(
-                path_ + ": variable " + inQuotes(name) + " holds " + typeName(variable->type) + ", not numbers", false);
-        found.push_back(variable);
-    }
+    for (const std::string& name : variables) found.push_back(&numbers(input, name));
     std::vector<const Variable*> byRank = found;
     std::stable_sort(byRank.begin(), byRank.end(),
                      [](const Variable* a, const Variable* b) { return a->dimensions.size() > b->dimensions.size(); });
     for (const Variable* variable : byRank)
         for (const Dimension& dimension : variable->dimensions)
-            if (std::none_of(dimensions_.begin(), dimensions_.end(),
-                             [&](const Dimension& d) { return d.name == dimension.name; }))
-                dimensions_.push_back(dimension);
-
+            if (axisOf(dimensions_, dimension) == dimensions_.size()) dimensions_.push_back(dimension);
     for (const Variable* variable : found) {
         Source source{variable, {}, variable->dimensions.size() == dimensions_.size(), gapRuleOf(*variable)};
         for (const Dimension& dimension : variable->dimensions) {
-            const auto axis = std::find_if(dimensions_.begin(), dimensions_.end(),
-                                           [&](const Dimension& d) { return d.name == dimension.name; });
-            source.axes.push_back(static_cast<std::size_t>(axis - dimensions_.begin()));
+            source.axes.push_back(axisOf(dimensions_, dimension));
             source.direct = source.direct && source.axes.back() == source.axes.size() - 1;
         }
         sources_.push_back(std::move(source));
@@ -154,32 +177,20 @@ SlabReader::SlabReader(const InputFile& input, const std::vector<std::string>& v
 
     Shape shape;
     for (const Dimension& dimension : dimensions_) shape.push_back(dimension.length);
-    unit_.assign(shape.size(), 1);
+    // The variable with the most dimensions lends its chunks: its dimensions
+    // are the first paired ones.
+    Shape unit(shape.size(), 1);
     if (!byRank.empty() && byRank[0]->storage.layout == Layout::Chunked)
-        for (std::size_t j = 0; j < byRank[0]->dimensions.size(); ++j) unit_[j] = byRank[0]->storage.chunks[j];
-    slabShape_ = boxShape(shape, unit_, slabValues);
-    slabs_ = tile(shape, unit_, slabValues);
-
-    // The chunks that slabs cut are kept while the slabs within them are read.
+        std::copy(byRank[0]->storage.chunks.begin(), byRank[0]->storage.chunks.end(), unit.begin());
+    slabShape_ = boxShape(shape, unit, slabValues);
+    slabs_ = tile(shape, unit, slabValues);
+    Shape cell(shape.size());
+    for (std::size_t p = 0; p < shape.size(); ++p) cell[p] = std::max(slabShape_[p], unit[p]);
     for (const Source& source : sources_) {
-        const Storage& storage = source.variable->storage;
-        if (storage.layout != Layout::Chunked) continue;
-        bool cut = false;
-        std::size_t bytes = typeInfo(source.variable->type).size;
-        for (std::size_t j = 0; j < source.axes.size(); ++j) {
-            const std::size_t p = source.axes[j], chunk = storage.chunks[j];
-            const std::size_t cell = std::max(slabShape_[p], unit_[p]);
-            cut = cut || (slabShape_[p] % chunk != 0 && slabShape_[p] < shape[p]);
-            // Cells start at multiples of their length: one that is no
-            // multiple of the chunk's straddles one chunk more.
-            const std::size_t touched = cell % chunk == 0 ? cell / chunk : cell / chunk + 2;
-            bytes *= std::min(touched, (shape[p] + chunk - 1) / chunk) * chunk;
-        }
-        if (!cut) continue;
-        const Place place{path_, false};
-        checked(place, "variable " + inQuotes(source.variable->name) + ": cannot set its chunk cache", [&] {
-            return nc_set_var_chunk_cache(file_, source.variable->id, std::min(bytes, kMaxChunkCache), 1009, 0.75f);
-        });
+        const std::size_t bytes = chunksCut(*source.variable, source.axes, slabShape_, cell, shape);
+        if (bytes == 0) continue;
+        checked(Place{path_, false}, "variable " + inQuotes(source.variable->name) + ": cannot set its chunk cache",
+                [&] { return nc_set_var_chunk_cache(file_, source.variable->id, bytes, 1009, 0.75f); });
     }
 }
 

@@ -62,7 +62,7 @@ class SlabReader {
 public:
     // Pairs the named variables of input's root group; slabs hold at most
     // slabValues samples. Throws NetcdfError naming the file and the variable
-    // when one is missing or not of numbers.
+    // when one is missing or not of numbers. input must outlive the reader.
     SlabReader(const InputFile& input, const std::vector<std::string>& variables, std::size_t slabValues);
 
     const std::vector<Dimension>& dimensions() const { return dimensions_; }  // those the variables pair into
@@ -90,7 +90,6 @@ private:
     int file_;
     std::vector<Dimension> dimensions_;
     std::vector<Source> sources_;
-    Shape unit_;  // the chunks of the variable with the most dimensions, in the paired dimensions
     Shape slabShape_;
     std::vector<Box> slabs_;
     std::vector<double> values_;  // one variable's own, before they are broadcast
