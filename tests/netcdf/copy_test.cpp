@@ -45,6 +45,8 @@ void makeArchive(const std::string& path, int mode, bool extendedTypes) {
         nc(nc_def_grp(calibration, "inner", &inner));
         coefficients = variable(inner, "COEF", NC_DOUBLE, {profiles, dimension(calibration, "N_COEF", 3)});
         text(inner, NC_GLOBAL, "comment", "nested");
+        const char* keywords[] = {"ocean", "profiles"};
+        nc(nc_put_att_string(f, NC_GLOBAL, "keywords", 2, keywords));
     }
     nc(nc_enddef(f));
     std::vector<double> values(5 * 30);
@@ -99,6 +101,36 @@ TEST(NetcdfCopy, CopiesEveryFormatUnchangedInTheModelThatFitsIt) {
         const std::string options = row.mode & NC_NETCDF4 ? "-s" : "";
         EXPECT_EQ(ncdump(options, folder.file("out.nc")), ncdump(options, folder.file("in.nc")));
     }
+}
+
+TEST(NetcdfDescription, TellsDimensionsVariablesAttributesAndStorage) {
+    const Folder folder;
+    makeArchive(folder.file("in.nc"), NC_NETCDF4, true);
+    const InputFile input(folder.file("in.nc"));
+    const Description& description = input.description();
+    const Group& root = description.root;
+    EXPECT_EQ(description.format, Format::Netcdf4);
+    ASSERT_EQ(root.dimensions.size(), 3u);
+    EXPECT_TRUE(root.dimensions[0].unlimited);
+    EXPECT_EQ(root.dimensions[0].length, 5u);
+    EXPECT_FALSE(root.dimensions[1].unlimited);
+    EXPECT_EQ(findAttribute(root.attributes, "keywords")->text, "ocean profiles");
+    const Variable& pres = *findVariable(root, "PRES");
+    EXPECT_EQ(pres.type, ValueType::Float);
+    EXPECT_EQ(shapeOf(pres), (Shape{5, 30}));
+    EXPECT_EQ(findAttribute(pres.attributes, "units")->text, "decibar");
+    EXPECT_EQ(findAttribute(pres.attributes, "_FillValue")->numbers, std::vector<double>{99999});
+    EXPECT_EQ(pres.storage.layout, Layout::Chunked);
+    EXPECT_EQ(pres.storage.chunks, (Shape{2, 16}));
+    EXPECT_EQ(pres.storage.deflateLevel, 4);
+    const Variable& qc = *findVariable(root, "PRES_QC");
+    EXPECT_EQ(findAttribute(qc.attributes, "flag_values")->numbers, (std::vector<double>{1, 4}));
+    EXPECT_TRUE(qc.storage.fletcher32);
+    EXPECT_EQ(findVariable(root, "NAME")->type, ValueType::String);
+    // A nested group's variable over its parent's dimension and the root's.
+    const Variable& coefficients = root.groups.at(0).groups.at(0).variables.at(0);
+    EXPECT_EQ(coefficients.dimensions.at(0).name, "N_PROF");
+    EXPECT_EQ(coefficients.dimensions.at(1).name, "N_COEF");
 }
 
 TEST(NetcdfCopy, CopiesALargeVariableInBlocks) {
