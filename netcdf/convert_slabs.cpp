@@ -106,7 +106,6 @@ void convertSlabs(SlabReader& reader, OutputFile& output, unsigned jobs, const S
     const std::vector<Box>& boxes = reader.slabs();
     SlabRing ring(jobs + std::size_t{1}, convert);
     std::vector<std::thread> workers;
-    for (unsigned i = 0; i < jobs; ++i) workers.emplace_back([&] { ring.work(); });
     struct Joiner {
         SlabRing& ring;
         std::vector<std::thread>& workers;
@@ -115,6 +114,7 @@ void convertSlabs(SlabReader& reader, OutputFile& output, unsigned jobs, const S
             for (std::thread& worker : workers) worker.join();
         }
     } joiner{ring, workers};
+    for (unsigned i = 0; i < jobs; ++i) workers.emplace_back([&] { ring.work(); });
 
     std::size_t read = 0, written = 0;
     while (written < boxes.size()) {
@@ -127,7 +127,7 @@ void convertSlabs(SlabReader& reader, OutputFile& output, unsigned jobs, const S
         }
         if (read == boxes.size()) continue;
         if (stop != nullptr && stop->load())
-            throw NetcdfError(output.path() + ": interrupted before it was whole; nothing written", true);
+            throw NetcdfError(output.path() + ": interrupted before it was whole: not written", true);
         Slab& slab = ring.slot(read);
         reader.read(boxes[read], slab);
         slab.outputs.resize(output.newVariableCount());

@@ -1,6 +1,7 @@
 // What a netCDF file holds, as plain records: its groups, dimensions,
-// variables, attributes and how each variable is stored. Nothing here knows of
-// seawater; nor does a caller need netCDF's own header to use it.
+// variables, attributes and how each variable is stored; and the error that
+// tells what went wrong with a file. Nothing here knows of seawater; nor does
+// a caller need netCDF's own header to use it.
 #pragma once
 
 #include <cstddef>

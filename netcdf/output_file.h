@@ -50,7 +50,6 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     const std::string& path() const { return path_; }
-    const std::string& temporaryPath() const { return temporary_; }
     std::size_t newVariableCount() const { return newVariables_.size(); }
     const std::vector<std::string>& newVariableDimensions(std::size_t variable) const;
 
