@@ -57,6 +57,7 @@ Shape boxShape(const Shape& shape, const Shape& unit, std::size_t budget) {
     const Shape chunk = clampedUnit(shape, unit);
     Shape box = chunk;
     budget = std::max<std::size_t>(budget, 1);
+    if (product(shape) == 0) return box;  // no values: no boxes
     if (product(chunk) <= budget) {
         // Whole chunks, the inner dimensions grown first; an outer one only
         // once those within are whole. Each is cut into equal parts.

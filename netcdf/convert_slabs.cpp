@@ -14,7 +14,7 @@ namespace {
 
 // The slabs in flight together: enough to convert on every core and read
 // meanwhile, far below the memory of a large file.
-constexpr std::size_t kSlabBytes = 32 << 20;
+constexpr std::size_t kSlabBytes = 16 << 20;
 
 // The ring of slabs between this thread, which reads and writes them in
 // their order, and the workers, which convert them in between.

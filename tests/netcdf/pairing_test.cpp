@@ -158,6 +158,7 @@ TEST(NetcdfBoxes, AreWholeChunksOrLieWithinOne) {
         {{100, 1000}, {}, 30'000, {25, 1000}},             // four equal boxes, not three and a small one
         {{10, 10}, {4, 4}, 40, {4, 8}},                    // two chunks of each row of them
         {{5000, 1000}, {5000, 500}, 131'072, {250, 500}},  // a length that divides the chunk's
+        {{0, 1000}, {}, 100, {1, 1}},                      // an unlimited dimension without records
     };
     for (const auto& row : rows) EXPECT_EQ(boxShape(row.shape, row.chunks, row.budget), row.box);
     // Those within one chunk follow each other.
