@@ -1,4 +1,4 @@
-// The header's layout is that of the netCDF classic format specification:
+// The header is laid out as netCDF documents its classic formats:
 // big-endian, names and values padded to four bytes, counts of 32 bits (64 in
 // CDF-5), offsets of 32 bits in CDF-1 and 64 after.
 #include "classic_header.h"
