@@ -1,0 +1,54 @@
+#include "description.h"
+
+#include <algorithm>
+
+namespace thalwen {
+
+namespace {
+
+template <class Item>
+const Item* findNamed(const std::vector<Item>& items, std::string_view name) {
+    const auto found = std::find_if(items.begin(), items.end(), [&](const Item& item) { return item.name == name; });
+    return found == items.end() ? nullptr : &*found;
+}
+
+bool usesOnlyClassicTypes(const std::vector<Attribute>& attributes) {
+    return std::all_of(attributes.begin(), attributes.end(),
+                       [](const Attribute& attribute) { return attribute.type <= ValueType::Double; });
+}
+
+}  // namespace
+
+const Attribute* findAttribute(const std::vector<Attribute>& attributes, std::string_view name) {
+    return findNamed(attributes, name);
+}
+
+const Variable* findVariable(const Group& group, std::string_view name) { return findNamed(group.variables, name); }
+
+const Dimension* findDimension(const Group& group, std::string_view name) { return findNamed(group.dimensions, name); }
+
+std::vector<std::size_t> shapeOf(const Variable& variable) {
+    std::vector<std::size_t> shape;
+    for (const Dimension& dimension : variable.dimensions) shape.push_back(dimension.length);
+    return shape;
+}
+
+bool fitsClassicModel(const Description& description) {
+    switch (description.format) {
+    case Format::Classic:
+    case Format::Offset64:
+    case Format::Netcdf4Classic:
+        return true;
+    case Format::Netcdf4:
+        return false;
+    case Format::Cdf5:
+        break;
+    }
+    const Group& root = description.root;  // CDF5 has no groups
+    return usesOnlyClassicTypes(root.attributes) &&
+           std::all_of(root.variables.begin(), root.variables.end(), [](const Variable& variable) {
+               return variable.type <= ValueType::Double && usesOnlyClassicTypes(variable.attributes);
+           });
+}
+
+}  // namespace thalwen
