@@ -286,6 +286,20 @@ std::vector<std::string> headerNotes(const BatchSetup& setup) {
     return notes;
 }
 
+std::string encodingNote(Encoding encoding) {
+    switch (encoding) {
+    case Encoding::Utf8:
+        break;
+    case Encoding::Latin1:
+        return "the input is not UTF-8: read as Latin-1 (ISO 8859-1), written in UTF-8";
+    case Encoding::Utf16LittleEndian:
+    case Encoding::Utf16BigEndian:
+        return std::string("the input is UTF-16 (") + (encoding == Encoding::Utf16LittleEndian ? "little" : "big") +
+               "-endian): written in UTF-8";
+    }
+    return "";
+}
+
 std::string outputHeader(std::string_view byteOrderMark, std::string_view comments,
                          const std::vector<Cell>& headerCells, const BatchSetup& setup) {
     std::string header(byteOrderMark);

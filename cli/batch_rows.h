@@ -9,6 +9,7 @@
 
 #include "columns.h"
 #include "csv.h"
+#include "encoding.h"
 #include "exit_status.h"
 #include "options.h"
 
@@ -62,6 +63,10 @@ Failure readRow(const std::vector<Cell>& cells, const BatchSetup& setup, RowInpu
 // fill empty cells, and the --column that would read a carried column whose
 // name looks meant to be read. One line each.
 std::vector<std::string> headerNotes(const BatchSetup& setup);
+
+// What standard error says of an input not in UTF-8, which the output is
+// written in all the same; "" for UTF-8.
+std::string encodingNote(Encoding encoding);
 
 // The head of the output: the byte-order mark and comment lines of the
 // input, then its header as it was and the names of the results.

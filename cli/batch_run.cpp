@@ -184,8 +184,11 @@ ExitStatus runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Argumen
     BatchSetup setup;
     if (Failure failure = makeBatchSetup(arguments, reader.dialect(), std::move(columns), setup))
         return reportFailure(err, failure);
-    if (!arguments.quiet)
+    if (!arguments.quiet) {
+        if (const std::string note = encodingNote(reader.encoding()); !note.empty())
+            std::fprintf(err, "thalwen-convert: %s\n", note.c_str());
         for (const std::string& note : headerNotes(setup)) std::fprintf(err, "thalwen-convert: %s\n", note.c_str());
+    }
 
     Writer writer{out, err, {}, {}};
     writer.write(outputHeader(reader.byteOrderMark(), reader.comments(), reader.headerCells(), setup));
@@ -198,7 +201,12 @@ ExitStatus runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Argumen
     writer.write({}, true);
     if (writer.failure) return reportFailure(err, writer.failure);
     if (reader.readError() != 0) return reportFailure(err, readFailure(reader));
-    if (!arguments.quiet) std::fprintf(err, "thalwen-convert: %s\n", summaryOf(writer.counts).c_str());
+    if (!arguments.quiet) {
+        if (reader.replacements() > 0)
+            std::fprintf(err, "thalwen-convert: %ld characters of the input were no UTF-16 and are written as U+FFFD\n",
+                         reader.replacements());
+        std::fprintf(err, "thalwen-convert: %s\n", summaryOf(writer.counts).c_str());
+    }
     return writer.counts.failed > 0 ? kExitRowsWithoutResults : kExitSuccess;
 }
 

@@ -157,8 +157,10 @@ given: then it fills the cell. A value no sample can have (a pressure below a
 vacuum, a negative salinity, a fill value such as -999 or 99999) gives that
 row no results, reported. Names are read in any case, units by UDUNITS-2
 (S m-1, decibar, degC, K...) and as the archives write them (mhos/m, db,
-deg C, psu); the archives' CNDC is in S/m. Standard error tells which columns
-are read, carried and assumed, then the rows converted.
+deg C, psu); the archives' CNDC is in S/m. Comment lines (# or //) before the
+header are carried; a Latin-1 or UTF-16 file is read and written in UTF-8.
+Standard error tells which columns are read, carried and assumed, then the
+rows converted.
 
 Exit status:
 )";
