@@ -15,7 +15,7 @@ namespace {
 
 // Whether every cell of a row is empty. Most rows have a value in their first
 // cell: the line alone tells, without looking at the cells.
-bool nothingGiven(std::string_view line, const std::vector<Cell>& cells, const Dialect& dialect) {
+bool nothingGiven(std::string_view line, const CellRow& cells, const Dialect& dialect) {
     for (char c : line)
         if (c != dialect.separator && c != ' ' && c != '\t' && c != '"') return false;
     return std::all_of(cells.begin(), cells.end(), [](const Cell& cell) { return trimBlanks(cell.text).empty(); });
@@ -68,7 +68,7 @@ std::string rows(std::size_t count) { return std::to_string(count) + (count == 1
 
 // The report of a row with a value no sample can have: a fill value, most
 // likely, or a unit mistaken. Options were held to the bands before any row.
-Failure impossibleCell(const std::vector<Cell>& cells, const BatchColumns& columns, const UserConversion& conversion) {
+Failure impossibleCell(const CellRow& cells, const BatchColumns& columns, const UserConversion& conversion) {
     for (const QuantityInfo& info : kQuantities) {
         if (!conversion.impossible.contains(info.quantity)) continue;
         for (std::size_t i = 0; i < cells.size(); ++i)
@@ -149,6 +149,14 @@ Failure makeBatchSetup(const Arguments& arguments, const Dialect& dialect, Batch
     setup.filled = arguments.values.given;
     setup.missing = arguments.missing;
     setup.derived = derivedIn(arguments.style.outputs);
+    setup.resultCells = resultCellsOf(arguments.style);
+    for (std::size_t i = 0; i < columns.roles.size(); ++i) {
+        const ColumnRole& role = columns.roles[i];
+        const UnitMap& map = columns.readings[i].map;
+        if (role.use != ColumnUse::Carried)
+            setup.readCells.push_back(
+                {i, role.use == ColumnUse::Method, role.quantity, map.scale != 1 || map.offset != 0, map});
+    }
     for (const QuantityInfo& info : kQuantities)
         if (info.input && !usedBy(info.quantity, arguments.method) && !columns.method &&
             !columns.quantities.contains(info.quantity) && !arguments.values.given.contains(info.quantity))
@@ -178,45 +186,43 @@ Failure makeBatchSetup(const Arguments& arguments, const Dialect& dialect, Batch
     return impossibleOption(arguments);
 }
 
-Failure readRow(const std::vector<Cell>& cells, const BatchSetup& setup, RowInput& row) {
+Failure readRow(std::span<const Cell> cells, const BatchSetup& setup, RowInput& row) {
     const BatchColumns& columns = setup.columns;
     row.method = setup.method;
     row.units = columns.units;
     SampleValues& values = row.values;
     values = {setup.defaults, {}, 0};
     auto place = [&](std::size_t index) { return describeColumn(columns, index); };
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        const ColumnRole& role = columns.roles[i];
-        if (role.use == ColumnUse::Carried) continue;
-        // Trimmed only where it starts with a blank: the number reader trims
-        // the rest, and a batch reads millions of cells.
-        std::string_view cell = cells[i].text;
-        if (cell.empty() || cell.front() == ' ' || cell.front() == '\t') cell = trimBlanks(cell);
-        if (role.use == ColumnUse::Method) {
-            cell = trimBlanks(cell);
-            if (cell.empty()) continue;
-            auto method = methodFromName(cell);
-            if (!method) return Failure(valueError(place(i), cell, "is no method: " + methodChoices()));
+    for (const BatchSetup::ReadCell& read : setup.readCells) {
+        const std::size_t i = read.column;
+        const std::string_view cell = cells[i].text;
+        if (read.method) {
+            const std::string_view name = trimBlanks(cell);
+            if (name.empty()) continue;
+            auto method = methodFromName(name);
+            if (!method) return Failure(valueError(place(i), name, "is no method: " + methodChoices()));
             row.method = *method;
             continue;
         }
+        // Most cells are plain decimals, read at once; the rest are looked at
+        // again only when they are no number or one of the fill values.
         double number = 0;
-        const bool fill = !setup.missing.empty() && !readDecimal(cell, number) &&
-                          std::find(setup.missing.begin(), setup.missing.end(), number) != setup.missing.end();
-        if (fill || marksMissing(cell)) {
-            if (infoOf(role.quantity).salinityRelated) continue;
-            if (!setup.filled.contains(role.quantity))
-                return Failure(place(i) + ": " + (cell.empty() ? std::string("empty") : quoted(cell)) +
-                               ", a missing measurement (" + infoOf(role.quantity).option + " would fill " +
-                               (cell.empty() ? "empty" : "missing") + " cells)");
-            takeUnitOf(role.quantity, setup.userUnits, row.units);
+        const char* unreadable = readDecimalPadded(cell, number);
+        if (unreadable || (!setup.missing.empty() &&
+                           std::find(setup.missing.begin(), setup.missing.end(), number) != setup.missing.end())) {
+            const std::string_view text = trimBlanks(cell);
+            if (unreadable && !marksMissing(text))
+                return Failure(valueError(place(i), text, whatIsWrong(text, unreadable)));
+            if (infoOf(read.quantity).salinityRelated) continue;
+            if (!setup.filled.contains(read.quantity))
+                return Failure(place(i) + ": " + (text.empty() ? std::string("empty") : quoted(text)) +
+                               ", a missing measurement (" + infoOf(read.quantity).option + " would fill " +
+                               (text.empty() ? "empty" : "missing") + " cells)");
+            takeUnitOf(read.quantity, setup.userUnits, row.units);
             continue;
         }
-        if (Failure failure = readValue(values, role.quantity, cell, i, place)) return failure;
-        if (const UnitMap& map = columns.readings[i].map; map.scale != 1 || map.offset != 0) {
-            double& value = valueOf(values.sample, role.quantity);
-            value = value * map.scale + map.offset;
-        }
+        if (read.mapped) number = number * read.map.scale + read.map.offset;
+        if (Failure failure = giveValue(values, read.quantity, number, cell, i, place)) return failure;
     }
     if (anySalinityRelated(columns.quantities) && !hasSalinityInput(values)) {
         if (!setup.salinityFill) return Failure(setup.noSalinity);
@@ -329,8 +335,8 @@ std::string summaryOf(const RowCounts& counts) {
     return summary;
 }
 
-void convertRecord(std::string_view line, long lineNumber, bool mayHoldQuote, const BatchSetup& setup,
-                   std::vector<Cell>& cells, ConvertedRows& rows) {
+void convertRecord(std::string_view line, long lineNumber, bool mayHoldQuote, const BatchSetup& setup, CellRow& cells,
+                   ConvertedRows& rows) {
     const Dialect& dialect = setup.dialect;
     std::string& out = rows.output;
     const std::size_t columnCount = setup.columns.roles.size();
@@ -380,12 +386,12 @@ void convertRecord(std::string_view line, long lineNumber, bool mayHoldQuote, co
                 convertSample(row.method, row.values.sample, row.units, setup.userUnits, setup.derived);
             if (conversion.impossible.empty()) {
                 for (const QuantityInfo& info : kQuantities)
-                    if (setup.unknown.contains(info.quantity)) {
+                    if (!setup.unknown.empty() && setup.unknown.contains(info.quantity)) {
                         valueOf(conversion.result, info.quantity) = kNoValue;
                         conversion.clamped.remove(info.quantity);
                     }
                 out += dialect.separator;
-                appendCsvResults(out, conversion, setup.style, dialect);
+                appendCsvResults(out, conversion, setup.resultCells, setup.style.full, dialect);
                 out += dialect.lineEnd;
                 ++rows.counts.converted;
                 if (!conversion.clamped.empty()) ++rows.counts.clamped;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,7 +35,17 @@ struct BatchSetup {
     QuantitySet unknown;
     std::vector<double> missing;  // cell values that mark a missing measurement
     Style style;
-    DerivedQuantitySet derived;  // the quantities derived that the outputs show
+    DerivedQuantitySet derived;           // the quantities derived that the outputs show
+    std::vector<ResultCell> resultCells;  // of style, looked up once
+    // The columns read, looked up once: a row's other cells are only carried.
+    struct ReadCell {
+        std::size_t column;
+        bool method = false;
+        Quantity quantity = Quantity::Pressure;
+        bool mapped = false;  // its values reach the engine's unit by map
+        UnitMap map;
+    };
+    std::vector<ReadCell> readCells;
 };
 
 // The setup of a batch with the columns read from its header. A batch
@@ -51,12 +62,13 @@ struct RowInput {
     UserUnits units;
 };
 
-// Reads the cells of one data row: a cell that is empty, NaN, NA or N/A (any
-// case) or holds one of the --missing values is a missing measurement, which
-// the option's value fills when one was given; an empty method cell takes the
-// method of the options. Fails with why the row cannot be converted, naming
-// the column and the text.
-Failure readRow(const std::vector<Cell>& cells, const BatchSetup& setup, RowInput& row);
+// Reads the cells of one data row, each followed by kPadding readable bytes
+// (number_text.h): a cell that is empty, NaN, NA or N/A (any case) or holds
+// one of the --missing values is a missing measurement, which the option's
+// value fills when one was given; an empty method cell takes the method of
+// the options. Fails with why the row cannot be converted, naming the column
+// and the text.
+Failure readRow(std::span<const Cell> cells, const BatchSetup& setup, RowInput& row);
 
 // What standard error says once the header is read: the columns read (and
 // in which unit), those carried, the values that serve every row, those that
@@ -98,8 +110,8 @@ struct ConvertedRows {
 // every record gives one row of output, its own cells first; a bad one gets
 // empty results and a report. mayHoldQuote is false only for a record
 // without any quote. cells is room for its cells.
-void convertRecord(std::string_view record, long line, bool mayHoldQuote, const BatchSetup& setup,
-                   std::vector<Cell>& cells, ConvertedRows& rows);
+void convertRecord(std::string_view record, long line, bool mayHoldQuote, const BatchSetup& setup, CellRow& cells,
+                   ConvertedRows& rows);
 
 // A line longer than any row may be: an empty row, reported.
 void skipOverlongLine(long line, const BatchSetup& setup, ConvertedRows& rows);

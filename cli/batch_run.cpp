@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch_rows.h"
+#include "number_text.h"
 #include "parallel.h"
 #include "reader.h"
 
@@ -33,7 +34,7 @@ struct Chunk {
     ConvertedRows rows;
 };
 
-void convertChunk(Chunk& chunk, const BatchSetup& setup, std::vector<Cell>& cells) {
+void convertChunk(Chunk& chunk, const BatchSetup& setup, CellRow& cells) {
     chunk.rows.output.clear();
     chunk.rows.errors.clear();
     chunk.rows.counts = {};
@@ -61,6 +62,7 @@ bool readChunk(CsvReader& reader, std::size_t rows, Chunk& chunk) {
         chunk.lines.push_back({chunk.input.size(), line.size(), reader.recordLine(), false, reader.recordQuoted()});
         chunk.input += line;
     }
+    chunk.input.append(kPadding, '\0');  // the number reader may look that far past a row's last cell
     return !chunk.lines.empty();
 }
 
@@ -91,7 +93,7 @@ struct Writer {
 
 void convertInThisThread(CsvReader& reader, const BatchSetup& setup, std::size_t chunkRows, Writer& writer) {
     Chunk chunk;
-    std::vector<Cell> cells;
+    CellRow cells;
     while (!writer.failure && readChunk(reader, chunkRows, chunk)) {
         convertChunk(chunk, setup, cells);
         writer.write(chunk);
@@ -115,7 +117,7 @@ void convertInWorkers(CsvReader& reader, const BatchSetup& setup, std::size_t ch
     bool inputDone = false;
 
     auto work = [&](std::stop_token stop) {
-        std::vector<Cell> cells;
+        CellRow cells;
         std::unique_lock lock(mutex);
         for (;;) {
             if (!readIn.wait(lock, stop, [&] { return takenCount < readCount || inputDone; })) return;

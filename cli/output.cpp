@@ -157,21 +157,40 @@ void appendResultNames(std::string& out, const Style& style, const Dialect& dial
     out += isTaken("clamped") ? "clamped (inputs)" : "clamped";
 }
 
-void appendCsvResults(std::string& out, const UserConversion& conversion, const Style& style, const Dialect& dialect) {
-    // Written into one buffer and appended once: a batch writes millions of
-    // these cells, and appending each on its own took a good part of its time.
-    char row[(kQuantityCount + kDerivedQuantityCount + 1) * (kMaxNumber + 1) + kMaxNumber];
-    char* p = row;
+std::vector<ResultCell> resultCellsOf(const Style& style) {
+    std::vector<ResultCell> cells;
     for (const Output& output : style.outputs) {
-        if (output.kind == Output::Kind::Method) {
+        ResultCell& cell = cells.emplace_back();
+        cell.method = output.kind == Output::Kind::Method;
+        if (output.kind == Output::Kind::Sample) cell.sample = infoOf(output.quantity).member;
+        if (output.kind == Output::Kind::Derived) cell.derived = kDerivedMembers[static_cast<int>(output.derived)];
+        if (!cell.method) cell.decimals = decimalsOf(output, style);
+    }
+    return cells;
+}
+
+void appendCsvResults(std::string& out, const UserConversion& conversion, const Style& style, const Dialect& dialect) {
+    appendCsvResults(out, conversion, resultCellsOf(style), style.full, dialect);
+}
+
+void appendCsvResults(std::string& out, const UserConversion& conversion, const std::vector<ResultCell>& cells,
+                      bool full, const Dialect& dialect) {
+    // Written into one buffer and appended once: a batch writes millions of
+    // these cells, and appending each on its own took a good part of its
+    // time. Room for every output, and for the sixteen bytes the number
+    // writer may overwrite past its text.
+    char row[(kQuantityCount + kDerivedQuantityCount + 1) * (kMaxNumber + 1) + kMaxNumber + kPadding];
+    char* p = row;
+    for (const ResultCell& cell : cells) {
+        if (cell.method) {
             p = putText(p, infoOf(conversion.method).name);
-        } else if (const double value = valueOf(conversion, output); showable(value)) {
-            char* number = p;
-            p = putNumber(p, value, decimalsOf(output, style), style.full);
-            if (dialect.decimalPoint != '.') std::replace(number, p, '.', dialect.decimalPoint);
+        } else if (const double value = cell.sample ? conversion.result.*cell.sample : conversion.derived.*cell.derived;
+                   showable(value)) {
+            p = full ? putShortest(p, value) : putFixedPadded(p, value, cell.decimals);
         }
         *p++ = dialect.separator;
     }
+    if (dialect.decimalPoint != '.') std::replace(row, p, '.', dialect.decimalPoint);
     out.append(row, static_cast<std::size_t>(p - row));
     if (conversion.clamped.empty()) return;  // most rows: an empty cell
     // The names of every quantity fit in the room of one number.

@@ -59,6 +59,18 @@ void appendResultNames(std::string& out, const Style& style, const Dialect& dial
                        const std::vector<std::string>& taken = {});
 void appendCsvResults(std::string& out, const UserConversion& conversion, const Style& style, const Dialect& dialect);
 
+// The result cells of style, looked up once for the millions of rows of a
+// batch: what each holds, and its decimals.
+struct ResultCell {
+    bool method = false;
+    double Sample::*sample = nullptr;              // a quantity of the sample,
+    double DerivedQuantities::*derived = nullptr;  // or one derived
+    int decimals = 0;
+};
+std::vector<ResultCell> resultCellsOf(const Style& style);
+void appendCsvResults(std::string& out, const UserConversion& conversion, const std::vector<ResultCell>& cells,
+                      bool full, const Dialect& dialect);
+
 // The header line and the row of one sample, comma-separated.
 void appendCsvHeader(std::string& out, const Style& style);
 void appendCsvRow(std::string& out, const UserConversion& conversion, const Style& style);

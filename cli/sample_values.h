@@ -28,16 +28,13 @@ inline bool hasSalinityInput(const SampleValues& values) { return anySalinityRel
 // wrong with text, for which readDecimal gave reason.
 std::string whatIsWrong(std::string_view text, const char* reason);
 
-// Reads text as the value of quantity, given at place (an option or a column,
-// as the caller counts them), with placeName(place) naming where in what is
-// wrong: the text is no decimal number, or a second salinity-related value
-// follows the one given at salinityPlace.
+// Gives value, read from text, as that of quantity, given at place (an
+// option or a column, as the caller counts them), with placeName(place)
+// naming where in what is wrong: a second salinity-related value follows the
+// one given at salinityPlace.
 template <class PlaceName>
-Failure readValue(SampleValues& values, Quantity quantity, std::string_view text, std::size_t place,
+Failure giveValue(SampleValues& values, Quantity quantity, double value, std::string_view text, std::size_t place,
                   const PlaceName& placeName) {
-    double value = 0;
-    if (const char* reason = readDecimal(text, value))
-        return Failure(valueError(placeName(place), text, whatIsWrong(text, reason)));
     if (infoOf(quantity).salinityRelated) {
         if (isSecondSalinityInput(values.given, quantity))
             return Failure(valueError(placeName(place), text,
@@ -48,6 +45,17 @@ Failure readValue(SampleValues& values, Quantity quantity, std::string_view text
     valueOf(values.sample, quantity) = value;
     values.given.add(quantity);
     return {};
+}
+
+// Reads text as the value of quantity, given at place: fails as giveValue
+// does, or when text is no decimal number.
+template <class PlaceName>
+Failure readValue(SampleValues& values, Quantity quantity, std::string_view text, std::size_t place,
+                  const PlaceName& placeName) {
+    double value = 0;
+    if (const char* reason = readDecimal(text, value))
+        return Failure(valueError(placeName(place), text, whatIsWrong(text, reason)));
+    return giveValue(values, quantity, value, text, place, placeName);
 }
 
 }  // namespace thalwen

@@ -2,24 +2,41 @@
 
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace thalwen {
 
 namespace {
 
 // The cells of a line that holds no quote: what lies between the separators.
 // Nearly every line of a batch is one; the general split below looks at each
-// character three times.
-const char* splitUnquoted(std::string_view line, char separator, std::vector<Cell>& cells) {
+// character three times. Sixteen characters are compared with the separator
+// at once, where the processor has the instructions every x86-64 one has.
+template <class Cells>
+const char* splitUnquoted(std::string_view line, char separator, Cells& cells) {
     const char* start = line.data();
     const char* const end = start + line.size();
-    for (;;) {
-        const auto* stop =
-            static_cast<const char*>(std::memchr(start, separator, static_cast<std::size_t>(end - start)));
-        cells.push_back({std::string_view(start, static_cast<std::size_t>((stop ? stop : end) - start)), false});
-        if (!stop) return nullptr;
-        if (cells.size() == kMaxCells) return "more cells than any row may have";
+    auto cellTo = [&](const char* stop) {
+        cells.push_back({std::string_view(start, static_cast<std::size_t>(stop - start)), false});
         start = stop + 1;
+        return cells.size() == kMaxCells;
+    };
+    const char* p = start;
+#ifdef __SSE2__
+    const __m128i separators = _mm_set1_epi8(separator);
+    for (; end - p >= 16; p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        for (auto found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, separators))); found != 0;
+             found &= found - 1)
+            if (cellTo(p + __builtin_ctz(found))) return "more cells than any row may have";
     }
+#endif
+    for (; p < end; ++p)
+        if (*p == separator && cellTo(p)) return "more cells than any row may have";
+    cells.push_back({std::string_view(start, static_cast<std::size_t>(end - start)), false});
+    return nullptr;
 }
 
 }  // namespace
@@ -48,7 +65,8 @@ std::string_view separatorsOf(const Dialect& dialect) {
     return dialect.oneColumn ? std::string_view() : std::string_view(&dialect.separator, 1);
 }
 
-const char* splitCells(std::string_view line, const Dialect& dialect, std::vector<Cell>& cells) {
+template <class Cells>
+const char* splitCells(std::string_view line, const Dialect& dialect, Cells& cells) {
     cells.clear();
     if (!std::memchr(line.data(), '"', line.size())) {
         if (!dialect.oneColumn) return splitUnquoted(line, dialect.separator, cells);
@@ -92,6 +110,9 @@ const char* splitCells(std::string_view line, const Dialect& dialect, std::vecto
         ++i;  // the separator
     }
 }
+
+template const char* splitCells(std::string_view, const Dialect&, std::vector<Cell>&);
+template const char* splitCells(std::string_view, const Dialect&, CellRow&);
 
 std::string cellText(const Cell& cell) {
     std::string text;

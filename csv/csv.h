@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,7 +19,7 @@ struct Dialect {
     char separator = ',';
     char decimalPoint = '.';
     bool oneColumn = false;  // the header had no separator: each line is one cell
-    const char* lineEnd = "\n";
+    std::string_view lineEnd = "\n";
 };
 
 // Comma-separated with decimal points, semicolon-separated with decimal commas
@@ -39,13 +40,32 @@ struct Cell {
 // it bounds the memory a line can take.
 constexpr std::size_t kMaxCells = 1000;
 
+// Room for the cells of a line, taken once: a vector's checks and moves cost
+// more than the split of a batch's rows itself.
+class CellRow {
+public:
+    CellRow() : cells_(new Cell[kMaxCells]) {}
+    void clear() { size_ = 0; }
+    void push_back(const Cell& cell) { cells_[size_++] = cell; }  // at most kMaxCells
+    std::size_t size() const { return size_; }
+    const Cell& operator[](std::size_t i) const { return cells_[i]; }
+    const Cell* data() const { return cells_.get(); }
+    const Cell* begin() const { return cells_.get(); }
+    const Cell* end() const { return cells_.get() + size_; }
+
+private:
+    std::unique_ptr<Cell[]> cells_;
+    std::size_t size_ = 0;
+};
+
 // The separators of records in dialect: none when a line is one cell.
 std::string_view separatorsOf(const Dialect& dialect);
 
 // Splits line into cells (cleared first) at the dialect's separator. A quoted
 // cell may hold the separator, doubled quotes and line breaks. Returns
 // nullptr, or why the line cannot be split.
-[[nodiscard]] const char* splitCells(std::string_view line, const Dialect& dialect, std::vector<Cell>& cells);
+template <class Cells>  // std::vector<Cell> or CellRow
+[[nodiscard]] const char* splitCells(std::string_view line, const Dialect& dialect, Cells& cells);
 
 // The text of a cell with doubled quotes made single: for names in a header.
 std::string cellText(const Cell& cell);
