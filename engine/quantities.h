@@ -252,7 +252,8 @@ struct FileName {
 };
 
 // The archives and CF write conductivity in S/m and temperatures in degrees
-// Celsius, whatever the user's own unit. CF's salinity of no stated scale is
+// Celsius, whatever the user's own unit. Their names in another case ("Temp",
+// "pres") are anybody's words, in the user's unit. CF's salinity of no stated scale is
 // the user's to call Practical Salinity.
 // clang-format off
 inline constexpr FileName kFileNames[] = {
@@ -272,9 +273,7 @@ inline constexpr FileName kFileNames[] = {
     {"sea_water_electrical_conductivity", Quantity::Conductivity, Naming::CfStandardName, "S/m"},
     {"sea_water_density", Quantity::Density, Naming::CfStandardName},
     {"sea_water_salinity", Quantity::PracticalSalinity, Naming::CfStandardName, nullptr, false, false},
-    {"pres", Quantity::Pressure, Naming::Common},
     {"press", Quantity::Pressure, Naming::Common},
-    {"temp", Quantity::Temperature, Naming::Common},
     {"salinity", Quantity::PracticalSalinity, Naming::Common},
     {"sal", Quantity::PracticalSalinity, Naming::Common},
     {"cond", Quantity::Conductivity, Naming::Common},

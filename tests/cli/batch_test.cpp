@@ -764,6 +764,11 @@ TEST(Batch, OptionsGiveTheDefaultsAndFahrenheitAppliesToColumns) {
     EXPECT_NE(run.out.find("\n\"50,5\",ies80,100.00,2.348785,48.853402,50.50,35.00000,,"), std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find(",68.00,\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find(", practicalSalinity 35 (--salinity),"), std::string::npos) << run.err;
+    EXPECT_NE(runOn("PRES,TEMP,PSAL,Lattitude\n1,2,35,4\n")
+                  .err.find("\nthalwen-convert: column 4 'Lattitude' is carried; to read it as latitude, give --column "
+                            "latitude=Lattitude\n"),
+              std::string::npos);
 }
 
 }  // namespace
