@@ -76,6 +76,11 @@ const char* unitName(Quantity quantity, const UserUnits& units) {
     return info.temperature && units.fahrenheit.contains(quantity) ? kFahrenheit.name : info.unit;
 }
 
+double inEngineUnit(Quantity quantity, double value, const UserUnits& units) {
+    if (quantity == Quantity::Conductivity) return value * units.conductivity->scaleUp / units.conductivity->scaleDown;
+    return units.fahrenheit.contains(quantity) ? fahrenheitToCelsius(value) : value;
+}
+
 UserUnits userUnits(bool fahrenheit, const ConductivityUnit& conductivityUnit) {
     UserUnits units;
     units.conductivity = &conductivityUnit;
@@ -99,9 +104,9 @@ UserConversion convertSample(Method method, const Sample& given, const UserUnits
     Sample result = given;
     if (!givenUnits.fahrenheit.empty())  // a batch converts millions of samples, mostly in Celsius
         for (const QuantityInfo& info : kQuantities)
-            if (info.temperature && givenUnits.fahrenheit.contains(info.quantity))
-                valueOf(result, info.quantity) = fahrenheitToCelsius(valueOf(given, info.quantity));
-    const double givenConductivity = given.conductivity * unit.scaleUp / unit.scaleDown;
+            if (info.temperature)
+                valueOf(result, info.quantity) = inEngineUnit(info.quantity, valueOf(given, info.quantity), givenUnits);
+    const double givenConductivity = inEngineUnit(Quantity::Conductivity, given.conductivity, givenUnits);
     if (isPresent(given.conductivity)) result.conductivity = asGivenValue(givenConductivity);
     QuantitySet impossible;
     const char* whyImpossible = nullptr;

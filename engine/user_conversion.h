@@ -65,6 +65,10 @@ UserUnits userUnits(bool fahrenheit, const ConductivityUnit& conductivityUnit = 
 // The defaults in the units the user works in.
 Sample defaultSample(bool fahrenheit);
 
+// value, of quantity in units, in the engine's unit (degrees Celsius, mS/cm),
+// where its band is held.
+double inEngineUnit(Quantity quantity, double value, const UserUnits& units);
+
 struct UserConversion {
     Method method;
     Sample given;         // as the user gave it, in the user's units

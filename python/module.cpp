@@ -4,8 +4,11 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <cmath>
 #include <functional>
 #include <limits>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +17,7 @@
 #include "parallel.h"
 #include "quantities.h"
 #include "sample_arrays.h"
+#include "unit_reading.h"
 #include "version.h"
 
 namespace py = pybind11;
@@ -24,17 +28,30 @@ namespace thalwen {
 namespace {
 
 // The keywords that say how, not what.
-const char* const kOptionKeywords[] = {"method", "conductivity_unit", "fahrenheit", "jobs"};
+const char* const kOptionKeywords[] = {"method", "conductivity_unit", "fahrenheit", "missing", "jobs"};
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// The result type, made once when the module is imported; the module holds it.
+// The result type and the warning category, made once when the module is
+// imported; the module holds them.
 py::handle conversionType;
+py::handle impossibleValueWarning;
+
+// The unit an input's own units attribute gives its numbers: after map, the
+// engine's unit or, when the attribute names one of the user's units (°F,
+// S/m, µS/cm), that unit, converted as exactly as a plain input in it.
+struct OwnUnit {
+    UnitMap map;
+    bool fahrenheit = false;
+    const ConductivityUnit* conductivity = &kMilliSiemensPerCentimetre;
+};
 
 struct GivenInput {
     const QuantityInfo* info;
     py::object value;   // as given
+    py::dtype dtype;    // of its numbers as given
     py::array numbers;  // float64
+    std::optional<OwnUnit> unit;
 };
 
 std::string reprOf(py::handle value) { return py::repr(value).cast<std::string>(); }
@@ -95,7 +112,9 @@ bool isNumberKind(char kind) { return kind == 'i' || kind == 'u' || kind == 'f';
 // pandas' nullable numbers hold pd.NA there, numpy's masked arrays a mask.
 // Anything but real numbers is refused: numpy would read a string of digits,
 // a truth value or the real part of a complex number as a number.
-py::array readNumbers(const QuantityInfo& info, py::handle value) {
+void readNumbers(GivenInput& input) {
+    const QuantityInfo& info = *input.info;
+    const py::handle value = input.value;
     const py::module_ numpy = py::module_::import("numpy");
     py::object data = py::reinterpret_borrow<py::object>(value);
     const py::object dtype = py::getattr(value, "dtype", py::none());
@@ -113,10 +132,40 @@ py::array readNumbers(const QuantityInfo& info, py::handle value) {
         throw py::type_error(
             std::string(info.keyword) + ": expected numbers, got " +
             (array.ndim() == 0 ? reprOf(value) : "an array of dtype " + py::str(array.dtype()).cast<std::string>()));
+    input.dtype = array.dtype();
     py::object numbers = array.attr("astype")("float64", "copy"_a = false);
     if (py::isinstance(value, numpy.attr("ma").attr("MaskedArray")))
         numbers = numpy.attr("where")(numpy.attr("ma").attr("getmaskarray")(value), kNaN, numbers);
+    input.numbers = numbers;
+}
+
+// missing=: a number or a sequence of numbers.
+std::vector<double> readMissing(py::handle value) {
+    py::array array;
+    try {
+        array = py::module_::import("numpy").attr("asarray")(value);
+    } catch (py::error_already_set& error) {
+        py::raise_from(error, PyExc_TypeError, "missing: not a number or a sequence of numbers");
+        throw py::error_already_set();
+    }
+    if (!isNumberKind(array.dtype().kind()) || array.ndim() > 1)
+        throw py::type_error("missing: expected a number or a sequence of numbers, got " + reprOf(value));
+    std::vector<double> numbers;
+    for (const py::handle number : array.attr("astype")("float64").attr("ravel")())
+        numbers.push_back(number.cast<double>());
     return numbers;
+}
+
+// The missing values as an input of dtype holds them: numpy compares a
+// float32 array with 9.96921e36 in float32, and so does missing=. A value
+// beyond that float's range is kept, as no number of the input equals it.
+std::vector<double> missingIn(const py::dtype& dtype, const std::vector<double>& missing) {
+    if (dtype.kind() != 'f' || dtype.itemsize() >= 8) return missing;
+    const double largest = py::module_::import("numpy").attr("finfo")(dtype).attr("max").cast<double>();
+    std::vector<double> held;
+    for (const double value : missing)
+        held.push_back(std::fabs(value) <= largest ? dtype.attr("type")(value).cast<double>() : value);
+    return held;
 }
 
 // Told by the package that defines the type: attributes alone mislead, as
@@ -127,6 +176,40 @@ bool isFrom(py::handle value, const char* package, const char* attribute) {
 }
 bool isPandas(py::handle value) { return isFrom(value, "pandas", "index"); }
 bool isXarray(py::handle value) { return isFrom(value, "xarray", "dims"); }
+
+// The unit text says in which unit the numbers of info's input are, as a
+// file's header would: our own spellings of the user's units and UDUNITS-2's
+// exact equivalents of them convert as a plain input in them; any other unit
+// by its map.
+OwnUnit readOwnUnit(const QuantityInfo& info, const std::string& text) {
+    if (info.temperature)
+        if (const TemperatureUnit* unit = temperatureUnitNamed(text)) return {{}, unit->fahrenheit};
+    if (info.quantity == Quantity::Conductivity)
+        if (const ConductivityUnit* unit = conductivityUnitNamed(text)) return {{}, false, unit};
+    const UnitReading read =
+        readUnit(text, {info.engineUnit, info.keyword, info.quantity == Quantity::PracticalSalinity});
+    const std::string where = std::string(info.keyword) + " (its units attribute): ";
+    if (read.status == UnitStatus::NoDatabase) throw std::runtime_error(where + read.message);
+    if (read.status != UnitStatus::Read) throw py::value_error(where + read.message);
+    if (info.temperature && read.map.scale == 5.0 / 9 && std::fabs(read.map.offset + 160.0 / 9) < 1e-9)
+        return {{}, true};
+    if (info.quantity == Quantity::Conductivity)
+        for (const ConductivityUnit& unit : kConductivityUnits)
+            if (read.map.offset == 0 && read.map.scale == unit.scaleUp / unit.scaleDown) return {{}, false, &unit};
+    return {read.map};
+}
+
+// The unit of an xarray input's units attribute, as netCDF files and CF write
+// it; none for any other input.
+std::optional<OwnUnit> ownUnitOf(const QuantityInfo& info, py::handle value) {
+    if (!isXarray(value)) return std::nullopt;
+    const py::object units = value.attr("attrs").attr("get")("units");
+    if (units.is_none()) return std::nullopt;
+    if (!py::isinstance<py::str>(units))
+        throw py::value_error(std::string(info.keyword) + " (its units attribute): expected a unit text, got " +
+                              reprOf(units));
+    return readOwnUnit(info, units.cast<std::string>());
+}
 
 bool labelledAlike(py::handle first, py::handle other) {
     if (!isXarray(first)) return first.attr("index").attr("equals")(other.attr("index")).cast<bool>();
@@ -186,13 +269,96 @@ std::vector<std::ptrdiff_t> broadcastShape(const std::vector<GivenInput>& inputs
     return shape;
 }
 
-InputArray inputArray(const GivenInput& input, const std::vector<std::ptrdiff_t>& shape) {
+InputArray inputArray(const GivenInput& input, const std::vector<std::ptrdiff_t>& shape,
+                      const std::vector<double>& missing) {
     const auto rank = static_cast<py::ssize_t>(shape.size());
     std::vector<std::ptrdiff_t> strides(shape.size(), 0);
     for (py::ssize_t axis = 0; axis < input.numbers.ndim(); ++axis)
         if (input.numbers.shape(axis) != 1)
             strides[static_cast<std::size_t>(rank - input.numbers.ndim() + axis)] = input.numbers.strides(axis);
-    return {input.info->quantity, static_cast<const char*>(input.numbers.data()), strides};
+    const UnitMap map = input.unit ? input.unit->map : UnitMap{};
+    return {input.info->quantity,
+            static_cast<const char*>(input.numbers.data()),
+            strides,
+            missingIn(input.dtype, missing),
+            map.scale,
+            map.offset};
+}
+
+// The units of the inputs' numbers: the user's, but where an input's own
+// units attribute says otherwise.
+UserUnits givenUnits(const SampleArrays& arrays, const std::vector<GivenInput>& inputs) {
+    UserUnits units = userUnits(arrays.fahrenheit, *arrays.conductivityUnit);
+    for (const GivenInput& input : inputs) {
+        if (!input.unit) continue;
+        const Quantity quantity = input.info->quantity;
+        if (quantity == Quantity::Conductivity) units.conductivity = input.unit->conductivity;
+        if (input.unit->fahrenheit)
+            units.fahrenheit.add(quantity);
+        else
+            units.fahrenheit.remove(quantity);
+    }
+    return units;
+}
+
+// "a, b and c".
+std::string listed(const std::vector<std::string>& items, const char* last = " and ") {
+    std::string text;
+    for (std::size_t k = 0; k < items.size(); ++k)
+        (text += k == 0 ? "" : k + 1 == items.size() ? last : ", ") += items[k];
+    return text;
+}
+
+std::string salinityKeywords() {
+    std::vector<std::string> keywords;
+    for (const QuantityInfo& info : kQuantities)
+        if (info.salinityRelated) keywords.emplace_back(info.keyword);
+    return listed(keywords, " or ");
+}
+
+// The measurements every method needs, besides a salinity-related one; the
+// TEOS-10 methods need the position too. The reference temperature has its
+// default, a convention rather than a measurement.
+bool isAlwaysNeeded(const QuantityInfo& info) {
+    return info.quantity == Quantity::Pressure || info.quantity == Quantity::Temperature;
+}
+
+// Nothing is invented: the measurements a method needs are given, or the
+// call is refused naming every one that is not.
+void requireMeasurements(QuantitySet given, Method method) {
+    std::vector<std::string> lacking;
+    bool position = false;
+    for (const QuantityInfo& info : kQuantities) {
+        const bool needed = isAlwaysNeeded(info) || (info.input && info.teos10Only && usedBy(info.quantity, method));
+        if (!needed || given.contains(info.quantity)) continue;
+        lacking.emplace_back(info.keyword);
+        position = position || info.teos10Only;
+    }
+    if (!anySalinityRelated(given)) lacking.push_back("one of " + salinityKeywords());
+    if (lacking.empty()) return;
+    throw py::type_error("convert() missing required keyword argument" + std::string(lacking.size() > 1 ? "s" : "") +
+                         ": " + listed(lacking) +
+                         (position ? std::string("; TEOS-10 needs the position (method='") +
+                                         infoOf(Method::Ies80).name + "' has no use for it)"
+                                   : ""));
+}
+
+// The one warning of a call that met values no sample can have.
+void warnImpossible(const ImpossibleValues& impossible) {
+    if (impossible.samples == 0) return;
+    std::vector<std::string> inputs;
+    for (const QuantityInfo& info : kQuantities) {
+        std::vector<std::string> reasons;
+        if (impossible.below.contains(info.quantity)) reasons.emplace_back(info.band.below);
+        if (impossible.above.contains(info.quantity)) reasons.emplace_back(info.band.above);
+        if (!reasons.empty()) inputs.push_back(std::string(info.keyword) + " (" + listed(reasons, " or ") + ")");
+    }
+    const std::string message = std::to_string(impossible.samples) +
+                                (impossible.samples == 1 ? " sample" : " samples") +
+                                " with a value no sample can have: " + listed(inputs) +
+                                (impossible.samples == 1 ? "; its results are NaN" : "; their results are NaN") +
+                                ". If such values mark missing measurements (fill values), give them as missing=.";
+    if (PyErr_WarnEx(impossibleValueWarning.ptr(), message.c_str(), 1) != 0) throw py::error_already_set();
 }
 
 std::string keywordList() {
@@ -220,6 +386,7 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
     if (!args.empty()) throw py::type_error("convert() takes keyword arguments only: " + keywordList());
     SampleArrays arrays;  // its defaults are convert()'s
     py::object jobs = py::none();
+    std::vector<double> missing;
     std::vector<GivenInput> inputs;
     QuantitySet given;
     const QuantityInfo* source = nullptr;
@@ -232,6 +399,8 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
             arrays.conductivityUnit = readConductivityUnit(value);
         } else if (name == "fahrenheit") {
             arrays.fahrenheit = readFahrenheit(value);
+        } else if (name == "missing") {
+            missing = readMissing(value);
         } else if (name == "jobs") {
             jobs = py::reinterpret_borrow<py::object>(value);
         } else if (const std::optional<Quantity> quantity = inputFromKeyword(name)) {
@@ -240,17 +409,20 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
                 throw py::value_error(std::string(source->keyword) + " and " + name + ": " + kOneSalinityInput);
             if (info.salinityRelated) source = &info;
             given.add(info.quantity);
-            inputs.push_back({&info, py::reinterpret_borrow<py::object>(value), readNumbers(info, value)});
+            inputs.push_back({&info, py::reinterpret_borrow<py::object>(value), {}, {}, ownUnitOf(info, value)});
+            readNumbers(inputs.back());
         } else {
             throw py::type_error("convert() got an unexpected keyword argument '" + name + "'; the keywords are " +
                                  keywordList());
         }
     }
+    requireMeasurements(given, arrays.method);
     const unsigned threads = readJobs(jobs);
     checkLabels(inputs);
 
     arrays.shape = broadcastShape(inputs);
-    for (const GivenInput& input : inputs) arrays.inputs.push_back(inputArray(input, arrays.shape));
+    for (const GivenInput& input : inputs) arrays.inputs.push_back(inputArray(input, arrays.shape, missing));
+    arrays.givenUnits = givenUnits(arrays, inputs);
     const std::vector<py::ssize_t> shape(arrays.shape.begin(), arrays.shape.end());
     std::vector<py::array_t<double>> results;
     std::vector<std::pair<const char*, py::array_t<bool>>> clamped;
@@ -260,10 +432,12 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
         if (info.input) arrays.clamped[q] = clamped.emplace_back(info.keyword, shape).second.mutable_data();
     }
     const std::function<void()> checkpoint = onMainThread() ? checkSignals : std::function<void()>{};
+    ImpossibleValues impossible;
     {
         py::gil_scoped_release release;
-        convertArrays(arrays, threads, checkpoint);
+        impossible = convertArrays(arrays, threads, checkpoint);
     }
+    warnImpossible(impossible);
 
     // Scalars in, scalars out, as numpy's own functions do.
     const bool scalar = shape.empty();
@@ -292,51 +466,68 @@ std::string unitText(const QuantityInfo& info) {
     return unit.empty() ? "" : " [" + unit + "]";
 }
 
+// The default of the one input that has one, a convention: "; 20 °C (68 °F)
+// when not given".
 std::string defaultText(Quantity quantity) {
     const double celsius = valueOf(kDefaultSample, quantity);
-    if (!isPresent(celsius)) return "";
     std::string text = "; ";
     appendShortest(text, celsius);
-    if (infoOf(quantity).temperature) {
-        text += std::string(" ") + infoOf(quantity).unit + " (";
-        appendShortest(text, valueOf(defaultSample(true), quantity));
-        text += std::string(" ") + kFahrenheit.name + ")";
-    }
-    return text + " when not given";
+    text += std::string(" ") + infoOf(quantity).unit + " (";
+    appendShortest(text, valueOf(defaultSample(true), quantity));
+    return text + " " + kFahrenheit.name + ") when not given";
+}
+
+// The reference temperature alone, a convention rather than a measurement.
+bool hasDefault(const QuantityInfo& info) { return !isAlwaysNeeded(info) && !info.teos10Only && !info.salinityRelated; }
+
+// The type of an input as help() says it, and whether it must be given.
+std::string inputType(const QuantityInfo& info) {
+    if (isAlwaysNeeded(info)) return "array_like";
+    if (info.teos10Only) return "array_like, required by TEOS-10";
+    if (info.salinityRelated) return "array_like, one of four";
+    return "array_like, optional";
 }
 
 std::string convertDoc() {
     const SampleArrays defaults;
     std::string signature = "convert(*";
     for (const QuantityInfo& info : kQuantities)
-        if (info.input) signature += std::string(", ") + info.keyword + "=None";
+        if (info.input) signature += std::string(", ") + info.keyword + (isAlwaysNeeded(info) ? "" : "=None");
     signature += ", method='" + std::string(infoOf(defaults.method).name) + "', conductivity_unit='" +
-                 defaults.conductivityUnit->name + "', fahrenheit=False, jobs=None)\n--\n\n";
-    std::string defaultSalinity;
-    appendShortest(defaultSalinity, kDefaultSalinity);
+                 defaults.conductivityUnit->name + "', fahrenheit=False, missing=None, jobs=None)\n--\n\n";
 
     std::string inputs;
     for (const QuantityInfo& info : kQuantities) {
         if (!info.input) continue;
-        inputs += std::string(info.keyword) + " : array_like, optional\n    " + capitalised(info.description) +
-                  unitText(info) + defaultText(info.quantity) + ".\n";
+        inputs += std::string(info.keyword) + " : " + inputType(info) + "\n    " + capitalised(info.description) +
+                  unitText(info) + (hasDefault(info) ? defaultText(info.quantity) : "") + ".\n";
     }
     std::string results;
     for (const QuantityInfo& info : kQuantities) results += std::string("    ") + info.keyword + unitText(info) + "\n";
 
     return signature + R"(Converts seawater samples as thalwen-convert does: from the sea pressure,
-the position, the in-situ temperature and at most one of salinity, density,
-conductivity and specific_gravity (with none, Practical Salinity )" +
-           defaultSalinity + R"(), derives
-the others and Absolute Salinity.
+the position, the in-situ temperature and one salinity-related input
+()" + salinityKeywords() +
+           R"(), derives the others and
+Absolute Salinity. Each of these measurements must be given (IES-80 has no
+use for the position): nothing is invented. The reference temperature of a
+specific gravity, a convention, has a default.
 
 Every quantity is a number or an array-like of numbers (numpy array, list,
 pandas Series, xarray DataArray); they broadcast together by numpy's rules.
-A NaN is a missing measurement, and so is pandas' NA or a masked element of a
-numpy masked array: the results of that sample are all NaN, nothing is
-invented. (IES-80 has no use for the position: a missing one does not stop
-it.) Inputs outside the range a method accepts are brought to its bound; the
-result tells which.
+A NaN is a missing measurement, and so are pandas' NA, a masked element of a
+numpy masked array and a number equal to one of missing: every result of
+that sample is NaN. (IES-80 has no use for the position: a missing one does
+not stop it, and its results are NaN.) A value no sample can have, such as
+a pressure below a vacuum or a negative salinity (a fill value or a unit
+mistaken, most likely), gives NaN too, and one ImpossibleValueWarning a call
+saying how many samples and which inputs. Inputs outside the range a method
+accepts are brought to its bound; the result tells which.
+
+The units attribute of an xarray DataArray (as netCDF files and CF write it:
+'S m-1', 'mhos/m', 'decibar', 'degC', 'K', 'degrees_west'...) says the unit
+of its numbers, whatever fahrenheit and conductivity_unit say of plain
+inputs; one that is no unit of its quantity is a ValueError.
 
 Parameters
 ----------
@@ -346,10 +537,15 @@ Parameters
     (default), or IES-80 (which has no Absolute Salinity).
 conductivity_unit : {)" +
            conductivityUnitNames() + R"(}, optional
-    The unit of the conductivity, given and returned; default )" +
+    The unit of the conductivity given (but for a units attribute) and
+    returned; default )" +
            defaults.conductivityUnit->name + R"(.
 fahrenheit : bool, optional
-    Temperatures given and returned in °F; default False (°C).
+    Temperatures given (but for a units attribute) and returned in °F;
+    default False (°C).
+missing : float or sequence of floats, optional
+    Numbers that mark missing measurements (fill values such as -999 or
+    99999), compared with each input's numbers as given, before any unit.
 jobs : int, optional
     Threads converting the samples; default one per core this process may
     use. The GIL is released meanwhile; Ctrl-C stops them (KeyboardInterrupt).
@@ -359,10 +555,11 @@ jobs : int, optional
 Returns
 -------
 Conversion
-    A named tuple of the ten quantities as used and derived, in the units of
-    the inputs, each a float64 array of the broadcast shape (a float when
-    every input is a scalar), NaN where absent (Absolute Salinity under
-    IES-80) or missing:
+    A named tuple of the ten quantities as used and derived, in the units
+    fahrenheit and conductivity_unit say, each a float64 array of the
+    broadcast shape (a float when every input is a scalar), NaN where absent
+    (Absolute Salinity under IES-80, a position IES-80 is not given) or
+    missing:
 )" + results +
            R"(    and clamped, a dict from the name of each input to a boolean of the same
     shape: True where the input was brought to a bound of its range, or was
@@ -372,9 +569,16 @@ Conversion
 Raises
 ------
 TypeError, ValueError
-    Naming the argument: a keyword that is not one of the above, data that
-    are not numbers, shapes that do not broadcast, two salinity-related
-    inputs, an unknown method or unit, a wrong jobs or fahrenheit.
+    Naming the argument: a measurement not given, a keyword that is not one
+    of the above, data that are not numbers, shapes that do not broadcast,
+    two salinity-related inputs, an unknown method or unit, a units
+    attribute that is no unit of its quantity, a wrong jobs, fahrenheit or
+    missing.
+
+Warns
+-----
+ImpossibleValueWarning
+    When inputs hold values no sample can have.
 )";
 }
 
@@ -400,6 +604,14 @@ PYBIND11_MODULE(thalwen, module) {
     conversion.attr("__doc__") = "The result of thalwen.convert: the ten quantities and clamped.";
     module.attr("Conversion") = conversion;
     conversionType = conversion;
+
+    impossibleValueWarning = PyErr_NewExceptionWithDoc(
+        "thalwen.ImpossibleValueWarning",
+        "Warned by thalwen.convert once a call when inputs hold values no sample can have (a fill value, a\n"
+        "unit mistaken): the results of those samples are NaN.",
+        PyExc_UserWarning, nullptr);
+    if (!impossibleValueWarning) throw py::error_already_set();
+    module.attr("ImpossibleValueWarning") = impossibleValueWarning;
 
     module.def("convert", &convertPython, convertDoc().c_str());
 }

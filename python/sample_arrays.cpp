@@ -69,29 +69,76 @@ private:
 struct Chunk {
     Sample given[kChunk];
     bool missing[kChunk];
+    QuantitySet unknown[kChunk];  // the inputs the method has no use for that have no value
     UserConversion conversions[kChunk];
 };
 
-void convertChunk(const SampleArrays& arrays, const Sample& defaults, std::size_t begin, std::size_t count,
-                  Chunk& chunk) {
-    std::fill_n(chunk.given, count, defaults);
+bool isOneOf(double value, const std::vector<double>& values) {
+    return std::find(values.begin(), values.end(), value) != values.end();
+}
+
+// What every chunk of a conversion starts from.
+struct Common {
+    Sample defaults;      // in the user's units
+    QuantitySet unknown;  // the inputs the method has no use for that are not given
+    UserUnits shownUnits;
+};
+
+// Reads the inputs of a chunk's samples into chunk.given, and which of them
+// are missing.
+void readChunk(const SampleArrays& arrays, const Common& common, std::size_t begin, std::size_t count, Chunk& chunk) {
+    std::fill_n(chunk.given, count, common.defaults);
     std::fill_n(chunk.missing, count, false);
+    std::fill_n(chunk.unknown, count, common.unknown);
     for (const InputArray& input : arrays.inputs) {
         // IES-80 has no use for the position: a missing one does not stop it.
         const bool used = usedBy(input.quantity, arrays.method);
         const bool salinityRelated = infoOf(input.quantity).salinityRelated;
+        const bool anyMissing = !input.missing.empty(), mapped = input.scale != 1 || input.offset != 0;
         InputWalk walk(arrays.shape, input, begin);
         for (std::size_t k = 0; k < count; ++k, walk.next()) {
-            const double value = walk.value();
-            chunk.missing[k] = chunk.missing[k] || (used && std::isnan(value));
+            double value = walk.value();
+            if (anyMissing && isOneOf(value, input.missing)) value = kNaN;
+            if (mapped) value = value * input.scale + input.offset;
+            if (std::isnan(value)) {
+                if (used)
+                    chunk.missing[k] = true;
+                else
+                    chunk.unknown[k].add(input.quantity);
+            }
             // As the command line reads it: a value given is never the absent marker.
             valueOf(chunk.given[k], input.quantity) = salinityRelated ? asGivenValue(value) : value;
         }
     }
-    for (std::size_t k = 0; k < count; ++k)
-        if (!chunk.missing[k])
-            chunk.conversions[k] =
-                convertSample(arrays.method, chunk.given[k], arrays.fahrenheit, *arrays.conductivityUnit);
+}
+
+// Whether a converted sample had a value no sample can have, counted in impossible.
+bool countImpossible(const UserConversion& conversion, QuantitySet unknown, const UserUnits& givenUnits,
+                     ImpossibleValues& impossible) {
+    if (conversion.impossible.empty()) return false;
+    bool any = false;
+    for (const QuantityInfo& info : kQuantities) {
+        if (!conversion.impossible.contains(info.quantity) || unknown.contains(info.quantity)) continue;
+        const double value = inEngineUnit(info.quantity, valueOf(conversion.given, info.quantity), givenUnits);
+        (value < info.band.lowest ? impossible.below : impossible.above).add(info.quantity);
+        any = true;
+    }
+    impossible.samples += any;
+    return any;
+}
+
+void convertChunk(const SampleArrays& arrays, const Common& common, std::size_t begin, std::size_t count, Chunk& chunk,
+                  ImpossibleValues& impossible) {
+    readChunk(arrays, common, begin, count, chunk);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (chunk.missing[k]) continue;
+        UserConversion& conversion = chunk.conversions[k];
+        conversion = convertSample(arrays.method, chunk.given[k], arrays.givenUnits, common.shownUnits);
+        chunk.missing[k] = countImpossible(conversion, chunk.unknown[k], arrays.givenUnits, impossible);
+        if (!chunk.unknown[k].empty())
+            for (const QuantityInfo& info : kQuantities)
+                if (chunk.unknown[k].contains(info.quantity)) valueOf(conversion.result, info.quantity) = kNoValue;
+    }
     for (const QuantityInfo& info : kQuantities) {
         const auto q = static_cast<std::size_t>(info.quantity);
         double* results = arrays.results[q] + begin;
@@ -113,31 +160,48 @@ std::size_t sampleCount(const std::vector<std::ptrdiff_t>& shape) {
 
 }  // namespace
 
-void convertArrays(const SampleArrays& arrays, unsigned jobs, const std::function<void()>& checkpoint) {
+ImpossibleValues convertArrays(const SampleArrays& arrays, unsigned jobs, const std::function<void()>& checkpoint) {
     const std::size_t count = sampleCount(arrays.shape);
-    const Sample defaults = defaultSample(arrays.fahrenheit);
+    Common common{defaultSample(arrays.fahrenheit), {}, userUnits(arrays.fahrenheit, *arrays.conductivityUnit)};
+    // Nothing is invented: a position IES-80 is not given has no value.
+    for (const QuantityInfo& info : kQuantities)
+        if (info.input && !usedBy(info.quantity, arrays.method)) common.unknown.add(info.quantity);
+    for (const InputArray& input : arrays.inputs) common.unknown.remove(input.quantity);
+
+    const std::size_t chunks = (count + kChunk - 1) / kChunk;
+    const std::size_t threads = std::max<std::size_t>(1, std::min<std::size_t>(jobs, chunks));
+    std::vector<ImpossibleValues> impossible(threads);  // each thread's own: no sharing while they convert
     std::atomic<std::size_t> next{0};
-    auto work = [&](bool checks) {
+    auto work = [&](std::size_t thread, bool checks) {
         const auto chunk = std::make_unique<Chunk>();
         auto due = std::chrono::steady_clock::now() + kCheckpointInterval;
         for (std::size_t begin; (begin = next.fetch_add(kChunk)) < count;) {
-            convertChunk(arrays, defaults, begin, std::min(kChunk, count - begin), *chunk);
+            convertChunk(arrays, common, begin, std::min(kChunk, count - begin), *chunk, impossible[thread]);
             if (checks && std::chrono::steady_clock::now() >= due) {
                 checkpoint();
                 due = std::chrono::steady_clock::now() + kCheckpointInterval;
             }
         }
     };
-    const std::size_t chunks = (count + kChunk - 1) / kChunk;
-    std::vector<std::jthread> helpers;  // joined when they go out of scope, also on an exception
-    try {
-        for (std::size_t helper = 1; helper < std::min<std::size_t>(jobs, chunks); ++helper)
-            helpers.emplace_back(work, false);
-        work(static_cast<bool>(checkpoint));
-    } catch (...) {
-        next = count;  // no chunk left to take: each helper stops after the one it holds
-        throw;
+    {
+        std::vector<std::jthread> helpers;  // joined when they go out of scope, also on an exception
+        try {
+            for (std::size_t helper = 1; helper < threads; ++helper) helpers.emplace_back(work, helper, false);
+            work(0, static_cast<bool>(checkpoint));
+        } catch (...) {
+            next = count;  // no chunk left to take: each helper stops after the one it holds
+            throw;
+        }
     }
+    ImpossibleValues all;
+    for (const ImpossibleValues& some : impossible) {
+        all.samples += some.samples;
+        for (const QuantityInfo& info : kQuantities) {
+            if (some.below.contains(info.quantity)) all.below.add(info.quantity);
+            if (some.above.contains(info.quantity)) all.above.add(info.quantity);
+        }
+    }
+    return all;
 }
 
 }  // namespace thalwen

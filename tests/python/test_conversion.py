@@ -10,6 +10,10 @@ import pandas as pd
 import pytest
 import thalwen
 import xarray as xr
+from samples import measured
+
+# A missing measurement or a value in range is not one no sample can have.
+pytestmark = pytest.mark.filterwarnings("error::thalwen.ImpossibleValueWarning")
 
 NAN = float("nan")
 # The fields of the result as thalwen-convert's JSON names them.
@@ -17,17 +21,16 @@ JSON_NAMES = dict(pressure="pressure", longitude="longitude", latitude="latitude
                   salinity="practicalSalinity", absolute_salinity="absoluteSalinity", density="density",
                   conductivity="conductivity", specific_gravity="specificGravity",
                   reference_temperature="referenceTemperature")
-# Inside the ranges, beyond the upper bounds, beyond the lower ones.
-PLACES = dict(pressure=[1500, 12000, -5], longitude=[151.3, 200, -183], latitude=[-35.2, 95, -90],
+# Inside the ranges, beyond the upper bounds (but latitude's, the pole), beyond the lower ones.
+PLACES = dict(pressure=[1500, 12000, -5], longitude=[151.3, 200, -183], latitude=[-35.2, 90, -90],
               temperature=[3.1, 40, -5], reference_temperature=[20, 50, -1])
 # A salinity-related input: inside, below and above its ranges.
 SOURCES = [("salinity", 33.9, 1.5, 50), ("density", 1026.1, 990, 1100), ("conductivity", 32.6, 0.001, 100),
            ("specific_gravity", 1.02, 0.9, 1.2)]
-CASES = [(method, {}, source) for method in ("exact", "polynomial", "ies80") for source in SOURCES + [None]] + [
+CASES = [(method, {}, source) for method in ("exact", "polynomial", "ies80") for source in SOURCES] + [
     ("exact", {"conductivity_unit": "S/m"}, ("conductivity", 3.26, 0.0001, 10)),
     ("ies80", {"conductivity_unit": "uS/cm"}, ("conductivity", 32600, 0.1, 84540.96)),
     ("polynomial", {"fahrenheit": True}, ("specific_gravity", 1.02, 0.9, 1.2)),
-    ("exact", {}, ("density", -999999, -999999, 1e300)),  # a value given is never the absent marker
 ]
 
 
@@ -47,10 +50,9 @@ def bits(value):
 @pytest.mark.parametrize("method, options, source", CASES)
 def test_every_sample_as_the_command_line_converts_it(method, options, source):
     given = {name: np.array(values, dtype=float) for name, values in PLACES.items()}
-    if source:
-        given[source[0]] = np.array(source[1:], dtype=float)[:, np.newaxis]
+    given[source[0]] = np.array(source[1:], dtype=float)[:, np.newaxis]
     result = thalwen.convert(method=method, **options, **given)
-    assert result.pressure.shape == ((3, 3) if source else (3,))
+    assert result.pressure.shape == (3, 3)
     for index in np.ndindex(result.pressure.shape):
         sample = {name: float(np.broadcast_to(values, result.pressure.shape)[index]) for name, values in given.items()}
         expected = command_line(method, options, sample)
@@ -59,9 +61,10 @@ def test_every_sample_as_the_command_line_converts_it(method, options, source):
         assert [JSON_NAMES[name] for name, flags in result.clamped.items() if flags[index]] == expected["clamped"]
 
 
-@pytest.mark.parametrize("options", [{}, {"fahrenheit": True}, {"conductivity_unit": "uS/cm"}])
-def test_nothing_given_is_the_command_lines_default_sample(options):
-    result, expected = thalwen.convert(**options), command_line("exact", options, {})
+@pytest.mark.parametrize("options", [{}, {"fahrenheit": True}])
+def test_the_reference_temperature_not_given_is_the_command_lines_default(options):
+    given = measured(dict(specific_gravity=1.02))
+    result, expected = thalwen.convert(**options, **given), command_line("exact", options, given)
     for name, key in JSON_NAMES.items():
         assert bits(getattr(result, name)) == bits(expected[key]), name
 
@@ -77,6 +80,7 @@ def test_nothing_given_is_the_command_lines_default_sample(options):
     ("exact", dict(temperature=[NAN] * 5000 + [10]), [False] * 5000 + [True]),  # a chunk after missing ones
 ])
 def test_a_missing_measurement_gives_nan_and_nothing_else(method, given, converted):
+    given = measured(given)
     result = thalwen.convert(method=method, **given, jobs=1)  # one thread: its chunks one after the other
     for index, is_converted in enumerate(converted):
         if not is_converted:
@@ -94,15 +98,15 @@ def test_shapes_strides_and_threads_leave_every_sample_as_it_is():
     rng = np.random.default_rng(21)
     temperature = rng.uniform(-5, 40, (60, 1))
     conductivity = np.asfortranarray(rng.uniform(0, 95, (80, 60)))[::-2].T  # strided both ways
-    latitude = rng.uniform(-90, 95, 80)[::2]
-    results = [thalwen.convert(temperature=temperature, conductivity=conductivity, latitude=latitude, jobs=jobs)
-               for jobs in (1, 3)]
+    latitude = rng.uniform(-90, 90, 80)[::2]
+    results = [thalwen.convert(temperature=temperature, conductivity=conductivity, latitude=latitude, pressure=5,
+                               longitude=-30, jobs=jobs) for jobs in (1, 3)]
     assert results[0].density.shape == (60, 40)
     for name in JSON_NAMES:
         assert np.array_equal(getattr(results[0], name), getattr(results[1], name), equal_nan=True)
     for row, column in [(0, 0), (12, 32), (25, 24), (59, 39)]:  # 12, 32 and 25, 24 begin a thread's later share
         alone = thalwen.convert(temperature=temperature[row, 0], conductivity=conductivity[row, column],
-                                latitude=latitude[column])
+                                latitude=latitude[column], pressure=5, longitude=-30)
         assert type(alone.density) is float and type(alone.clamped["conductivity"]) is bool
         for name in JSON_NAMES:
             assert bits(getattr(results[1], name)[row, column]) == bits(getattr(alone, name)), name
@@ -113,6 +117,7 @@ def test_labelled_dimensions_pair_from_the_last_as_numpy_pairs_them():
     pressure = xr.DataArray([0.0, 500, 1500], dims="PRES", coords={"PRES": [0, 500, 1500]})
     temperature = xr.DataArray([[18.2, 7.9, 3.1], [17.5, 8.2, 3.0]], dims=("time", "PRES"),
                                coords={"PRES": pressure.PRES})
-    result = thalwen.convert(pressure=pressure, temperature=temperature)
-    expected = thalwen.convert(pressure=pressure.values, temperature=temperature.values)
+    others = dict(salinity=35, latitude=30, longitude=-30)
+    result = thalwen.convert(pressure=pressure, temperature=temperature, **others)
+    expected = thalwen.convert(pressure=pressure.values, temperature=temperature.values, **others)
     assert np.array_equal(result.density, expected.density)

@@ -10,14 +10,16 @@ from distributed import Client, LocalCluster
 
 
 def quantity_of(name, temperature, conductivity, pressure):
-    return getattr(thalwen.convert(temperature=temperature, conductivity=conductivity, pressure=pressure, jobs=1), name)
+    return getattr(thalwen.convert(temperature=temperature, conductivity=conductivity, pressure=pressure,
+                                   latitude=-35.2, longitude=151.3, jobs=1), name)
 
 
 def test_chunks_on_two_workers_give_the_unchunked_result(tmp_path):
     rng = np.random.default_rng(21)
     temperature, conductivity = rng.uniform(-2, 30, (40, 50)), rng.uniform(0, 60, (40, 50))
     pressure = np.linspace(0, 2000, 50)
-    expected = thalwen.convert(temperature=temperature, conductivity=conductivity, pressure=pressure)
+    expected = thalwen.convert(temperature=temperature, conductivity=conductivity, pressure=pressure,
+                               latitude=-35.2, longitude=151.3)
     # Workers in threads of this process talk in memory: no port, no child
     # process, nothing left behind; every wait is bounded.
     with LocalCluster(n_workers=2, threads_per_worker=1, processes=False, dashboard_address=None,

@@ -11,7 +11,8 @@ import pytest
 SCRIPT = """
 import {first}, {second}
 import gsw, thalwen
-result = thalwen.convert(salinity=[35, 2.5], pressure=[0, 4000], longitude=[-30, 150], latitude=[10, -60])
+result = thalwen.convert(salinity=[35, 2.5], pressure=[0, 4000], longitude=[-30, 150], latitude=[10, -60],
+                         temperature=10)
 expected = gsw.SA_from_SP([35, 2.5], [0, 4000], [-30, 150], [10, -60])
 assert (result.absolute_salinity == expected).all(), (result.absolute_salinity, expected)
 with open("/proc/self/maps") as maps:
@@ -35,7 +36,7 @@ before = threads()
 print("converting", flush=True)
 try:  # 100 million samples, minutes on two threads; the untouched results take no memory
     thalwen.convert(temperature=np.linspace(0, 30, 10_000)[:, None], density=np.linspace(1000, 1050, 10_000),
-                    method="polynomial", jobs=2)
+                    pressure=0, latitude=30, longitude=-30, method="polynomial", jobs=2)
 except KeyboardInterrupt:
     end = time.monotonic() + 1  # an ended thread may show a moment after it is joined
     while threads() != before and time.monotonic() < end:
