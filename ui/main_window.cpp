@@ -60,7 +60,7 @@ struct TemperatureUnit {
     bool fahrenheit;   // the value of useFahrenheit while this unit is shown
     double (*fromOtherUnit)(double);
 };
-constexpr TemperatureUnit kTemperatureUnits[] = {
+constexpr TemperatureUnit kTemperatureUnitsWindows1252[] = {
     {"\260C", false, fahrenheitToCelsius},
     {"\260F", true, celsiusToFahrenheit},
 };
@@ -175,7 +175,7 @@ void fitFields(HWND window) {
 }
 
 void fillUnitSelector(HWND window) {
-    for (const TemperatureUnit& unit : kTemperatureUnits)
+    for (const TemperatureUnit& unit : kTemperatureUnitsWindows1252)
         SendDlgItemMessageA(window, IDC_TEMPERATURE_UNIT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(unit.text));
     SendDlgItemMessageA(window, IDC_TEMPERATURE_UNIT, CB_SETCURSEL, 0, 0);
 }
@@ -238,7 +238,7 @@ void onUnitSelected(HWND window) {
     double referenceTemperature = readFieldNumber(window, IDC_REFERENCE_TEMPERATURE);
     char selected[kUnitTextLimit] = "";
     GetDlgItemTextA(window, IDC_TEMPERATURE_UNIT, selected, kUnitTextLimit);
-    for (const TemperatureUnit& unit : kTemperatureUnits) {
+    for (const TemperatureUnit& unit : kTemperatureUnitsWindows1252) {
         if (std::strcmp(selected, unit.text) != 0 || useFahrenheit == unit.fahrenheit) continue;
         writeNumber(window, IDC_TEMPERATURE, unit.fromOtherUnit(temperature), kTemperatureDecimals);
         writeNumber(window, IDC_REFERENCE_TEMPERATURE, unit.fromOtherUnit(referenceTemperature), kTemperatureDecimals);
