@@ -5,7 +5,9 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -35,8 +37,9 @@ constexpr int kSalinityDecimals = infoOf(Quantity::PracticalSalinity).decimals;
 
 // ---- Control groups -------------------------------------------------------
 
-// Focus on one of the four input fields makes it the input: the other three
-// and the Absolute Salinity result are emptied, in this order.
+// Focus on one of the four input fields makes it the input until another is
+// chosen: the other three and the Absolute Salinity result are emptied, in
+// this order.
 struct InputField {
     int field;
     int emptied[4];
@@ -106,7 +109,7 @@ constexpr MenuRow kContextMenuRows[] = {
 
 void convertFromForm(HWND window) {
     Sample sample = kDefaultSample;
-    convertForm(window, currentMethod, sample, useFahrenheit);
+    convertForm(window, currentMethod, salinityInput, sample, useFahrenheit);
 }
 
 void moveThumb(HWND window, int slider, int position) {
@@ -196,6 +199,7 @@ INT_PTR onInitDialog(HWND window) {
     SetTimer(window, IDT_STARTUP_CONVERSION, kStartupDelayMilliseconds, nullptr);
     CheckDlgButton(window, IDC_METHOD_EXACT, BST_CHECKED);
     currentMethod = Method::Teos10Exact;
+    salinityInput = Quantity::PracticalSalinity;  // the start-up sample's
     moveThumb(window, IDC_TEMPERATURE_SLIDER, temperatureSliderPosition);
     moveThumb(window, IDC_SALINITY_SLIDER, salinitySliderPosition);
     // Absolute Salinity is a result only.
@@ -222,6 +226,7 @@ bool chooseInputField(HWND window, int field) {
     for (const InputField& input : kInputFields) {
         if (input.field != field) continue;
         for (int emptied : input.emptied) SetDlgItemTextA(window, emptied, "");
+        salinityInput = formFieldOf(field)->quantity;
         return true;
     }
     return false;
@@ -276,6 +281,9 @@ void applySlider(HWND window, const SliderRule& rule) {
         applied = position;
         double stepped = std::max(rule.lowest, value + rule.stepPerPosition * steps);
         writeNumber(window, rule.field, stepped, rule.decimals);
+        // The salinity slider makes the Practical Salinity it steps the input.
+        const Quantity steppedQuantity = formFieldOf(rule.field)->quantity;
+        if (infoOf(steppedQuantity).salinityRelated) salinityInput = steppedQuantity;
     }
     convertFromForm(window);
     wrapThumb(window, rule.slider, applied);
@@ -284,6 +292,24 @@ void applySlider(HWND window, const SliderRule& rule) {
 INT_PTR onHScroll(HWND window) {
     for (const SliderRule& rule : kSliders) applySlider(window, rule);
     return FALSE;
+}
+
+// The slider a wheel message is for: the one under the pointer, else the one
+// that has the focus; null when neither is a slider.
+const SliderRule* wheeledSlider(HWND window, LPARAM lParam) {
+    const POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    for (HWND candidate : {WindowFromPoint(at), GetFocus()})
+        for (const SliderRule& rule : kSliders)
+            if (candidate == GetDlgItem(window, rule.slider)) return &rule;
+    return nullptr;
+}
+
+// As many steps as the desktop scrolls lines for a notch, or a page.
+int stepsPerNotch(HWND slider) {
+    UINT lines = 3;  // Windows' own default
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    if (lines == WHEEL_PAGESCROLL) return static_cast<int>(SendMessageA(slider, TBM_GETPAGESIZE, 0, 0));
+    return static_cast<int>(std::min<UINT>(lines, kSliderMaximum));
 }
 
 // ---- Commands -------------------------------------------------------------
@@ -411,6 +437,23 @@ void destroyContextMenu(ContextMenu& menu) {
     DestroyMenu(menu.bar);
     if (menu.aboutMark) DeleteObject(menu.aboutMark);
     menu = {nullptr, nullptr};
+}
+
+bool turnWheel(HWND window, WPARAM wParam, LPARAM lParam) {
+    const SliderRule* rule = wheeledSlider(window, lParam);
+    if (rule == nullptr) return false;
+    static int delta = 0;  // a finer wheel's deltas add up to notches
+    delta += GET_WHEEL_DELTA_WPARAM(wParam);
+    const int notches = delta / WHEEL_DELTA;
+    delta -= notches * WHEEL_DELTA;
+    const int direction = notches < 0 ? 1 : -1;
+    const int steps = std::abs(notches) * stepsPerNotch(GetDlgItem(window, rule->slider));
+    for (int step = 0; step < steps; ++step) {
+        const int position = static_cast<int>(SendDlgItemMessageA(window, rule->slider, TBM_GETPOS, 0, 0));
+        moveThumb(window, rule->slider, position + direction);
+        onHScroll(window);
+    }
+    return true;
 }
 
 INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
