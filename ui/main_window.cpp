@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -314,9 +315,20 @@ int stepsPerNotch(HWND slider) {
 
 // ---- Commands -------------------------------------------------------------
 
-void openHomePage(HWND window) { ShellExecuteA(window, "open", kHomePage, nullptr, nullptr, SW_SHOWNORMAL); }
-void openTeos10Licence(HWND window) { openDocument(window, kTeos10LicenceFile, kTeos10LicenceAddress); }
-void openLicence(HWND window) { openDocument(window, kLicenceFile, kLicenceAddress); }
+// A document the desktop could not open is said, with its path: the user
+// is not left wondering whether the command did anything.
+void tellWhenNotOpened(const Opening& opening) {
+    if (opening.opened) return;
+    char text[MAX_PATH + 128];
+    std::snprintf(text, sizeof text, lookupText(IDS_CANNOT_OPEN, currentLanguage), opening.target.c_str());
+    commandServices.tell(text);
+}
+
+void openHomePage(HWND window) { tellWhenNotOpened(openWithDesktop(window, kHomePage)); }
+void openTeos10Licence(HWND window) {
+    tellWhenNotOpened(openDocument(window, kTeos10LicenceFile, kTeos10LicenceAddress));
+}
+void openLicence(HWND window) { tellWhenNotOpened(openDocument(window, kLicenceFile, kLicenceAddress)); }
 void showAbout(HWND) { commandServices.showDialog("RCBoxApropos", aboutDialogProc, 0); }
 void showAuthor(HWND) { commandServices.showDialog("RCBoxAuthor", authorDialogProc, 0); }
 
@@ -343,6 +355,8 @@ void closeWindow(HWND window) { DestroyWindow(window); }
 INT_PTR showModalDialog(const char* templateName, DLGPROC procedure, LPARAM parameter) {
     return DialogBoxParamA(instanceHandle, templateName, mainWindow, procedure, parameter);
 }
+
+void showMessage(const char* text) { MessageBoxA(mainWindow, text, "Thalwen", MB_OK | MB_ICONWARNING); }
 
 // Every command of the window, from its controls, its context menu and its
 // accelerators, with what the procedure returns for it (FALSE leaves the
@@ -413,7 +427,7 @@ INT_PTR onDestroy() {
 
 }  // namespace
 
-const CommandServices kDesktopCommandServices = {showModalDialog};
+const CommandServices kDesktopCommandServices = {showModalDialog, showMessage};
 CommandServices commandServices = kDesktopCommandServices;
 
 ContextMenu buildContextMenu(const char* language) {

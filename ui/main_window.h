@@ -20,6 +20,8 @@ struct CommandServices {
     // Runs a modal dialog over the main window, parameter reaching its
     // WM_INITDIALOG, and returns how the dialog ended.
     INT_PTR (*showDialog)(const char* templateName, DLGPROC procedure, LPARAM parameter);
+    // Tells the user something in a plain message box over the main window.
+    void (*tell)(const char* text);
 };
 extern CommandServices commandServices;
 extern const CommandServices kDesktopCommandServices;

@@ -494,6 +494,19 @@ TEST_P(MainWindowTest, CommandsReachTheShellAndTheirDialogs) {
         "dialog RCBoxAuthor authorDialogProc",
     };
     EXPECT_EQ(commandLog, expected);
+
+    // When the desktop cannot open them, the user is told, with the path.
+    std::ofstream(kLicenceFile) << "%PDF-1.4\n";
+    char path[MAX_PATH];
+    GetFullPathNameA(kLicenceFile, sizeof path, path, nullptr);
+    shellResult = SE_ERR_NOASSOC;
+    commandLog.clear();
+    for (int command : {IDM_LICENCE, IDM_ONLINE_INFORMATION}) mainWindowProc(window, WM_COMMAND, command, 0);
+    std::remove(kLicenceFile);
+    const std::string cannot =
+        english() ? "message The desktop could not open " : "message Le bureau n'a pas pu ouvrir ";
+    EXPECT_EQ(commandLog, (std::vector<std::string>{"shell open license.pdf, show 1", cannot + path, kHomePage,
+                                                    cannot + "https://thalwen.example.org/other-ziziv/thalwen.html"}));
 }
 
 TEST_P(MainWindowTest, TheLanguageChosenInTheDialogBecomesTheWindowsAtOnce) {
