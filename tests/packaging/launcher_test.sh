@@ -1,7 +1,8 @@
 #!/bin/sh
 # The launcher as installed, on a virtual display, in a new home of its own:
-# the first start makes a light prefix at the desktop's scale, and later
-# starts follow that scale up and down.
+# the first start lays a light prefix out of prefix.tar at the desktop's
+# scale, and later starts follow that scale up and down; without prefix.tar,
+# Thalwen's notice, not Wine's window, shows while Wine sets the prefix up.
 #   launcher_test.sh LAUNCHER PROGRAM_DIR_FROM_BIN DATA_DIR_FROM_BIN PROGRAM_FILE...
 # LAUNCHER is the configured bin/thalwen; the files given after the folders
 # are laid into PROGRAM_DIR_FROM_BIN (relative to bin/), where it finds them.
@@ -22,12 +23,16 @@ exec env -u WINEPREFIX -u XDG_DATA_HOME -u THALWEN_DPI -u GDK_SCALE -u GDK_DPI_S
   failures=0
   fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 
-  # Starts the launcher with the desktop settings $1 and ends it once its window shows.
+  # The names of the windows on the display.
+  windows() { xwininfo -root -children 2>/dev/null | sed -n "s/^ *0x[0-9a-f]* \"\(.*\)\": .*/\1/p"; }
+  # Starts the launcher with the desktop settings $1 and ends it once its
+  # window shows; the names of the windows shown on the way go to $WORK/seen.
   start() {
     env -u WINEPREFIX $1 "$WORK/stage/bin/thalwen" >"$WORK/launcher.out" 2>&1 &
     launcher=$!
     tries=0
-    until xwininfo -root -tree 2>/dev/null | grep -q "\"Thalwen - "; do
+    : >"$WORK/seen"
+    until windows | tee -a "$WORK/seen" | grep -q "^Thalwen - "; do
       tries=$((tries + 1))
       if ! kill -0 $launcher 2>/dev/null || [ $tries -gt 1500 ]; then
         cat "$WORK/launcher.out"
@@ -65,6 +70,16 @@ TABLE
   [ ! -s "$WORK/copies" ] || { cat "$WORK/copies"; fail "copies of Wine'"'"'s libraries"; }
   size=$(du -sm "$WINEPREFIX" | cut -f1)
   [ "$size" -le 100 ] || fail "the prefix takes $size MB"
+  # Laid out of prefix.tar, made for any user: its profile is not this one'"'"'s.
+  [ -d "$WINEPREFIX/drive_c/users/thalwen" ] || fail "the first start did not lay the prefix out of prefix.tar"
+
+  rm "$WORK/stage/bin/'"$programDir"'/prefix.tar"
+  export HOME=$WORK/home2 WINEPREFIX=$WORK/home2/.local/share/thalwen/wineprefix
+  mkdir -p "$HOME"
+  start ""
+  grep -q -x "Thalwen" "$WORK/seen" || fail "no notice while Wine set the prefix up"
+  grep -q -x "Wine" "$WORK/seen" && fail "Wine showed its window"
+  windows | grep -q -x "Thalwen" && fail "the notice stayed"
 
   [ $failures -eq 0 ] && echo "launcher: every case passed"
   exit $((failures > 0))'
