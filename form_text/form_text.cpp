@@ -56,6 +56,17 @@ void readTexts(Method method, const FormText& text, bool fahrenheit, Sample& sam
             valueOf(sample, kFormFields[i].quantity) = readQuantity(kFormFields[i], text[i], method, fahrenheit);
 }
 
+const FormField* formFieldOf(int control) {
+    for (const FormField& field : kFormFields)
+        if (field.control == control) return &field;
+    return nullptr;
+}
+
+void keepOnlyInput(Quantity input, Sample& sample) {
+    for (const QuantityInfo& info : kQuantities)
+        if (info.salinityRelated && info.quantity != input) valueOf(sample, info.quantity) = kNoValue;
+}
+
 FormText shownTexts(Method method, const Sample& sample, bool fahrenheit) {
     FormText text;
     for (int i = 0; i < kQuantityCount; ++i) text[i] = shownText(kFormFields[i], method, sample, fahrenheit);

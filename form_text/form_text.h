@@ -37,6 +37,15 @@ Method methodOfButtons(bool exactChecked, bool polynomialChecked);
 // use for a position, reads an empty position field as 0. Temperatures typed in Fahrenheit are converted.
 void readTexts(Method method, const FormText& text, bool fahrenheit, Sample& sample);
 
+// The field of the form that shows a control's quantity; null for any other control.
+const FormField* formFieldOf(int control);
+
+// Of the four salinity-related quantities only the one the user chose is an
+// input: the other three fields show what the last conversion derived, and
+// are dropped here, so that a method, a unit or a slider never replaces the
+// measured value by a round trip through the equations.
+void keepOnlyInput(Quantity input, Sample& sample);
+
 // The texts that show a converted sample: each quantity with its decimals,
 // temperatures in Fahrenheit when asked; blank where IES-80 has no use for a
 // quantity and where an optional result is absent.

@@ -66,8 +66,9 @@ if(THALWEN_UI)
   # main window at the scales MS Sans Serif has no size for; xdg-utils
   # holds xdg-open, to which Wine hands the documents and web pages the
   # program opens; x11-xserver-utils holds xrdb, which tells the launcher
-  # the desktop's scale.
-  list(APPEND depends wine wine64 fonts-wine fonts-liberation xdg-utils x11-xserver-utils)
+  # the desktop's scale; x11-utils holds xmessage, the launcher's notice
+  # while Wine sets the prefix up.
+  list(APPEND depends wine wine64 fonts-wine fonts-liberation xdg-utils x11-xserver-utils x11-utils)
 endif()
 list(JOIN depends ", " CPACK_DEBIAN_THALWEN_PACKAGE_DEPENDS)
 

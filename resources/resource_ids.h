@@ -74,6 +74,7 @@
 #define IDS_LANGUAGE_TITLE 301
 #define IDS_ABOUT_TITLE 302
 #define IDS_AUTHOR_TITLE 303
+#define IDS_CANNOT_OPEN 304
 
 // Other resources
 #define IDI_SMALL_ICON 250

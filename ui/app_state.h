@@ -11,6 +11,7 @@ extern HINSTANCE instanceHandle;       // loads icons, bitmaps, accelerators, di
 extern HWND mainWindow;                // owner of every modal dialog
 extern char currentLanguage[10];       // "en" or "fr"
 extern Method currentMethod;           // Method::Teos10Exact at start
+extern Quantity salinityInput;         // the salinity-related quantity the user chose; every conversion's source
 extern bool useFahrenheit;             // IDC_TEMPERATURE and IDC_REFERENCE_TEMPERATURE hold deg F
 extern int temperatureSliderPosition;  // last applied position of IDC_TEMPERATURE_SLIDER
 extern int salinitySliderPosition;     // last applied position of IDC_SALINITY_SLIDER

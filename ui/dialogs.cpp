@@ -122,10 +122,18 @@ bool canOpenForReading(const char* path) {
     return !stream.fail() && !stream.bad();
 }
 
-void openDocument(HWND owner, const char* fileName, const char* webAddress) {
-    const char* target = canOpenForReading(fileName) ? fileName : webAddress;
-    // What the shell makes of it is not ours to report.
-    ShellExecuteA(owner, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
+Opening openWithDesktop(HWND owner, const char* target) {
+    const INT_PTR result =
+        reinterpret_cast<INT_PTR>(ShellExecuteA(owner, "open", target, nullptr, nullptr, SW_SHOWNORMAL));
+    char path[MAX_PATH] = "";
+    const bool file = std::strstr(target, "://") == nullptr;
+    if (!file || GetFullPathNameA(target, sizeof path, path, nullptr) == 0)
+        std::snprintf(path, sizeof path, "%s", target);
+    return {path, result > 32};  // 32 and below: the shell's error codes
+}
+
+Opening openDocument(HWND owner, const char* fileName, const char* webAddress) {
+    return openWithDesktop(owner, canOpenForReading(fileName) ? fileName : webAddress);
 }
 
 }  // namespace thalwen

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <ctime>
+#include <string>
 
 namespace thalwen {
 
@@ -31,7 +32,17 @@ constexpr const char* kLicenceAddress = "https://creativecommons.org/licenses/by
 
 bool canOpenForReading(const char* path);
 
+// What the desktop was asked to open (a file by its full path, or an
+// address) and whether it took it.
+struct Opening {
+    std::string target;
+    bool opened;
+};
+
+// Hands target, a file or an address, to the desktop's default application.
+Opening openWithDesktop(HWND owner, const char* target);
+
 // The local file when it can be read, else the web address.
-void openDocument(HWND owner, const char* fileName, const char* webAddress);
+Opening openDocument(HWND owner, const char* fileName, const char* webAddress);
 
 }  // namespace thalwen

@@ -20,12 +20,13 @@ std::string fieldText(HWND window, int controlId) {
 
 double readFieldNumber(HWND window, int controlId) { return readLeadingNumber(fieldText(window, controlId)); }
 
-void readForm(HWND window, Method& method, Sample& sample, bool fahrenheit) {
+void readForm(HWND window, Method& method, Quantity input, Sample& sample, bool fahrenheit) {
     method = methodOfButtons(IsDlgButtonChecked(window, IDC_METHOD_EXACT) == BST_CHECKED,
                              IsDlgButtonChecked(window, IDC_METHOD_POLYNOMIAL) == BST_CHECKED);
     FormText text;
     for (int i = 0; i < kQuantityCount; ++i) text[i] = fieldText(window, kFormFields[i].control);
     readTexts(method, text, fahrenheit, sample);
+    keepOnlyInput(input, sample);
 }
 
 void showResults(HWND window, Method method, const Sample& sample, bool fahrenheit) {
@@ -34,8 +35,8 @@ void showResults(HWND window, Method method, const Sample& sample, bool fahrenhe
         SetWindowTextA(GetDlgItem(window, kFormFields[i].control), text[i].c_str());
 }
 
-void convertForm(HWND window, Method& method, Sample& sample, bool fahrenheit) {
-    readForm(window, method, sample, fahrenheit);
+void convertForm(HWND window, Method& method, Quantity input, Sample& sample, bool fahrenheit) {
+    readForm(window, method, input, sample, fahrenheit);
     convert(method, sample);
     showResults(window, method, sample, fahrenheit);
 }

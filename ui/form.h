@@ -11,8 +11,10 @@ namespace thalwen {
 // The number a field's text stands for (comma accepted; empty or not a number gives 0).
 double readFieldNumber(HWND window, int controlId);
 
-void readForm(HWND window, Method& method, Sample& sample, bool fahrenheit);
+// Reads the method buttons and the fields; of the salinity-related fields only
+// that of input (keepOnlyInput).
+void readForm(HWND window, Method& method, Quantity input, Sample& sample, bool fahrenheit);
 void showResults(HWND window, Method method, const Sample& sample, bool fahrenheit);
-void convertForm(HWND window, Method& method, Sample& sample, bool fahrenheit);
+void convertForm(HWND window, Method& method, Quantity input, Sample& sample, bool fahrenheit);
 
 }  // namespace thalwen

@@ -53,6 +53,7 @@ const TranslationEntry translationTable[] = {
     {IDC_ABOUT_LICENCE, "License: CC BY-NC-ND 4.0", "en"},
     {IDC_ABOUT_AUTHOR, "Author: Thalwen developers", "en"},
     {IDS_AUTHOR_TITLE, "Author", "en"},
+    {IDS_CANNOT_OPEN, "The desktop could not open %s", "en"},
     {IDC_AUTHOR_CAPTION, "The Thalwen developers", "en"},
 
     {IDS_MAIN_TITLE, "Thalwen - Convertisseur TEOS-10 & IES-80", "fr"},
@@ -92,6 +93,7 @@ const TranslationEntry translationTable[] = {
     {IDC_ABOUT_LICENCE, "Licence : CC BY-NC-ND 4.0", "fr"},
     {IDC_ABOUT_AUTHOR, "Auteur : Thalwen developers", "fr"},
     {IDS_AUTHOR_TITLE, "Auteur", "fr"},
+    {IDS_CANNOT_OPEN, "Le bureau n'a pas pu ouvrir %s", "fr"},
     {IDC_AUTHOR_CAPTION, "The Thalwen developers", "fr"},
 
     {0, "", ""},

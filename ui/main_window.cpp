@@ -5,7 +5,10 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -35,8 +38,9 @@ constexpr int kSalinityDecimals = infoOf(Quantity::PracticalSalinity).decimals;
 
 // ---- Control groups -------------------------------------------------------
 
-// Focus on one of the four input fields makes it the input: the other three
-// and the Absolute Salinity result are emptied, in this order.
+// Focus on one of the four input fields makes it the input until another is
+// chosen: the other three and the Absolute Salinity result are emptied, in
+// this order.
 struct InputField {
     int field;
     int emptied[4];
@@ -60,7 +64,7 @@ struct TemperatureUnit {
     bool fahrenheit;   // the value of useFahrenheit while this unit is shown
     double (*fromOtherUnit)(double);
 };
-constexpr TemperatureUnit kTemperatureUnits[] = {
+constexpr TemperatureUnit kTemperatureUnitsWindows1252[] = {
     {"\260C", false, fahrenheitToCelsius},
     {"\260F", true, celsiusToFahrenheit},
 };
@@ -106,7 +110,7 @@ constexpr MenuRow kContextMenuRows[] = {
 
 void convertFromForm(HWND window) {
     Sample sample = kDefaultSample;
-    convertForm(window, currentMethod, sample, useFahrenheit);
+    convertForm(window, currentMethod, salinityInput, sample, useFahrenheit);
 }
 
 void moveThumb(HWND window, int slider, int position) {
@@ -175,7 +179,7 @@ void fitFields(HWND window) {
 }
 
 void fillUnitSelector(HWND window) {
-    for (const TemperatureUnit& unit : kTemperatureUnits)
+    for (const TemperatureUnit& unit : kTemperatureUnitsWindows1252)
         SendDlgItemMessageA(window, IDC_TEMPERATURE_UNIT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(unit.text));
     SendDlgItemMessageA(window, IDC_TEMPERATURE_UNIT, CB_SETCURSEL, 0, 0);
 }
@@ -196,6 +200,7 @@ INT_PTR onInitDialog(HWND window) {
     SetTimer(window, IDT_STARTUP_CONVERSION, kStartupDelayMilliseconds, nullptr);
     CheckDlgButton(window, IDC_METHOD_EXACT, BST_CHECKED);
     currentMethod = Method::Teos10Exact;
+    salinityInput = Quantity::PracticalSalinity;  // the start-up sample's
     moveThumb(window, IDC_TEMPERATURE_SLIDER, temperatureSliderPosition);
     moveThumb(window, IDC_SALINITY_SLIDER, salinitySliderPosition);
     // Absolute Salinity is a result only.
@@ -222,6 +227,7 @@ bool chooseInputField(HWND window, int field) {
     for (const InputField& input : kInputFields) {
         if (input.field != field) continue;
         for (int emptied : input.emptied) SetDlgItemTextA(window, emptied, "");
+        salinityInput = formFieldOf(field)->quantity;
         return true;
     }
     return false;
@@ -238,7 +244,7 @@ void onUnitSelected(HWND window) {
     double referenceTemperature = readFieldNumber(window, IDC_REFERENCE_TEMPERATURE);
     char selected[kUnitTextLimit] = "";
     GetDlgItemTextA(window, IDC_TEMPERATURE_UNIT, selected, kUnitTextLimit);
-    for (const TemperatureUnit& unit : kTemperatureUnits) {
+    for (const TemperatureUnit& unit : kTemperatureUnitsWindows1252) {
         if (std::strcmp(selected, unit.text) != 0 || useFahrenheit == unit.fahrenheit) continue;
         writeNumber(window, IDC_TEMPERATURE, unit.fromOtherUnit(temperature), kTemperatureDecimals);
         writeNumber(window, IDC_REFERENCE_TEMPERATURE, unit.fromOtherUnit(referenceTemperature), kTemperatureDecimals);
@@ -276,6 +282,9 @@ void applySlider(HWND window, const SliderRule& rule) {
         applied = position;
         double stepped = std::max(rule.lowest, value + rule.stepPerPosition * steps);
         writeNumber(window, rule.field, stepped, rule.decimals);
+        // The salinity slider makes the Practical Salinity it steps the input.
+        const Quantity steppedQuantity = formFieldOf(rule.field)->quantity;
+        if (infoOf(steppedQuantity).salinityRelated) salinityInput = steppedQuantity;
     }
     convertFromForm(window);
     wrapThumb(window, rule.slider, applied);
@@ -286,11 +295,40 @@ INT_PTR onHScroll(HWND window) {
     return FALSE;
 }
 
+// The slider a wheel message is for: the one under the pointer, else the one
+// that has the focus; null when neither is a slider.
+const SliderRule* wheeledSlider(HWND window, LPARAM lParam) {
+    const POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    for (HWND candidate : {WindowFromPoint(at), GetFocus()})
+        for (const SliderRule& rule : kSliders)
+            if (candidate == GetDlgItem(window, rule.slider)) return &rule;
+    return nullptr;
+}
+
+// As many steps as the desktop scrolls lines for a notch, or a page.
+int stepsPerNotch(HWND slider) {
+    UINT lines = 3;  // Windows' own default
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    if (lines == WHEEL_PAGESCROLL) return static_cast<int>(SendMessageA(slider, TBM_GETPAGESIZE, 0, 0));
+    return static_cast<int>(std::min<UINT>(lines, kSliderMaximum));
+}
+
 // ---- Commands -------------------------------------------------------------
 
-void openHomePage(HWND window) { ShellExecuteA(window, "open", kHomePage, nullptr, nullptr, SW_SHOWNORMAL); }
-void openTeos10Licence(HWND window) { openDocument(window, kTeos10LicenceFile, kTeos10LicenceAddress); }
-void openLicence(HWND window) { openDocument(window, kLicenceFile, kLicenceAddress); }
+// A document the desktop could not open is said, with its path: the user
+// is not left wondering whether the command did anything.
+void tellWhenNotOpened(const Opening& opening) {
+    if (opening.opened) return;
+    char text[MAX_PATH + 128];
+    std::snprintf(text, sizeof text, lookupText(IDS_CANNOT_OPEN, currentLanguage), opening.target.c_str());
+    commandServices.tell(text);
+}
+
+void openHomePage(HWND window) { tellWhenNotOpened(openWithDesktop(window, kHomePage)); }
+void openTeos10Licence(HWND window) {
+    tellWhenNotOpened(openDocument(window, kTeos10LicenceFile, kTeos10LicenceAddress));
+}
+void openLicence(HWND window) { tellWhenNotOpened(openDocument(window, kLicenceFile, kLicenceAddress)); }
 void showAbout(HWND) { commandServices.showDialog("RCBoxApropos", aboutDialogProc, 0); }
 void showAuthor(HWND) { commandServices.showDialog("RCBoxAuthor", authorDialogProc, 0); }
 
@@ -317,6 +355,8 @@ void closeWindow(HWND window) { DestroyWindow(window); }
 INT_PTR showModalDialog(const char* templateName, DLGPROC procedure, LPARAM parameter) {
     return DialogBoxParamA(instanceHandle, templateName, mainWindow, procedure, parameter);
 }
+
+void showMessage(const char* text) { MessageBoxA(mainWindow, text, "Thalwen", MB_OK | MB_ICONWARNING); }
 
 // Every command of the window, from its controls, its context menu and its
 // accelerators, with what the procedure returns for it (FALSE leaves the
@@ -387,7 +427,7 @@ INT_PTR onDestroy() {
 
 }  // namespace
 
-const CommandServices kDesktopCommandServices = {showModalDialog};
+const CommandServices kDesktopCommandServices = {showModalDialog, showMessage};
 CommandServices commandServices = kDesktopCommandServices;
 
 ContextMenu buildContextMenu(const char* language) {
@@ -411,6 +451,23 @@ void destroyContextMenu(ContextMenu& menu) {
     DestroyMenu(menu.bar);
     if (menu.aboutMark) DeleteObject(menu.aboutMark);
     menu = {nullptr, nullptr};
+}
+
+bool turnWheel(HWND window, WPARAM wParam, LPARAM lParam) {
+    const SliderRule* rule = wheeledSlider(window, lParam);
+    if (rule == nullptr) return false;
+    static int delta = 0;  // a finer wheel's deltas add up to notches
+    delta += GET_WHEEL_DELTA_WPARAM(wParam);
+    const int notches = delta / WHEEL_DELTA;
+    delta -= notches * WHEEL_DELTA;
+    const int direction = notches < 0 ? 1 : -1;
+    const int steps = std::abs(notches) * stepsPerNotch(GetDlgItem(window, rule->slider));
+    for (int step = 0; step < steps; ++step) {
+        const int position = static_cast<int>(SendDlgItemMessageA(window, rule->slider, TBM_GETPOS, 0, 0));
+        moveThumb(window, rule->slider, position + direction);
+        onHScroll(window);
+    }
+    return true;
 }
 
 INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

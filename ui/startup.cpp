@@ -18,6 +18,9 @@ namespace {
 constexpr char kInstanceMarkerName[] = "Global\\thalwen7d41c09a5e2b4f8391a6c3e0b57d2f18";
 constexpr char kWindowClassName[] = "Win32-thalwen";
 constexpr char kAcceleratorTableName[] = "RCAccelerateurs";
+// A property the main window carries, by which a second copy finds it in any
+// language and whatever its title.
+constexpr char kMainWindowMark[] = "thalwen.mainWindow";
 
 // Held until the process ends; the system releases it then.
 HANDLE instanceMarker = nullptr;
@@ -36,7 +39,24 @@ void registerWindowClass(HINSTANCE instance) {
     RegisterClassA(&windowClass);
 }
 
+// EnumWindows callback: lParam points to the window found, the first that
+// bears the main window's mark.
+BOOL CALLBACK findMarkedWindow(HWND candidate, LPARAM lParam) {
+    if (!GetPropA(candidate, kMainWindowMark)) return TRUE;
+    *reinterpret_cast<HWND*>(lParam) = candidate;
+    return FALSE;
+}
+
 }  // namespace
+
+void bringRunningWindowForward() {
+    HWND running = nullptr;
+    EnumWindows(findMarkedWindow, reinterpret_cast<LPARAM>(&running));
+    // A first copy still starting has no window yet: it comes to the front when it opens.
+    if (!running) return;
+    if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
+    SetForegroundWindow(running);
+}
 
 bool anotherInstanceRuns() {
     HANDLE marker = CreateMutexA(nullptr, FALSE, kInstanceMarkerName);
@@ -65,6 +85,7 @@ HWND openMainWindow(HINSTANCE instance, int showCommand) {
     InitCommonControlsEx(&controls);
     mainWindow = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, mainWindowProc, 0);
     if (!mainWindow) return nullptr;
+    SetPropA(mainWindow, kMainWindowMark, mainWindow);
     ShowWindow(mainWindow, showCommand);
     UpdateWindow(mainWindow);
     return mainWindow;
@@ -74,6 +95,9 @@ LoopTurn runOneMessage(HACCEL accelerators, MSG& message) {
     BOOL got = GetMessageA(&message, nullptr, 0, 0);
     if (got == 0) return LoopTurn::Quit;
     if (got == -1) return LoopTurn::Failed;
+    // The wheel goes to the focused control, and an edit field keeps it.
+    if (message.message == WM_MOUSEWHEEL && turnWheel(mainWindow, message.wParam, message.lParam))
+        return LoopTurn::Dispatched;
     // No IsDialogMessage: the main window has no dialog keyboard navigation,
     // so Tab and Enter reach the controls themselves.
     if (!TranslateAcceleratorA(mainWindow, accelerators, &message)) {
@@ -106,7 +130,10 @@ int runFirstInstance(HINSTANCE instance, int showCommand) {
 }
 
 int runThalwen(HINSTANCE instance, int showCommand) {
-    if (anotherInstanceRuns()) return kExitNormal;
+    if (anotherInstanceRuns()) {
+        bringRunningWindowForward();
+        return kExitNormal;
+    }
     return runFirstInstance(instance, showCommand);
 }
 

@@ -16,6 +16,10 @@ constexpr int kExitMessageError = 3;
 // of the first copy stays open for the whole run.
 bool anotherInstanceRuns();
 
+// Brings the main window of the copy that runs to the front, restored if it
+// was minimized: what a person starting the program again is after.
+void bringRunningWindowForward();
+
 // The show command the process was started with.
 int startupShowCommand();
 

@@ -16,10 +16,10 @@ constexpr bool kFahrenheit = true;
 // A sample whose every quantity is present and distinct, to see which field gets which.
 Sample fullSample() { return {12.346, -4.5, 51.25, 10.0, 35.123456, 35.29, 1027.1234567, 42.9, 1.0278, 20.0}; }
 
-Sample readSample(const FormWindow& form, Method& method, bool fahrenheit = kCelsius) {
+Sample readSample(const FormWindow& form, Method& method, Quantity input = Quantity::PracticalSalinity) {
     Sample sample = kDefaultSample;
     sample.pressure = sample.longitude = sample.latitude = sample.temperature = -1.0;
-    readForm(form.handle(), method, sample, fahrenheit);
+    readForm(form.handle(), method, input, sample, kCelsius);
     return sample;
 }
 
@@ -27,14 +27,14 @@ Sample readSample(const FormWindow& form, Method& method, bool fahrenheit = kCel
 Sample convertOnce(const FormWindow& form, bool fahrenheit = kCelsius) {
     Method method = Method::Ies80;
     Sample sample = kDefaultSample;
-    convertForm(form.handle(), method, sample, fahrenheit);
+    convertForm(form.handle(), method, Quantity::PracticalSalinity, sample, fahrenheit);
     return sample;
 }
 
 }  // namespace
 
-// Which control is read into which quantity; the text rules themselves are
-// the form text's own tests.
+// Which control is read into which quantity, of the salinity-related ones
+// only the input's; the text rules themselves are the form text's own tests.
 TEST(FormReading, EveryFieldIsReadIntoItsQuantity) {
     FormWindow form;
     form.checkMethod(IDC_METHOD_EXACT);
@@ -42,13 +42,19 @@ TEST(FormReading, EveryFieldIsReadIntoItsQuantity) {
         IDC_PRESSURE,          IDC_LONGITUDE, IDC_LATITUDE,     IDC_TEMPERATURE,      IDC_PRACTICAL_SALINITY,
         IDC_ABSOLUTE_SALINITY, IDC_DENSITY,   IDC_CONDUCTIVITY, IDC_SPECIFIC_GRAVITY, IDC_REFERENCE_TEMPERATURE};
     for (int i = 0; i < 10; ++i) form.setText(controls[i], std::to_string(i + 1).c_str());
-    Method method = Method::Ies80;
-    Sample sample = kDefaultSample;
-    sample.absoluteSalinity = 77.0;
-    readForm(form.handle(), method, sample, kCelsius);
-    const Sample expected = {1, 2, 3, 4, 5, 77, 7, 8, 9, 10};  // Absolute Salinity is never read
-    for (const QuantityInfo& info : kQuantities)
-        EXPECT_EQ(valueOf(sample, info.quantity), valueOf(expected, info.quantity)) << info.name;
+    for (Quantity input :
+         {Quantity::PracticalSalinity, Quantity::Density, Quantity::Conductivity, Quantity::SpecificGravity}) {
+        Method method = Method::Ies80;
+        Sample sample = kDefaultSample;
+        sample.absoluteSalinity = 77.0;
+        readForm(form.handle(), method, input, sample, kCelsius);
+        Sample expected = {1,  2,        3,        4,        kNoValue,
+                           77, kNoValue, kNoValue, kNoValue, 10};  // Absolute Salinity: never read
+        valueOf(expected, input) = valueOf(Sample{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, input);
+        for (const QuantityInfo& info : kQuantities)
+            EXPECT_EQ(valueOf(sample, info.quantity), valueOf(expected, info.quantity))
+                << info.name << ", input " << infoOf(input).name;
+    }
 }
 
 TEST(FormReading, MethodFollowsTheButtons) {
@@ -69,7 +75,7 @@ TEST(FormReading, CommaIsReplacedInTheCopyNotInTheField) {
     FormWindow form;
     form.setText(IDC_DENSITY, "1025,5");
     Method method = Method::Ies80;
-    Sample sample = readSample(form, method);
+    Sample sample = readSample(form, method, Quantity::Density);
     EXPECT_EQ(sample.density, 1025.5);
     EXPECT_EQ(form.text(IDC_DENSITY), "1025,5");
 }
@@ -80,7 +86,7 @@ TEST(FormReading, OnlyTheFirst19CharactersCount) {
     form.setText(IDC_CONDUCTIVITY, "0000000000000000001234567");
     form.setText(IDC_PRESSURE, "0000000000000000001234567");
     Method method = Method::Ies80;
-    Sample sample = readSample(form, method);
+    Sample sample = readSample(form, method, Quantity::Conductivity);
     EXPECT_EQ(sample.conductivity, 1.0);
     EXPECT_EQ(sample.pressure, 1.0);
 }
@@ -105,7 +111,7 @@ TEST(FormConversion, EmptyFormConvertsTheDefaultSample) {
     form.checkMethod(IDC_METHOD_EXACT);
     Method method = Method::Ies80;
     Sample sample = kDefaultSample;
-    convertForm(form.handle(), method, sample, kCelsius);
+    convertForm(form.handle(), method, Quantity::PracticalSalinity, sample, kCelsius);
     EXPECT_EQ(method, Method::Teos10Exact);
     EXPECT_EQ(form.text(IDC_PRESSURE), "0.00");
     EXPECT_EQ(form.text(IDC_LONGITUDE), "2.348785");

@@ -38,6 +38,9 @@ inline INT_PTR recordDialog(const char* templateName, DLGPROC procedure, LPARAM)
     return 1;
 }
 
+// What the commands tell the user: "message TEXT".
+inline void recordMessage(const char* text) { commandLog.push_back(std::string("message ") + text); }
+
 constexpr DWORD kConditionTimeoutMilliseconds = 10000;  // a failure guard, not a delay
 
 // Runs the loop step for every message already queued; false once WM_QUIT came.
@@ -70,7 +73,8 @@ class MainWindowTest : public testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
         commandLog.clear();
-        commandServices = {recordDialog};
+        commandServices = {recordDialog, recordMessage};
+        shellResult = kShellSuccess;
         std::memset(currentLanguage, 0, sizeof currentLanguage);
         std::strncpy(currentLanguage, GetParam(), sizeof currentLanguage - 1);
         instanceHandle = GetModuleHandleA(nullptr);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <utility>
 
 #include "gsw.h"
 
@@ -218,6 +219,44 @@ TEST_P(MainWindowTest, MethodButtonsConvertAndSwitchThePositionControls) {
     EXPECT_FALSE(enabled(IDC_ABSOLUTE_SALINITY));
 }
 
+// What the user measured stays the input under every method, the unit
+// selector, the temperature slider and Convert, until another is chosen.
+TEST_P(MainWindowTest, TheChosenInputStaysUnderEveryConversion) {
+    const struct {
+        int field;
+        const char* typed;
+        const char* shown;
+    } inputs[] = {{IDC_PRACTICAL_SALINITY, "30", "30.00000"},
+                  {IDC_DENSITY, "1025", "1025.00000"},
+                  {IDC_CONDUCTIVITY, "50", "50.00000"},
+                  {IDC_SPECIFIC_GRAVITY, "1,02", "1.02000"}};
+    HWND selector = control(IDC_TEMPERATURE_UNIT);
+    const std::pair<const char*, std::function<void()>> actions[] = {
+        {"IES-80", [&] { click(IDC_METHOD_IES80); }},
+        {"48 term", [&] { click(IDC_METHOD_POLYNOMIAL); }},
+        {"exact", [&] { click(IDC_METHOD_EXACT); }},
+        {"degF", [&] { SendMessageA(selector, WM_KEYDOWN, VK_DOWN, 0); }},
+        {"temperature slider", [&] { SendMessageA(control(IDC_TEMPERATURE_SLIDER), WM_KEYDOWN, VK_RIGHT, 0); }},
+        {"degC", [&] { SendMessageA(selector, WM_KEYDOWN, VK_UP, 0); }},
+        {"Convert", [&] { click(IDC_CONVERT); }},
+    };
+    for (const auto& input : inputs) {
+        SetFocus(control(input.field));
+        setText(input.field, input.typed);
+        click(IDC_CONVERT);
+        for (const auto& [name, act] : actions) {
+            act();
+            EXPECT_EQ(text(input.field), input.shown) << input.typed << " after " << name;
+        }
+    }
+    // The salinity slider makes the Practical Salinity it steps the input.
+    SendMessageA(control(IDC_SALINITY_SLIDER), WM_KEYDOWN, VK_RIGHT, 0);
+    const std::string stepped = text(IDC_PRACTICAL_SALINITY);
+    click(IDC_METHOD_IES80);
+    EXPECT_EQ(text(IDC_PRACTICAL_SALINITY), stepped);
+    EXPECT_NE(text(IDC_SPECIFIC_GRAVITY), "1.02000");
+}
+
 TEST_P(MainWindowTest, DensityWithACommaConvertsByTeos10AndByIes80) {
     SetFocus(control(IDC_DENSITY));
     setText(IDC_DENSITY, "1025,5");
@@ -329,6 +368,31 @@ TEST_P(MainWindowTest, SalinitySliderStepsNeverBelowZeroAndHoldsWhenTheFieldIsEm
                 6e-6);
 }
 
+// The wheel reaches the focused field through the program's loop: the slider
+// under the pointer moves as many steps as the desktop scrolls lines.
+TEST_P(MainWindowTest, TheWheelMovesTheSliderUnderThePointer) {
+    UINT lines = 0;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    SetFocus(control(IDC_PRESSURE));
+    auto wheel = [&](int over, int delta) {
+        RECT r;
+        GetWindowRect(control(over), &r);
+        PostMessageA(GetFocus(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta),
+                     MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+        runPendingMessages(accelerators);
+    };
+    wheel(IDC_TEMPERATURE_SLIDER, -WHEEL_DELTA);  // towards the user: to the right
+    EXPECT_NEAR(number(IDC_TEMPERATURE), 15 + 0.1 * lines, 1e-9);
+    wheel(IDC_TEMPERATURE_SLIDER, WHEEL_DELTA / 2);  // a finer wheel's halves make one notch
+    wheel(IDC_TEMPERATURE_SLIDER, WHEEL_DELTA / 2);
+    EXPECT_EQ(text(IDC_TEMPERATURE), "15.00");
+    wheel(IDC_SALINITY_SLIDER, WHEEL_DELTA);
+    EXPECT_NEAR(number(IDC_PRACTICAL_SALINITY), 35 - 0.05 * lines, 1e-9);
+    wheel(IDC_CONVERT, -WHEEL_DELTA);  // over no slider, the focus in a field: nothing moves
+    EXPECT_EQ(sliderPosition(IDC_TEMPERATURE_SLIDER), 50);
+    EXPECT_EQ(text(IDC_TEMPERATURE), "15.00");
+}
+
 // 1e308 degC has no value in degF and 1e999 reads as infinity: such texts are
 // never rewritten as "inf" (which reads as 0), they clamp to the top of the range.
 TEST_P(MainWindowTest, TemperaturesBeyondEveryRangeClampHighThroughUnitAndSlider) {
@@ -430,6 +494,19 @@ TEST_P(MainWindowTest, CommandsReachTheShellAndTheirDialogs) {
         "dialog RCBoxAuthor authorDialogProc",
     };
     EXPECT_EQ(commandLog, expected);
+
+    // When the desktop cannot open them, the user is told, with the path.
+    std::ofstream(kLicenceFile) << "%PDF-1.4\n";
+    char path[MAX_PATH];
+    GetFullPathNameA(kLicenceFile, sizeof path, path, nullptr);
+    shellResult = SE_ERR_NOASSOC;
+    commandLog.clear();
+    for (int command : {IDM_LICENCE, IDM_ONLINE_INFORMATION}) mainWindowProc(window, WM_COMMAND, command, 0);
+    std::remove(kLicenceFile);
+    const std::string cannot =
+        english() ? "message The desktop could not open " : "message Le bureau n'a pas pu ouvrir ";
+    EXPECT_EQ(commandLog, (std::vector<std::string>{"shell open license.pdf, show 1", cannot + path, kHomePage,
+                                                    cannot + "https://thalwen.example.org/other-ziziv/thalwen.html"}));
 }
 
 TEST_P(MainWindowTest, TheLanguageChosenInTheDialogBecomesTheWindowsAtOnce) {

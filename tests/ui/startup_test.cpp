@@ -83,14 +83,18 @@ private:
 
 }  // namespace
 
-TEST(ProgramProcess, SecondCopyEndsAtOnceWithZeroWhileTheFirstGoesOn) {
+TEST(ProgramProcess, SecondCopyBringsTheFirstsWindowBackAndEndsWithZero) {
     Program first;
     HWND window = first.mainWindowWhenConverted();
     ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(window));
 
     Program second;
     EXPECT_EQ(second.exitStatus(), 0);
     EXPECT_TRUE(first.running());
+    EXPECT_FALSE(IsIconic(window));
+    EXPECT_EQ(GetForegroundWindow(), window);
     EXPECT_EQ(fieldText(window, IDC_PRACTICAL_SALINITY, kTimeoutMilliseconds), "35.00000");
 
     PostMessageA(window, WM_CLOSE, 0, 0);

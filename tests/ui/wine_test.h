@@ -67,6 +67,9 @@ void postKey(HWND dialog, WPARAM virtualKey);
 // order. This program defines ShellExecuteA itself, so every request to the
 // shell lands here ("shell VERB TARGET, show N") and none starts a browser.
 extern std::vector<std::string> commandLog;
+// What that ShellExecuteA answers: above 32 the shell took the request.
+constexpr INT_PTR kShellSuccess = 33;
+extern INT_PTR shellResult;
 
 // Sets currentLanguage for the length of a test.
 class LanguageScope {

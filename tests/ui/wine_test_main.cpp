@@ -21,6 +21,7 @@ std::string windowText(HWND dialog, int id) {
 }
 
 std::vector<std::string> commandLog;
+INT_PTR shellResult = kShellSuccess;
 
 // In place of shell32's: the code's own calls resolve to this definition.
 extern "C" HINSTANCE WINAPI ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR target, LPCSTR parameters, LPCSTR directory,
@@ -30,7 +31,7 @@ extern "C" HINSTANCE WINAPI ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR target
     if (parameters || directory) request += ", with parameters or a directory";
     if (owner != mainWindow) request += ", not owned by the main window";
     commandLog.push_back(request);
-    return reinterpret_cast<HINSTANCE>(33);  // above 32: success
+    return reinterpret_cast<HINSTANCE>(shellResult);
 }
 
 INT_PTR CALLBACK passiveDialogProc(HWND, UINT message, WPARAM, LPARAM) {
