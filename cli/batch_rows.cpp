@@ -108,8 +108,7 @@ std::string lacking(const Arguments& arguments, const BatchColumns& columns) {
                 lines += "thalwen-convert: " + suggestion.note + "\n";
     };
     for (const QuantityInfo& info : kQuantities) {
-        const bool needed = info.quantity == Quantity::Pressure || info.quantity == Quantity::Temperature ||
-                            (info.teos10Only && info.input && teos10);
+        const bool needed = mustBeGiven(info.quantity, teos10 ? Method::Teos10Exact : Method::Ies80);
         if (needed)
             lack({info.quantity}, std::string(info.name) + (info.teos10Only ? " (TEOS-10 needs the position)" : ""),
                  std::string(info.option) + " is not given");

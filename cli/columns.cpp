@@ -6,6 +6,7 @@
 
 #include "messages.h"
 #include "number_text.h"
+#include "quantity_unit.h"
 
 namespace thalwen {
 
@@ -79,33 +80,13 @@ NameMatch readByName(std::string_view name) {
 // (°F, S/m, µS/cm) and UDUNITS-2's exact equivalents of them convert as the
 // options' values do; any other unit by its map.
 Failure readColumnUnit(Quantity quantity, std::string_view unit, ColumnReading& reading, UserUnits& units) {
-    const QuantityInfo& info = infoOf(quantity);
-    if (info.temperature)
-        if (const TemperatureUnit* temperature = temperatureUnitNamed(unit)) {
-            takeUnitOf(quantity, userUnits(temperature->fahrenheit), units);
-            return {};
-        }
-    if (quantity == Quantity::Conductivity)
-        if (const ConductivityUnit* conductivity = conductivityUnitNamed(unit)) {
-            takeUnitOf(quantity, userUnits(false, *conductivity), units);
-            return {};
-        }
-    // The engine's own unit needs no reading (nor UDUNITS-2's database, which takes milliseconds to load).
-    if (unit == info.unit || unit == info.engineUnit) return {};
-    const UnitReading read = readUnit(unit, {info.engineUnit, info.name, quantity == Quantity::PracticalSalinity});
+    const QuantityUnitReading read = readQuantityUnit(infoOf(quantity), unit, infoOf(quantity).name);
     if (read.status != UnitStatus::Read) return Failure(read.message);
-    takeUnitOf(quantity, userUnits(false), units);
-    if (info.temperature && read.map.scale == 5.0 / 9 && std::fabs(read.map.offset + 160.0 / 9) < 1e-9) {
-        takeUnitOf(quantity, userUnits(true), units);
-        return {};
-    }
-    if (quantity == Quantity::Conductivity)
-        for (const ConductivityUnit& conductivity : kConductivityUnits)
-            if (read.map.offset == 0 && read.map.scale == conductivity.scaleUp / conductivity.scaleDown) {
-                takeUnitOf(quantity, userUnits(false, conductivity), units);
-                return {};
-            }
-    reading.map = read.map;
+    takeUnitOf(
+        quantity,
+        userUnits(read.unit.fahrenheit, read.unit.conductivity ? *read.unit.conductivity : kMilliSiemensPerCentimetre),
+        units);
+    reading.map = read.unit.map;
     return {};
 }
 

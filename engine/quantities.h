@@ -56,6 +56,7 @@ struct QuantityInfo {
     bool salinityRelated = false;  // one of the four inputs that can be the source of the salinity
     bool temperature = false;      // given and shown in degrees Fahrenheit on request
     bool teos10Only = false;       // IES-80 has no use for it
+    bool convention = false;       // a convention, not a measurement: its default serves where none is given
 };
 
 // In the order of Sample. Longitude is a position on a circle: whole turns,
@@ -126,7 +127,7 @@ inline constexpr QuantityInfo kQuantities[kQuantityCount] = {
      .member = &Sample::referenceTemperature, .decimals = 2, .teos10 = {0, 40}, .ies80 = {0, 40},
      .band = {-60, 374, "colder than any brine of sea salt stays liquid",
               "hotter than liquid water can be at any pressure (374 °C)"},
-     .temperature = true},
+     .temperature = true, .convention = true},
 };
 // clang-format on
 
@@ -149,6 +150,14 @@ constexpr const char* outsideBand(Quantity quantity, double value) {
 // gives no Absolute Salinity.
 constexpr bool usedBy(Quantity quantity, Method method) {
     return method != Method::Ies80 || !infoOf(quantity).teos10Only;
+}
+
+// Whether a conversion of many samples must be given quantity for method, by
+// a column or an option: nothing is invented but a convention's value. (One
+// of the salinity-related inputs must be given as well.)
+constexpr bool mustBeGiven(Quantity quantity, Method method) {
+    const QuantityInfo& info = infoOf(quantity);
+    return info.input && !info.salinityRelated && !info.convention && usedBy(quantity, method);
 }
 
 // The quantity named name (its CSV column and JSON key), or none.

@@ -16,6 +16,7 @@
 #include "number_text.h"
 #include "parallel.h"
 #include "quantities.h"
+#include "quantity_unit.h"
 #include "sample_arrays.h"
 #include "unit_reading.h"
 #include "version.h"
@@ -40,18 +41,12 @@ py::handle impossibleValueWarning;
 // The unit an input's own units attribute gives its numbers: after map, the
 // engine's unit or, when the attribute names one of the user's units (°F,
 // S/m, µS/cm), that unit, converted as exactly as a plain input in it.
-struct OwnUnit {
-    UnitMap map;
-    bool fahrenheit = false;
-    const ConductivityUnit* conductivity = &kMilliSiemensPerCentimetre;
-};
-
 struct GivenInput {
     const QuantityInfo* info;
     py::object value;   // as given
     py::dtype dtype;    // of its numbers as given
     py::array numbers;  // float64
-    std::optional<OwnUnit> unit;
+    std::optional<QuantityUnit> unit;
 };
 
 std::string reprOf(py::handle value) { return py::repr(value).cast<std::string>(); }
@@ -178,30 +173,18 @@ bool isPandas(py::handle value) { return isFrom(value, "pandas", "index"); }
 bool isXarray(py::handle value) { return isFrom(value, "xarray", "dims"); }
 
 // The unit text says in which unit the numbers of info's input are, as a
-// file's header would: our own spellings of the user's units and UDUNITS-2's
-// exact equivalents of them convert as a plain input in them; any other unit
-// by its map.
-OwnUnit readOwnUnit(const QuantityInfo& info, const std::string& text) {
-    if (info.temperature)
-        if (const TemperatureUnit* unit = temperatureUnitNamed(text)) return {{}, unit->fahrenheit};
-    if (info.quantity == Quantity::Conductivity)
-        if (const ConductivityUnit* unit = conductivityUnitNamed(text)) return {{}, false, unit};
-    const UnitReading read =
-        readUnit(text, {info.engineUnit, info.keyword, info.quantity == Quantity::PracticalSalinity});
+// file's header would.
+QuantityUnit readOwnUnit(const QuantityInfo& info, const std::string& text) {
+    const QuantityUnitReading read = readQuantityUnit(info, text, info.keyword);
     const std::string where = std::string(info.keyword) + " (its units attribute): ";
     if (read.status == UnitStatus::NoDatabase) throw std::runtime_error(where + read.message);
     if (read.status != UnitStatus::Read) throw py::value_error(where + read.message);
-    if (info.temperature && read.map.scale == 5.0 / 9 && std::fabs(read.map.offset + 160.0 / 9) < 1e-9)
-        return {{}, true};
-    if (info.quantity == Quantity::Conductivity)
-        for (const ConductivityUnit& unit : kConductivityUnits)
-            if (read.map.offset == 0 && read.map.scale == unit.scaleUp / unit.scaleDown) return {{}, false, &unit};
-    return {read.map};
+    return read.unit;
 }
 
 // The unit of an xarray input's units attribute, as netCDF files and CF write
 // it; none for any other input.
-std::optional<OwnUnit> ownUnitOf(const QuantityInfo& info, py::handle value) {
+std::optional<QuantityUnit> ownUnitOf(const QuantityInfo& info, py::handle value) {
     if (!isXarray(value)) return std::nullopt;
     const py::object units = value.attr("attrs").attr("get")("units");
     if (units.is_none()) return std::nullopt;
@@ -292,7 +275,8 @@ UserUnits givenUnits(const SampleArrays& arrays, const std::vector<GivenInput>& 
     for (const GivenInput& input : inputs) {
         if (!input.unit) continue;
         const Quantity quantity = input.info->quantity;
-        if (quantity == Quantity::Conductivity) units.conductivity = input.unit->conductivity;
+        if (quantity == Quantity::Conductivity)
+            units.conductivity = input.unit->conductivity ? input.unit->conductivity : &kMilliSiemensPerCentimetre;
         if (input.unit->fahrenheit)
             units.fahrenheit.add(quantity);
         else
@@ -319,17 +303,13 @@ std::string salinityKeywords() {
 // The measurements every method needs, besides a salinity-related one; the
 // TEOS-10 methods need the position too. The reference temperature has its
 // default, a convention rather than a measurement.
-bool isAlwaysNeeded(const QuantityInfo& info) {
-    return info.quantity == Quantity::Pressure || info.quantity == Quantity::Temperature;
-}
-
 // Nothing is invented: the measurements a method needs are given, or the
 // call is refused naming every one that is not.
 void requireMeasurements(QuantitySet given, Method method) {
     std::vector<std::string> lacking;
     bool position = false;
     for (const QuantityInfo& info : kQuantities) {
-        const bool needed = isAlwaysNeeded(info) || (info.input && info.teos10Only && usedBy(info.quantity, method));
+        const bool needed = mustBeGiven(info.quantity, method);
         if (!needed || given.contains(info.quantity)) continue;
         lacking.emplace_back(info.keyword);
         position = position || info.teos10Only;
@@ -478,7 +458,12 @@ std::string defaultText(Quantity quantity) {
 }
 
 // The reference temperature alone, a convention rather than a measurement.
-bool hasDefault(const QuantityInfo& info) { return !isAlwaysNeeded(info) && !info.teos10Only && !info.salinityRelated; }
+bool hasDefault(const QuantityInfo& info) { return info.convention; }
+
+// Needed whatever the method: the pressure and the temperature.
+bool isAlwaysNeeded(const QuantityInfo& info) {
+    return mustBeGiven(info.quantity, Method::Ies80) && mustBeGiven(info.quantity, Method::Teos10Exact);
+}
 
 // The type of an input as help() says it, and whether it must be given.
 std::string inputType(const QuantityInfo& info) {
