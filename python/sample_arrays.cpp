@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <new>
 #include <optional>
 #include <thread>
 
@@ -172,7 +173,9 @@ void convertChunk(const SampleArrays& arrays, const Common& common, std::size_t 
     for (std::size_t k = 0; k < count; ++k) {
         if (chunk.missing[k]) continue;
         UserConversion& conversion = chunk.conversions[k];
-        conversion = convertSample(arrays.method, chunk.given[k], arrays.givenUnits, common.shownUnits, common.derived);
+        // Made in its place rather than assigned: no copy of the record per sample.
+        new (&conversion) UserConversion(
+            convertSample(arrays.method, chunk.given[k], arrays.givenUnits, common.shownUnits, common.derived));
         chunk.missing[k] = countImpossible(conversion, chunk.unknown[k], arrays.givenUnits, impossible);
         if (!chunk.unknown[k].empty())
             for (const QuantityInfo& info : kQuantities)
