@@ -60,6 +60,25 @@ void withTemperaturesShown(UserConversion& conversion, const UserUnits& givenUni
     }
 }
 
+// Brings the conductivity of a conversion into the unit it is shown in. As
+// for the temperatures: a conductivity used as given, or brought to a bound
+// that is the value typed, is the one typed. The two unit conversions round
+// twice: a bound typed in S/m or uS/cm (84540.96 uS/cm for IES-80) may reach
+// the engine a few units in the last place beyond it.
+void withConductivityShown(UserConversion& conversion, const UserUnits& givenUnits, const UserUnits& shownUnits) {
+    const ConductivityUnit &unit = *givenUnits.conductivity, &shownUnit = *shownUnits.conductivity;
+    const double given = conversion.given.conductivity;
+    double& conductivity = conversion.result.conductivity;
+    if (!isPresent(conductivity)) return;  // not wanted
+    const double used = unit.scaleUp == unit.scaleDown ? conductivity : conductivity * unit.scaleDown / unit.scaleUp;
+    const bool asGiven = isPresent(given) && std::fabs(used - given) <= 4 * DBL_EPSILON * std::fabs(given);
+    if (asGiven) conversion.clamped.remove(Quantity::Conductivity);
+    if (&unit == &shownUnit)
+        conductivity = asGiven ? given : used;
+    else
+        conductivity = conductivity * shownUnit.scaleDown / shownUnit.scaleUp;
+}
+
 // The quantities derived from the engine's sample, temperatures in the unit
 // the in-situ temperature is shown in.
 DerivedQuantities derivedShown(Method method, const Sample& converted, DerivedQuantitySet wanted,
@@ -129,8 +148,7 @@ UserConversion convertSample(Method method, const Sample& given, bool fahrenheit
 }
 
 UserConversion convertSample(Method method, const Sample& given, const UserUnits& givenUnits,
-                             const UserUnits& shownUnits, DerivedQuantitySet wanted) {
-    const ConductivityUnit &unit = *givenUnits.conductivity, &shownUnit = *shownUnits.conductivity;
+                             const UserUnits& shownUnits, DerivedQuantitySet wanted, QuantitySet results) {
     // Made where it is returned, never copied, and never cleared whole (its
     // members' own initialisers do): an array converts millions of samples,
     // and copying or clearing this record took as long as every check here.
@@ -154,22 +172,12 @@ UserConversion convertSample(Method method, const Sample& given, const UserUnits
             if (!conversion.whyImpossible) conversion.whyImpossible = why;
         }
     }
-    conversion.clamped = convert(method, result).clamped;
+    // TEOS-10 derives from the Absolute Salinity.
+    if (!wanted.empty() && method != Method::Ies80) results.add(Quantity::AbsoluteSalinity);
+    conversion.clamped = convert(method, result, results).clamped;
     if (!wanted.empty()) conversion.derived = derivedShown(method, result, wanted, shownUnits);
 
-    // As for the temperatures below: a conductivity used as given, or brought
-    // to a bound that is the value typed, is the one typed. The two unit
-    // conversions round twice: a bound typed in S/m or uS/cm (84540.96 uS/cm
-    // for IES-80) may reach the engine a few units in the last place beyond it.
-    double& conductivity = result.conductivity;
-    const double used = unit.scaleUp == unit.scaleDown ? conductivity : conductivity * unit.scaleDown / unit.scaleUp;
-    const bool asGiven = isPresent(given.conductivity) &&
-                         std::fabs(used - given.conductivity) <= 4 * DBL_EPSILON * std::fabs(given.conductivity);
-    if (asGiven) conversion.clamped.remove(Quantity::Conductivity);
-    if (&unit == &shownUnit)
-        conductivity = asGiven ? given.conductivity : used;
-    else
-        conductivity = conductivity * shownUnit.scaleDown / shownUnit.scaleUp;
+    withConductivityShown(conversion, givenUnits, shownUnits);
     withTemperaturesShown(conversion, givenUnits, shownUnits);
     return conversion;
 }

@@ -84,7 +84,8 @@ struct Common {
     Sample defaults;      // in the user's units
     QuantitySet unknown;  // the inputs the method has no use for that are not given
     UserUnits shownUnits;
-    DerivedQuantitySet derived;                          // those asked for
+    QuantitySet results;                                 // those of the sample asked for
+    DerivedQuantitySet derived;                          // those derived asked for
     std::vector<std::optional<std::ptrdiff_t>> strides;  // each input's linearStride
 };
 
@@ -174,8 +175,8 @@ void convertChunk(const SampleArrays& arrays, const Common& common, std::size_t 
         if (chunk.missing[k]) continue;
         UserConversion& conversion = chunk.conversions[k];
         // Made in its place rather than assigned: no copy of the record per sample.
-        new (&conversion) UserConversion(
-            convertSample(arrays.method, chunk.given[k], arrays.givenUnits, common.shownUnits, common.derived));
+        new (&conversion) UserConversion(convertSample(arrays.method, chunk.given[k], arrays.givenUnits,
+                                                       common.shownUnits, common.derived, common.results));
         chunk.missing[k] = countImpossible(conversion, chunk.unknown[k], arrays.givenUnits, impossible);
         if (!chunk.unknown[k].empty())
             for (const QuantityInfo& info : kQuantities)
@@ -206,7 +207,11 @@ std::size_t sampleCount(const std::vector<std::ptrdiff_t>& shape) {
 
 ImpossibleValues convertArrays(const SampleArrays& arrays, unsigned jobs, const std::function<void()>& checkpoint) {
     const std::size_t count = sampleCount(arrays.shape);
-    Common common{defaultSample(arrays.fahrenheit), {}, userUnits(arrays.fahrenheit, *arrays.conductivityUnit), {}, {}};
+    Common common;
+    common.defaults = defaultSample(arrays.fahrenheit);
+    common.shownUnits = userUnits(arrays.fahrenheit, *arrays.conductivityUnit);
+    for (const QuantityInfo& info : kQuantities)
+        if (arrays.results[static_cast<std::size_t>(info.quantity)]) common.results.add(info.quantity);
     for (const DerivedInfo& info : kDerivedQuantities)
         if (arrays.derived[static_cast<std::size_t>(info.quantity)]) common.derived.add(info.quantity);
     for (const InputArray& input : arrays.inputs) common.strides.push_back(linearStride(arrays.shape, input));
