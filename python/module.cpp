@@ -526,8 +526,9 @@ std::vector<py::object> readOut(py::handle value, const std::vector<Field>& fiel
         throw py::type_error("out: expected an array or a tuple of arrays, got " + reprOf(value));
     const auto entries = py::reinterpret_borrow<py::sequence>(value);
     if (entries.size() != fields.size())
-        throw py::value_error("out: " + std::to_string(entries.size()) + " entries for " +
-                              std::to_string(fields.size()) + " results (" +
+        throw py::value_error("out: " + std::to_string(entries.size()) +
+                              (entries.size() == 1 ? " entry for " : " entries for ") + std::to_string(fields.size()) +
+                              " results (" +
                               [&] {
             std::vector<std::string> names;
             for (const Field& field : fields) names.emplace_back(field.keyword());
@@ -723,7 +724,8 @@ std::string convertDoc() {
     for (const QuantityInfo& info : kQuantities)
         if (info.input) signature += std::string(", ") + info.keyword + (isAlwaysNeeded(info) ? "" : "=None");
     signature += ", method='" + std::string(infoOf(defaults.method).name) + "', conductivity_unit='" +
-                 defaults.conductivityUnit->name + "', fahrenheit=False, missing=None, jobs=None)\n--\n\n";
+                 defaults.conductivityUnit->name +
+                 "', fahrenheit=False, missing=None, outputs=None, out=None, jobs=None)\n--\n\n";
 
     std::string inputs;
     for (const QuantityInfo& info : kQuantities) {
@@ -733,6 +735,11 @@ std::string convertDoc() {
     }
     std::string results;
     for (const QuantityInfo& info : kQuantities) results += std::string("    ") + info.keyword + unitText(info) + "\n";
+    std::string derived;
+    for (const DerivedInfo& info : kDerivedQuantities)
+        derived += std::string("    ") + info.keyword + " [" + info.unit +
+                   (info.temperature ? std::string(", or ") + kFahrenheit.name + " with fahrenheit=True" : "") +
+                   "]\n        " + capitalised(info.description) + ".\n";
 
     return signature + R"(Converts seawater samples as thalwen-convert does: from the sea pressure,
 the position, the in-situ temperature and one salinity-related input
@@ -775,6 +782,20 @@ fahrenheit : bool, optional
 missing : float or sequence of floats, optional
     Numbers that mark missing measurements (fill values such as -999 or
     99999), compared with each input's numbers as given, before any unit.
+outputs : str or sequence of str, optional
+    The results to compute and return, in this order: any of the ten
+    quantities below, those derived from them below, and clamped. Only these
+    arrays are made, and the equations of no other result run. Default: the
+    ten quantities and clamped. The derived ones:
+)" + derived +
+           R"(out : ndarray, or tuple of ndarray or None, optional
+    Room for the results, as numpy's functions take it: an array for the one
+    result asked for, or a tuple with an entry for each of outputs (None
+    where thalwen is to make the array). Each array is C-contiguous,
+    writeable, of the broadcast shape and float64 (bool for flags), and
+    shares no memory with an input or another, but an input given again as
+    the same array, converted in place. The entry of clamped is a dict from
+    an input's keyword to its flags' array. The arrays given are returned.
 jobs : int, optional
     Threads converting the samples; default one per core this process may
     use. The GIL is released meanwhile; Ctrl-C stops them (KeyboardInterrupt).
@@ -784,13 +805,15 @@ jobs : int, optional
 Returns
 -------
 Conversion
-    A named tuple of the ten quantities as used and derived, in the units
-    fahrenheit and conductivity_unit say, each a float64 array of the
-    broadcast shape (a float when every input is a scalar), NaN where absent
-    (Absolute Salinity under IES-80, a position IES-80 is not given) or
-    missing:
+    A named tuple of the results of outputs, in their order; without it, of
+    the ten quantities as used and derived and clamped:
 )" + results +
-           R"(    and clamped, a dict from the name of each input to a boolean of the same
+           R"(    Each result is in the units fahrenheit and conductivity_unit say, a
+    float64 array of the broadcast shape (a float when every input is a
+    scalar and no out is given), NaN where absent (Absolute Salinity and
+    Conservative Temperature under IES-80, a position IES-80 is not given)
+    or missing. clamped is a dict from the name of each input (without
+    outputs, every input; with it, those given) to a boolean of the same
     shape: True where the input was brought to a bound of its range, or was
     a salinity-related input replaced by the water at a bound of Practical
     Salinity.
@@ -802,7 +825,8 @@ TypeError, ValueError
     of the above, data that are not numbers, shapes that do not broadcast,
     two salinity-related inputs, an unknown method or unit, a units
     attribute that is no unit of its quantity, a wrong jobs, fahrenheit or
-    missing.
+    missing, a result outputs does not know or names twice, an array of out
+    that does not fit.
 
 Warns
 -----
