@@ -195,8 +195,8 @@ QuantitySet compute(Method method, Sample& sample, QuantitySet wanted) {
         computeTeos10(method, sample, wanted);
     }
     sample.specificGravity = sample.density / pureWaterDensity(sample.referenceTemperature);
-    if (!isPresent(sample.density))
-        sample.specificGravity = kNoValue;  // not wanted: absent, never a number made of none
+    // A density not wanted makes no specific gravity: absent, never a number made of none.
+    if (!isPresent(sample.density)) sample.specificGravity = kNoValue;
     return clamped;
 }
 

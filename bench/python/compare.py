@@ -9,8 +9,9 @@ then every core; and the module's time per sample against the engine's own
 (bare_gsw, the same samples). Best of three; a measurement to read, not a
 test.
    compare.py [SAMPLES] [PATH/TO/bare_gsw]
-   compare.py --memory [SAMPLES]   peak memory of each side, four results,
-                                   in a process of its own (default 100,000,000)"""
+   compare.py --memory [SAMPLES]   peak memory of each side (four results, and
+                                   thalwen's ten and flags), each in a process of
+                                   its own, on every core (default 100,000,000)"""
 import os
 import resource
 import subprocess
@@ -65,15 +66,17 @@ def samples(count):
 
 
 def child(side, count):
-    """One side's conversion of count samples into four results, in this
-    process alone: its peak memory, inputs included, and its time."""
+    """One side's conversion of count samples, in this process alone: its
+    peak memory, inputs included, and its time."""
     p, lon, lat, t, sp, t_ref = samples(count)
     start = time.perf_counter()
+    given = dict(pressure=p, longitude=lon, latitude=lat, temperature=t, salinity=sp, reference_temperature=t_ref)
     if side == "numpy":
         results = numpy_sample(p, lon, lat, t, sp, t_ref)
+    elif side == "ten":
+        results = thalwen.convert(**given)
     else:
-        results = thalwen.convert(pressure=p, longitude=lon, latitude=lat, temperature=t, salinity=sp,
-                                  reference_temperature=t_ref, outputs=SAMPLE)
+        results = thalwen.convert(**given, outputs=SAMPLE)
     seconds = time.perf_counter() - start
     peak = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss / 1024 ** 2  # kB
     print(f"{peak:.2f} {seconds:.1f} {len(results)}")
@@ -84,7 +87,8 @@ def memory(count):
     print(f"samples: {count:,}, four results (Absolute Salinity, density, conductivity, specific gravity); "
           f"the six inputs take {inputs:.1f} GB of each peak")
     print(f"{'':34}{'peak GB':>9}{'seconds':>9}")
-    for side, label in (("numpy", "numpy + GSW"), ("thalwen", "thalwen.convert, every core")):
+    for side, label in (("numpy", "numpy + GSW"), ("thalwen", "thalwen.convert, outputs= the four"),
+                        ("ten", "thalwen.convert, the ten and flags")):
         run = subprocess.run([sys.executable, __file__, "--child", side, str(count)], check=True,
                              capture_output=True, text=True)
         peak, seconds, _ = run.stdout.split()
