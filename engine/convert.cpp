@@ -103,15 +103,20 @@ void chooseSource(Source source, Method method, Sample& s, QuantitySet& clamped)
     }
 }
 
-void computeIes80(Sample& s) {
+// Whether a density is to be made: for itself or for the specific gravity.
+bool densityWanted(QuantitySet wanted) {
+    return wanted.contains(Quantity::Density) || wanted.contains(Quantity::SpecificGravity);
+}
+
+void computeIes80(Sample& s, QuantitySet wanted) {
     s.absoluteSalinity = kNoValue;
     if (isPresent(s.conductivity) && !isPresent(s.practicalSalinity))
         s.practicalSalinity = practicalSalinityFromConductivity(s.conductivity / 10.0, s.temperature, s.pressure);
     if (isPresent(s.density) && !isPresent(s.practicalSalinity))
         s.practicalSalinity = salinityFromDensityIes80(s.density, s.temperature, s.pressure);
-    if (isPresent(s.practicalSalinity) && !isPresent(s.conductivity))
+    if (isPresent(s.practicalSalinity) && !isPresent(s.conductivity) && wanted.contains(Quantity::Conductivity))
         s.conductivity = conductivityFromPracticalSalinity(s.practicalSalinity, s.temperature, s.pressure) * 10.0;
-    if (isPresent(s.practicalSalinity) && !isPresent(s.density))
+    if (isPresent(s.practicalSalinity) && !isPresent(s.density) && densityWanted(wanted))
         s.density = densityIes80(s.practicalSalinity, s.temperature, s.pressure);
 }
 
@@ -123,15 +128,16 @@ double polynomialDensityFromSalinity(const Sample& s) {
     return gsw_rho(s.absoluteSalinity, ct, s.pressure);
 }
 
-void computeTeos10(Method method, Sample& s) {
+void computeTeos10(Method method, Sample& s, QuantitySet wanted) {
     if (isPresent(s.conductivity) && !isPresent(s.practicalSalinity))
         s.practicalSalinity = gsw_sp_from_c(s.conductivity, s.temperature, s.pressure);
     s.absoluteSalinity = kNoValue;
-    if (isPresent(s.practicalSalinity))
+    const bool density = densityWanted(wanted);
+    if (isPresent(s.practicalSalinity) && (density || wanted.contains(Quantity::AbsoluteSalinity)))
         s.absoluteSalinity = gsw_sa_from_sp(s.practicalSalinity, s.pressure, s.longitude, s.latitude);
 
     const bool polynomial = method == Method::Teos10Polynomial;
-    if (isPresent(s.practicalSalinity) && !isPresent(s.density))
+    if (isPresent(s.practicalSalinity) && !isPresent(s.density) && density)
         s.density = polynomial ? polynomialDensityFromSalinity(s)
                                : gsw_rho_t_exact(s.absoluteSalinity, s.temperature, s.pressure);
     if (isPresent(s.density) && !isPresent(s.practicalSalinity)) {
@@ -140,7 +146,7 @@ void computeTeos10(Method method, Sample& s) {
         s.practicalSalinity = gsw_sp_from_sa(s.absoluteSalinity, s.pressure, s.longitude, s.latitude);
     }
 
-    if (isPresent(s.practicalSalinity) && !isPresent(s.conductivity))
+    if (isPresent(s.practicalSalinity) && !isPresent(s.conductivity) && wanted.contains(Quantity::Conductivity))
         s.conductivity = gsw_c_from_sp(s.practicalSalinity, s.temperature, s.pressure);
 }
 
@@ -181,20 +187,22 @@ QuantitySet normalise(Method method, Sample& s) {
     return clamped;
 }
 
-QuantitySet compute(Method method, Sample& sample) {
+QuantitySet compute(Method method, Sample& sample, QuantitySet wanted) {
     const QuantitySet clamped = normalise(method, sample);
     if (method == Method::Ies80) {
-        computeIes80(sample);
+        computeIes80(sample, wanted);
     } else {
-        computeTeos10(method, sample);
+        computeTeos10(method, sample, wanted);
     }
     sample.specificGravity = sample.density / pureWaterDensity(sample.referenceTemperature);
+    // A density not wanted makes no specific gravity: absent, never a number made of none.
+    if (!isPresent(sample.density)) sample.specificGravity = kNoValue;
     return clamped;
 }
 
-ConversionReport convert(Method method, Sample& sample) {
+ConversionReport convert(Method method, Sample& sample, QuantitySet wanted) {
     const Source source = sourceOf(sample);
-    ConversionReport report{compute(method, sample)};
+    ConversionReport report{compute(method, sample, wanted)};
 
     const double found = sample.practicalSalinity;
     const bool inverted = source != Source::PracticalSalinity && source != Source::Default;

@@ -22,12 +22,23 @@ struct ConversionReport {
 // inputs it brought to a bound.
 QuantitySet normalise(Method method, Sample& sample);
 
-// One pass: normalise, then the method's equations. Returns what normalise
-// brought to a bound.
-QuantitySet compute(Method method, Sample& sample);
+// Every quantity of a sample: what a conversion fills unless told fewer.
+constexpr QuantitySet everyQuantity() {
+    QuantitySet every;
+    for (int q = 0; q < kQuantityCount; ++q) every.add(static_cast<Quantity>(q));
+    return every;
+}
+inline constexpr QuantitySet kEveryQuantity = everyQuantity();
 
-// Fills the sample completely. Clamped inputs are written back, so the caller
-// can show the inputs as they were used; the report says which they were.
-ConversionReport convert(Method method, Sample& sample);
+// One pass: normalise, then the method's equations. Returns what normalise
+// brought to a bound. Of Absolute Salinity, density, conductivity and
+// specific gravity, those not in wanted and not given are left absent, their
+// equations never run; the Practical Salinity is always found.
+QuantitySet compute(Method method, Sample& sample, QuantitySet wanted = kEveryQuantity);
+
+// Fills the sample completely, or with wanted as compute does. Clamped inputs
+// are written back, so the caller can show the inputs as they were used; the
+// report says which they were.
+ConversionReport convert(Method method, Sample& sample, QuantitySet wanted = kEveryQuantity);
 
 }  // namespace thalwen

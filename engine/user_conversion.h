@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "convert.h"
 #include "derived_quantities.h"
 #include "sample.h"
 
@@ -94,9 +95,11 @@ UserConversion convertSample(Method method, const Sample& given, bool fahrenheit
 // Whether an input counts as clamped is decided in the unit it was given in;
 // an input used as given comes back exactly as given when both units agree.
 // The quantities derived that are wanted come with it, their temperatures in
-// the unit the in-situ temperature is shown in.
+// the unit the in-situ temperature is shown in. Of the sample's own results,
+// those not in results may be left absent, as convert leaves them.
 UserConversion convertSample(Method method, const Sample& given, const UserUnits& givenUnits,
-                             const UserUnits& shownUnits, DerivedQuantitySet wanted = {});
+                             const UserUnits& shownUnits, DerivedQuantitySet wanted = {},
+                             QuantitySet results = kEveryQuantity);
 
 // A salinity-related value given by the user must never read as absent: the
 // engine's absent marker is moved to the next number towards zero, which the

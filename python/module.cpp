@@ -4,6 +4,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -29,14 +30,19 @@ namespace thalwen {
 namespace {
 
 // The keywords that say how, not what.
-const char* const kOptionKeywords[] = {"method", "conductivity_unit", "fahrenheit", "missing", "jobs"};
+const char* const kOptionKeywords[] = {"method", "conductivity_unit", "fahrenheit", "missing", "outputs", "out",
+                                       "jobs"};
+
+// The field of the result that holds the flags of the inputs brought to a bound.
+constexpr const char* kClamped = "clamped";
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// The result type and the warning category, made once when the module is
-// imported; the module holds them.
-py::handle conversionType;
+// The warning category, made once when the module is imported, and the
+// result types, each made the first time its fields are asked for (the
+// default's on import), by their fields; the module holds them.
 py::handle impossibleValueWarning;
+py::handle resultTypes;
 
 // The unit an input's own units attribute gives its numbers: after map, the
 // engine's unit or, when the attribute names one of the user's units (°F,
@@ -349,6 +355,189 @@ std::string keywordList() {
     return names.substr(0, names.size() - 2);
 }
 
+// ---- The results asked for ------------------------------------------------------------------------
+
+// One field of the result: a quantity of the sample, one derived from it, or
+// the flags of the inputs brought to a bound.
+struct Field {
+    enum class Kind { Sample, Derived, Clamped };
+    Kind kind = Kind::Clamped;
+    Quantity quantity = Quantity::Pressure;
+    DerivedQuantity derived = DerivedQuantity::ConservativeTemperature;
+
+    const char* keyword() const {
+        switch (kind) {
+        case Kind::Sample:
+            return infoOf(quantity).keyword;
+        case Kind::Derived:
+            return infoOf(derived).keyword;
+        case Kind::Clamped:
+            break;
+        }
+        return kClamped;
+    }
+};
+
+// The ten quantities and their flags: what convert() returned before
+// outputs= and still returns without it.
+std::vector<Field> defaultFields() {
+    std::vector<Field> fields;
+    for (const QuantityInfo& info : kQuantities) fields.push_back({Field::Kind::Sample, info.quantity});
+    fields.push_back({Field::Kind::Clamped});
+    return fields;
+}
+
+std::vector<Field> everyField() {
+    std::vector<Field> fields = defaultFields();
+    for (const DerivedInfo& info : kDerivedQuantities)
+        fields.insert(fields.end() - 1, {Field::Kind::Derived, {}, info.quantity});
+    return fields;
+}
+
+std::string fieldNames() {
+    std::vector<std::string> names;
+    for (const Field& field : everyField()) names.emplace_back(field.keyword());
+    return listed(names, ", ");
+}
+
+// A name the command line gives a result ("soundSpeed"), said in Python's
+// spelling: " (in Python 'sound_speed')".
+std::string pythonSpelling(const std::string& name) {
+    for (const QuantityInfo& info : kQuantities)
+        if (name == info.name && name != info.keyword) return std::string(" (in Python '") + info.keyword + "')";
+    for (const DerivedInfo& info : kDerivedQuantities)
+        if (name == info.name && name != info.keyword) return std::string(" (in Python '") + info.keyword + "')";
+    return "";
+}
+
+// outputs=: a name or a sequence of names, each once.
+std::vector<Field> readOutputs(py::handle value) {
+    std::vector<py::handle> names;
+    if (py::isinstance<py::str>(value)) {
+        names.push_back(value);
+    } else if (py::isinstance<py::iterable>(value) && !py::isinstance<py::bytes>(value)) {
+        for (const py::handle name : value) names.push_back(name);
+    } else {
+        throw py::type_error("outputs: expected a name or a sequence of names, got " + reprOf(value));
+    }
+    if (names.empty()) throw py::value_error("outputs: no result named; the names are " + fieldNames());
+    std::vector<Field> fields;
+    for (const py::handle name : names) {
+        if (!py::isinstance<py::str>(name)) throw py::type_error("outputs: expected names, got " + reprOf(name));
+        const std::string text = name.cast<std::string>();
+        const std::vector<Field> every = everyField();
+        const auto named =
+            std::find_if(every.begin(), every.end(), [&](const Field& f) { return text == f.keyword(); });
+        if (named == every.end())
+            throw py::value_error("outputs: " + reprOf(name) + pythonSpelling(text) + " is not one of " + fieldNames());
+        if (std::any_of(fields.begin(), fields.end(), [&](const Field& f) { return text == f.keyword(); }))
+            throw py::value_error("outputs: " + reprOf(name) + " is named twice");
+        fields.push_back(*named);
+    }
+    return fields;
+}
+
+// The named tuple of fields, made once for each choice of them.
+py::object resultType(const std::vector<Field>& fields) {
+    py::list names;
+    for (const Field& field : fields) names.append(field.keyword());
+    const py::tuple key(names);
+    const py::dict types = py::reinterpret_borrow<py::dict>(resultTypes);
+    if (!types.contains(key)) {
+        const py::object type =
+            py::module_::import("collections").attr("namedtuple")("Conversion", names, "module"_a = "thalwen");
+        type.attr("__doc__") = "The result of thalwen.convert: the results asked for with outputs=.";
+        types[key] = type;
+    }
+    return types[key];
+}
+
+std::string shapeText(const std::vector<py::ssize_t>& shape) {
+    py::tuple sizes(shape.size());
+    for (std::size_t axis = 0; axis < shape.size(); ++axis) sizes[axis] = py::int_(shape[axis]);
+    return py::str(sizes).cast<std::string>();
+}
+
+// One array of out=, checked to be room the results can be written into as
+// they are made: numbers of the dtype wanted, of the result's shape, C-contiguous,
+// writeable. where names it in messages: "out[1] (density)".
+py::array readRoom(py::handle value, const std::string& where, const py::dtype& wanted,
+                   const std::vector<py::ssize_t>& shape) {
+    if (!py::isinstance<py::array>(value))
+        throw py::type_error(where + ": expected a numpy array, got " + reprOf(py::type::handle_of(value)));
+    const auto array = py::reinterpret_borrow<py::array>(value);
+    const std::vector<py::ssize_t> its(array.shape(), array.shape() + array.ndim());
+    std::string wrong;
+    if (!array.dtype().equal(wanted))
+        wrong = "has dtype " + py::str(array.dtype()).cast<std::string>() + ", not " +
+                py::str(static_cast<py::handle>(wanted)).cast<std::string>();
+    else if (its != shape)
+        wrong = "has shape " + shapeText(its) + ", not the result's " + shapeText(shape);
+    else if (!(array.flags() & py::array::c_style))
+        wrong = "is not C-contiguous";
+    else if (!array.writeable())
+        wrong = "is read-only";
+    if (!wrong.empty()) throw py::value_error(where + ": the array " + wrong);
+    return array;
+}
+
+bool sameElements(const py::array& a, const py::array& b) {
+    return a.data() == b.data() && a.ndim() == b.ndim() && std::equal(a.shape(), a.shape() + a.ndim(), b.shape()) &&
+           std::equal(a.strides(), a.strides() + a.ndim(), b.strides());
+}
+
+// The room given in out=, where named: each array takes its results as its
+// samples are converted, so one that overlaps an input would be read after
+// it was written, and two that overlap would take each other's numbers. An
+// input given again as out (the very same elements) is read before it is
+// written.
+struct Room {
+    std::string where;
+    py::array array;
+};
+
+void checkOverlaps(const std::vector<Room>& rooms, const std::vector<GivenInput>& inputs) {
+    const py::object mayShare = py::module_::import("numpy").attr("may_share_memory");
+    for (std::size_t k = 0; k < rooms.size(); ++k) {
+        for (const GivenInput& input : inputs)
+            if (mayShare(rooms[k].array, input.numbers).cast<bool>() && !sameElements(rooms[k].array, input.numbers))
+                throw py::value_error(rooms[k].where + ": the array overlaps the input " + input.info->keyword +
+                                      "; give it memory of its own");
+        for (std::size_t other = 0; other < k; ++other)
+            if (mayShare(rooms[k].array, rooms[other].array).cast<bool>())
+                throw py::value_error(rooms[other].where + " and " + rooms[k].where + ": the arrays overlap");
+    }
+}
+
+// out=: None, an array for the one result asked for, or a sequence with an
+// entry for each field, None where thalwen is to make it. The entry of
+// clamped is a dict from an input's keyword to its flags.
+std::vector<py::object> readOut(py::handle value, const std::vector<Field>& fields) {
+    std::vector<py::object> out(fields.size(), py::none());
+    if (value.is_none()) return out;
+    if (py::isinstance<py::array>(value) || py::isinstance<py::dict>(value)) {
+        if (fields.size() != 1)
+            throw py::value_error("out: one array for " + std::to_string(fields.size()) +
+                                  " results; give a tuple with an entry for each (None where thalwen is to make it)");
+        out[0] = py::reinterpret_borrow<py::object>(value);
+        return out;
+    }
+    if (!py::isinstance<py::sequence>(value) || py::isinstance<py::str>(value))
+        throw py::type_error("out: expected an array or a tuple of arrays, got " + reprOf(value));
+    const auto entries = py::reinterpret_borrow<py::sequence>(value);
+    if (entries.size() != fields.size())
+        throw py::value_error("out: " + std::to_string(entries.size()) +
+                              (entries.size() == 1 ? " entry for " : " entries for ") + std::to_string(fields.size()) +
+                              " results (" +
+                              [&] {
+            std::vector<std::string> names;
+            for (const Field& field : fields) names.emplace_back(field.keyword());
+            return listed(names, ", ");
+        }() + ")");
+    for (std::size_t k = 0; k < fields.size(); ++k) out[k] = entries[k];
+    return out;
+}
+
 // Ctrl-C in a long conversion: Python runs its signal handlers, which raise
 // KeyboardInterrupt, only when asked with the GIL held, and only on the main
 // thread: another thread has none to run.
@@ -362,10 +551,71 @@ bool onMainThread() {
     return threading.attr("current_thread")().is(threading.attr("main_thread")());
 }
 
+// The room of each field, made or taken from out=, told to arrays; the
+// fields' values in their order. The flags are those of every input for
+// the default fields, else of the inputs given: the others are never
+// brought to a bound.
+py::list makeRoom(const std::vector<Field>& fields, const std::vector<py::object>& out, bool single, bool everyInput,
+                  const std::vector<py::ssize_t>& shape, QuantitySet given, const std::vector<GivenInput>& inputs,
+                  SampleArrays& arrays) {
+    const py::dtype float64 = py::dtype::of<double>(), boolean = py::dtype::of<bool>();
+    std::vector<Room> rooms;
+    py::list values;
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        const Field& field = fields[k];
+        const std::string where =
+            std::string(single ? "out" : "out[" + std::to_string(k) + "]") + " (" + field.keyword() + ")";
+        if (field.kind != Field::Kind::Clamped) {
+            const bool made = out[k].is_none();
+            const py::array array = made ? py::array_t<double>(shape) : readRoom(out[k], where, float64, shape);
+            if (!made) rooms.push_back({where, array});
+            double*& room = field.kind == Field::Kind::Sample ? arrays.results[static_cast<std::size_t>(field.quantity)]
+                                                              : arrays.derived[static_cast<std::size_t>(field.derived)];
+            room = static_cast<double*>(const_cast<void*>(array.data()));
+            values.append(array);
+            continue;
+        }
+        if (!out[k].is_none() && !py::isinstance<py::dict>(out[k]))
+            throw py::type_error(where + ": expected a dict from an input's keyword to a boolean array, got " +
+                                 reprOf(out[k]));
+        const py::dict taken = out[k].is_none() ? py::dict() : py::reinterpret_borrow<py::dict>(out[k]);
+        py::dict flags;
+        for (const QuantityInfo& info : kQuantities) {
+            if (!info.input || (!everyInput && !given.contains(info.quantity))) continue;
+            const bool made = !taken.contains(info.keyword);
+            const std::string its = where + "['" + info.keyword + "']";
+            const py::array array =
+                made ? py::array_t<bool>(shape) : readRoom(taken[info.keyword], its, boolean, shape);
+            if (!made) rooms.push_back({its, array});
+            arrays.clamped[static_cast<std::size_t>(info.quantity)] =
+                static_cast<bool*>(const_cast<void*>(array.data()));
+            flags[info.keyword] = array;
+        }
+        for (const auto& [key, value] : taken)
+            if (!flags.contains(key)) throw py::value_error(where + ": " + reprOf(key) + " is not an input given");
+        values.append(flags);
+    }
+    checkOverlaps(rooms, inputs);
+    return values;
+}
+
+// Scalars in, scalars out, as numpy's own functions do; but room the caller
+// gave is returned as given.
+py::object scalarOf(py::handle value, const std::vector<py::object>& out, std::size_t k) {
+    if (!out[k].is_none()) return py::reinterpret_borrow<py::object>(value);
+    if (py::isinstance<py::dict>(value)) {
+        py::dict flags;
+        for (const auto& [name, flag] : py::reinterpret_borrow<py::dict>(value))
+            flags[name] = py::bool_(*static_cast<const bool*>(py::reinterpret_borrow<py::array>(flag).data()));
+        return flags;
+    }
+    return py::float_(*static_cast<const double*>(py::reinterpret_borrow<py::array>(value).data()));
+}
+
 py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
     if (!args.empty()) throw py::type_error("convert() takes keyword arguments only: " + keywordList());
     SampleArrays arrays;  // its defaults are convert()'s
-    py::object jobs = py::none();
+    py::object jobs = py::none(), outputs = py::none(), outValue = py::none();
     std::vector<double> missing;
     std::vector<GivenInput> inputs;
     QuantitySet given;
@@ -381,6 +631,10 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
             arrays.fahrenheit = readFahrenheit(value);
         } else if (name == "missing") {
             missing = readMissing(value);
+        } else if (name == "outputs") {
+            outputs = py::reinterpret_borrow<py::object>(value);
+        } else if (name == "out") {
+            outValue = py::reinterpret_borrow<py::object>(value);
         } else if (name == "jobs") {
             jobs = py::reinterpret_borrow<py::object>(value);
         } else if (const std::optional<Quantity> quantity = inputFromKeyword(name)) {
@@ -397,6 +651,8 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
         }
     }
     requireMeasurements(given, arrays.method);
+    const std::vector<Field> fields = outputs.is_none() ? defaultFields() : readOutputs(outputs);
+    const std::vector<py::object> out = readOut(outValue, fields);
     const unsigned threads = readJobs(jobs);
     checkLabels(inputs);
 
@@ -404,13 +660,8 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
     for (const GivenInput& input : inputs) arrays.inputs.push_back(inputArray(input, arrays.shape, missing));
     arrays.givenUnits = givenUnits(arrays, inputs);
     const std::vector<py::ssize_t> shape(arrays.shape.begin(), arrays.shape.end());
-    std::vector<py::array_t<double>> results;
-    std::vector<std::pair<const char*, py::array_t<bool>>> clamped;
-    for (const QuantityInfo& info : kQuantities) {
-        const auto q = static_cast<std::size_t>(info.quantity);
-        arrays.results[q] = results.emplace_back(shape).mutable_data();
-        if (info.input) arrays.clamped[q] = clamped.emplace_back(info.keyword, shape).second.mutable_data();
-    }
+    const bool single = py::isinstance<py::array>(outValue) || py::isinstance<py::dict>(outValue);
+    const py::list values = makeRoom(fields, out, single, outputs.is_none(), shape, given, inputs, arrays);
     const std::function<void()> checkpoint = onMainThread() ? checkSignals : std::function<void()>{};
     ImpossibleValues impossible;
     {
@@ -419,16 +670,10 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
     }
     warnImpossible(impossible);
 
-    // Scalars in, scalars out, as numpy's own functions do.
-    const bool scalar = shape.empty();
-    py::list fields;
-    for (const py::array_t<double>& result : results)
-        fields.append(scalar ? py::object(py::float_(*result.data())) : py::object(result));
-    py::dict flags;
-    for (const auto& [name, flag] : clamped)
-        flags[name] = scalar ? py::object(py::bool_(*flag.data())) : py::object(flag);
-    fields.append(flags);
-    return conversionType(*fields);
+    if (!shape.empty()) return resultType(fields)(*values);
+    py::list scalars;
+    for (std::size_t k = 0; k < fields.size(); ++k) scalars.append(scalarOf(values[k], out, k));
+    return resultType(fields)(*scalars);
 }
 
 // ---- What help() shows ---------------------------------------------------------------------------
@@ -479,7 +724,8 @@ std::string convertDoc() {
     for (const QuantityInfo& info : kQuantities)
         if (info.input) signature += std::string(", ") + info.keyword + (isAlwaysNeeded(info) ? "" : "=None");
     signature += ", method='" + std::string(infoOf(defaults.method).name) + "', conductivity_unit='" +
-                 defaults.conductivityUnit->name + "', fahrenheit=False, missing=None, jobs=None)\n--\n\n";
+                 defaults.conductivityUnit->name +
+                 "', fahrenheit=False, missing=None, outputs=None, out=None, jobs=None)\n--\n\n";
 
     std::string inputs;
     for (const QuantityInfo& info : kQuantities) {
@@ -489,6 +735,11 @@ std::string convertDoc() {
     }
     std::string results;
     for (const QuantityInfo& info : kQuantities) results += std::string("    ") + info.keyword + unitText(info) + "\n";
+    std::string derived;
+    for (const DerivedInfo& info : kDerivedQuantities)
+        derived += std::string("    ") + info.keyword + " [" + info.unit +
+                   (info.temperature ? std::string(", or ") + kFahrenheit.name + " with fahrenheit=True" : "") +
+                   "]\n        " + capitalised(info.description) + ".\n";
 
     return signature + R"(Converts seawater samples as thalwen-convert does: from the sea pressure,
 the position, the in-situ temperature and one salinity-related input
@@ -531,6 +782,20 @@ fahrenheit : bool, optional
 missing : float or sequence of floats, optional
     Numbers that mark missing measurements (fill values such as -999 or
     99999), compared with each input's numbers as given, before any unit.
+outputs : str or sequence of str, optional
+    The results to compute and return, in this order: any of the ten
+    quantities below, those derived from them below, and clamped. Only these
+    arrays are made, and the equations of no other result run. Default: the
+    ten quantities and clamped. The derived ones:
+)" + derived +
+           R"(out : ndarray, or tuple of ndarray or None, optional
+    Room for the results, as numpy's functions take it: an array for the one
+    result asked for, or a tuple with an entry for each of outputs (None
+    where thalwen is to make the array). Each array is C-contiguous,
+    writeable, of the broadcast shape and float64 (bool for flags), and
+    shares no memory with an input or another, but an input given again as
+    the same array, converted in place. The entry of clamped is a dict from
+    an input's keyword to its flags' array. The arrays given are returned.
 jobs : int, optional
     Threads converting the samples; default one per core this process may
     use. The GIL is released meanwhile; Ctrl-C stops them (KeyboardInterrupt).
@@ -540,13 +805,15 @@ jobs : int, optional
 Returns
 -------
 Conversion
-    A named tuple of the ten quantities as used and derived, in the units
-    fahrenheit and conductivity_unit say, each a float64 array of the
-    broadcast shape (a float when every input is a scalar), NaN where absent
-    (Absolute Salinity under IES-80, a position IES-80 is not given) or
-    missing:
+    A named tuple of the results of outputs, in their order; without it, of
+    the ten quantities as used and derived and clamped:
 )" + results +
-           R"(    and clamped, a dict from the name of each input to a boolean of the same
+           R"(    Each result is in the units fahrenheit and conductivity_unit say, a
+    float64 array of the broadcast shape (a float when every input is a
+    scalar and no out is given), NaN where absent (Absolute Salinity and
+    Conservative Temperature under IES-80, a position IES-80 is not given)
+    or missing. clamped is a dict from the name of each input (without
+    outputs, every input; with it, those given) to a boolean of the same
     shape: True where the input was brought to a bound of its range, or was
     a salinity-related input replaced by the water at a bound of Practical
     Salinity.
@@ -558,7 +825,8 @@ TypeError, ValueError
     of the above, data that are not numbers, shapes that do not broadcast,
     two salinity-related inputs, an unknown method or unit, a units
     attribute that is no unit of its quantity, a wrong jobs, fahrenheit or
-    missing.
+    missing, a result outputs does not know or names twice, an array of out
+    that does not fit.
 
 Warns
 -----
@@ -581,14 +849,12 @@ PYBIND11_MODULE(thalwen, module) {
     module.attr("__version__") = THALWEN_VERSION;
     module.attr("gsw_version") = THALWEN_GSW_VERSION;
 
-    py::list fields;
-    for (const QuantityInfo& info : kQuantities) fields.append(info.keyword);
-    fields.append("clamped");
-    const py::object conversion =
-        py::module_::import("collections").attr("namedtuple")("Conversion", fields, "module"_a = "thalwen");
+    const py::dict types;
+    module.attr("_result_types") = types;  // held by the module
+    resultTypes = types;
+    const py::object conversion = resultType(defaultFields());
     conversion.attr("__doc__") = "The result of thalwen.convert: the ten quantities and clamped.";
     module.attr("Conversion") = conversion;
-    conversionType = conversion;
 
     impossibleValueWarning = PyErr_NewExceptionWithDoc(
         "thalwen.ImpossibleValueWarning",

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <new>
+#include <optional>
 #include <thread>
 
 #include "quantities.h"
@@ -82,7 +84,25 @@ struct Common {
     Sample defaults;      // in the user's units
     QuantitySet unknown;  // the inputs the method has no use for that are not given
     UserUnits shownUnits;
+    QuantitySet results;                                 // those of the sample asked for
+    DerivedQuantitySet derived;                          // those derived asked for
+    std::vector<std::optional<std::ptrdiff_t>> strides;  // each input's linearStride
 };
+
+// The one stride that steps an input from each sample to the next in C
+// order, when it has one (a contiguous array, a number every sample shares):
+// it is then read without walking its axes.
+std::optional<std::ptrdiff_t> linearStride(const std::vector<std::ptrdiff_t>& shape, const InputArray& input) {
+    std::optional<std::ptrdiff_t> stride;
+    std::ptrdiff_t outer = 0;  // what the next axis out must step to be in C order
+    for (std::size_t axis = shape.size(); axis-- > 0;) {
+        if (shape[axis] == 1) continue;  // never stepped
+        if (stride && input.strides[axis] != outer) return std::nullopt;
+        if (!stride) stride = input.strides[axis];
+        outer = input.strides[axis] * shape[axis];
+    }
+    return stride.value_or(0);
+}
 
 // Reads the inputs of a chunk's samples into chunk.given, and which of them
 // are missing.
@@ -90,14 +110,25 @@ void readChunk(const SampleArrays& arrays, const Common& common, std::size_t beg
     std::fill_n(chunk.given, count, common.defaults);
     std::fill_n(chunk.missing, count, false);
     std::fill_n(chunk.unknown, count, common.unknown);
-    for (const InputArray& input : arrays.inputs) {
+    for (std::size_t i = 0; i < arrays.inputs.size(); ++i) {
+        const InputArray& input = arrays.inputs[i];
         // IES-80 has no use for the position: a missing one does not stop it.
         const bool used = usedBy(input.quantity, arrays.method);
         const bool salinityRelated = infoOf(input.quantity).salinityRelated;
         const bool anyMissing = !input.missing.empty(), mapped = input.scale != 1 || input.offset != 0;
-        InputWalk walk(arrays.shape, input, begin);
-        for (std::size_t k = 0; k < count; ++k, walk.next()) {
-            double value = walk.value();
+        const std::optional<std::ptrdiff_t> stride = common.strides[i];
+        std::optional<InputWalk> walk;
+        if (!stride) walk.emplace(arrays.shape, input, begin);
+        const char* at = input.data + (stride ? static_cast<std::ptrdiff_t>(begin) * *stride : 0);
+        for (std::size_t k = 0; k < count; ++k) {
+            double value;
+            if (stride) {
+                std::memcpy(&value, at, sizeof value);  // a view of a record array need not be aligned
+                at += *stride;
+            } else {
+                value = walk->value();
+                walk->next();
+            }
             if (anyMissing && isOneOf(value, input.missing)) value = kNaN;
             if (mapped) value = value * input.scale + input.offset;
             if (std::isnan(value)) {
@@ -127,13 +158,25 @@ bool countImpossible(const UserConversion& conversion, QuantitySet unknown, cons
     return any;
 }
 
+// Writes the values of one result of a chunk, NaN where a sample is missing
+// or the result absent.
+template <typename Value>
+void writeResults(double* results, const Chunk& chunk, std::size_t count, Value value) {
+    for (std::size_t k = 0; k < count; ++k) {
+        const double number = chunk.missing[k] ? kNaN : value(chunk.conversions[k]);
+        results[k] = isPresent(number) ? number : kNaN;
+    }
+}
+
 void convertChunk(const SampleArrays& arrays, const Common& common, std::size_t begin, std::size_t count, Chunk& chunk,
                   ImpossibleValues& impossible) {
     readChunk(arrays, common, begin, count, chunk);
     for (std::size_t k = 0; k < count; ++k) {
         if (chunk.missing[k]) continue;
         UserConversion& conversion = chunk.conversions[k];
-        conversion = convertSample(arrays.method, chunk.given[k], arrays.givenUnits, common.shownUnits);
+        // Made in its place rather than assigned: no copy of the record per sample.
+        new (&conversion) UserConversion(convertSample(arrays.method, chunk.given[k], arrays.givenUnits,
+                                                       common.shownUnits, common.derived, common.results));
         chunk.missing[k] = countImpossible(conversion, chunk.unknown[k], arrays.givenUnits, impossible);
         if (!chunk.unknown[k].empty())
             for (const QuantityInfo& info : kQuantities)
@@ -141,15 +184,17 @@ void convertChunk(const SampleArrays& arrays, const Common& common, std::size_t 
     }
     for (const QuantityInfo& info : kQuantities) {
         const auto q = static_cast<std::size_t>(info.quantity);
-        double* results = arrays.results[q] + begin;
-        for (std::size_t k = 0; k < count; ++k) {
-            const double value = chunk.missing[k] ? kNaN : valueOf(chunk.conversions[k].result, info.quantity);
-            results[k] = isPresent(value) ? value : kNaN;
-        }
+        if (double* results = arrays.results[q])
+            writeResults(results + begin, chunk, count,
+                         [&](const UserConversion& conversion) { return valueOf(conversion.result, info.quantity); });
         if (bool* clamped = arrays.clamped[q])
             for (std::size_t k = 0; k < count; ++k)
                 clamped[begin + k] = !chunk.missing[k] && chunk.conversions[k].clamped.contains(info.quantity);
     }
+    for (const DerivedInfo& info : kDerivedQuantities)
+        if (double* results = arrays.derived[static_cast<std::size_t>(info.quantity)])
+            writeResults(results + begin, chunk, count,
+                         [&](const UserConversion& conversion) { return valueOf(conversion.derived, info.quantity); });
 }
 
 std::size_t sampleCount(const std::vector<std::ptrdiff_t>& shape) {
@@ -162,7 +207,14 @@ std::size_t sampleCount(const std::vector<std::ptrdiff_t>& shape) {
 
 ImpossibleValues convertArrays(const SampleArrays& arrays, unsigned jobs, const std::function<void()>& checkpoint) {
     const std::size_t count = sampleCount(arrays.shape);
-    Common common{defaultSample(arrays.fahrenheit), {}, userUnits(arrays.fahrenheit, *arrays.conductivityUnit)};
+    Common common;
+    common.defaults = defaultSample(arrays.fahrenheit);
+    common.shownUnits = userUnits(arrays.fahrenheit, *arrays.conductivityUnit);
+    for (const QuantityInfo& info : kQuantities)
+        if (arrays.results[static_cast<std::size_t>(info.quantity)]) common.results.add(info.quantity);
+    for (const DerivedInfo& info : kDerivedQuantities)
+        if (arrays.derived[static_cast<std::size_t>(info.quantity)]) common.derived.add(info.quantity);
+    for (const InputArray& input : arrays.inputs) common.strides.push_back(linearStride(arrays.shape, input));
     // Nothing is invented: a position IES-80 is not given has no value.
     for (const QuantityInfo& info : kQuantities)
         if (info.input && !usedBy(info.quantity, arrays.method)) common.unknown.add(info.quantity);

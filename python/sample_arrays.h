@@ -38,10 +38,13 @@ struct SampleArrays {
     UserUnits givenUnits;
     std::vector<std::ptrdiff_t> shape;  // of every result
     std::vector<InputArray> inputs;     // the others take their defaults
-    // In C order, in the user's units. An absent result (Absolute Salinity
-    // under IES-80, the position IES-80 was not given) is NaN.
+    // C-contiguous, in the user's units; each null where not asked for, and
+    // nothing is written or derived for it. An absent result (Absolute
+    // Salinity and Conservative Temperature under IES-80, the position IES-80
+    // was not given) is NaN.
     double* results[kQuantityCount] = {};
-    bool* clamped[kQuantityCount] = {};  // null where nothing is to be told (Absolute Salinity)
+    double* derived[kDerivedQuantityCount] = {};
+    bool* clamped[kQuantityCount] = {};  // never for Absolute Salinity, a result only
 };
 
 // The samples given a value no sample can have (outside its band), and the

@@ -1,5 +1,5 @@
 """thalwen.convert gives, sample by sample and to the last bit, what
-thalwen-convert --format json --full gives; a missing measurement gives NaN
+thalwen-convert --format json --full gives, with and without outputs=; a missing measurement gives NaN
 and nothing else; the shape, strides and threads do not change a result."""
 import json
 import os
@@ -21,6 +21,9 @@ JSON_NAMES = dict(pressure="pressure", longitude="longitude", latitude="latitude
                   salinity="practicalSalinity", absolute_salinity="absoluteSalinity", density="density",
                   conductivity="conductivity", specific_gravity="specificGravity",
                   reference_temperature="referenceTemperature")
+DERIVED_NAMES = dict(conservative_temperature="conservativeTemperature", potential_temperature="potentialTemperature",
+                     sigma0="sigma0", sound_speed="soundSpeed", freezing_temperature="freezingTemperature")
+EVERY_NAME = JSON_NAMES | DERIVED_NAMES
 # Inside the ranges, beyond the upper bounds (but latitude's, the pole), beyond the lower ones.
 PLACES = dict(pressure=[1500, 12000, -5], longitude=[151.3, 200, -183], latitude=[-35.2, 90, -90],
               temperature=[3.1, 40, -5], reference_temperature=[20, 50, -1])
@@ -52,13 +55,17 @@ def test_every_sample_as_the_command_line_converts_it(method, options, source):
     given = {name: np.array(values, dtype=float) for name, values in PLACES.items()}
     given[source[0]] = np.array(source[1:], dtype=float)[:, np.newaxis]
     result = thalwen.convert(method=method, **options, **given)
+    chosen = thalwen.convert(method=method, **options, **given, outputs=[*EVERY_NAME, "clamped"])
     assert result.pressure.shape == (3, 3)
     for index in np.ndindex(result.pressure.shape):
         sample = {name: float(np.broadcast_to(values, result.pressure.shape)[index]) for name, values in given.items()}
-        expected = command_line(method, options, sample)
-        for name, key in JSON_NAMES.items():
-            assert bits(getattr(result, name)[index]) == bits(expected[key]), (name, sample)
-        assert [JSON_NAMES[name] for name, flags in result.clamped.items() if flags[index]] == expected["clamped"]
+        expected = command_line(method, options | {"outputs": ",".join(EVERY_NAME.values())}, sample)
+        for name, key in EVERY_NAME.items():
+            assert bits(getattr(chosen, name)[index]) == bits(expected[key]), (name, sample)
+            if name in JSON_NAMES:
+                assert bits(getattr(result, name)[index]) == bits(expected[key]), (name, sample)
+        for flags in result.clamped, chosen.clamped:
+            assert [JSON_NAMES[name] for name, flag in flags.items() if flag[index]] == expected["clamped"]
 
 
 @pytest.mark.parametrize("options", [{}, {"fahrenheit": True}])
