@@ -63,23 +63,19 @@ std::string salinityOptions() {
     return choices(names, [](const char* option) { return option; });
 }
 
-// "1 row", "2 rows".
-std::string rows(std::size_t count) { return std::to_string(count) + (count == 1 ? " row" : " rows"); }
+// "1 row", "2 samples".
+std::string rows(std::size_t count, ColumnKind kind = ColumnKind::CsvColumn) {
+    return std::to_string(count) + (kind == ColumnKind::CsvColumn ? " row" : " sample") + (count == 1 ? "" : "s");
+}
 
 // The report of a row with a value no sample can have: a fill value, most
 // likely, or a unit mistaken. Options were held to the bands before any row.
 Failure impossibleCell(const std::vector<Cell>& cells, const BatchColumns& columns, const UserConversion& conversion) {
-    for (const QuantityInfo& info : kQuantities) {
-        if (!conversion.impossible.contains(info.quantity)) continue;
-        for (std::size_t i = 0; i < cells.size(); ++i)
-            if (columns.roles[i].use == ColumnUse::Quantity && columns.roles[i].quantity == info.quantity) {
-                const std::string_view text = trimBlanks(cells[i].text);
-                return Failure(valueError(describeColumn(columns, i), text,
-                                          std::string("is ") + conversion.whyImpossible +
-                                              ": no measurement; if it marks a gap, give --missing " +
-                                              std::string(text)));
-            }
-        break;
+    if (const std::optional<std::size_t> i = impossibleColumn(columns, conversion)) {
+        const std::string_view text = trimBlanks(cells[*i].text);
+        return Failure(valueError(describeColumn(columns, *i), text,
+                                  std::string("is ") + conversion.whyImpossible +
+                                      ": no measurement; if it marks a gap, give --missing " + std::string(text)));
     }
     return Failure(std::string("a value no sample can have: ") + conversion.whyImpossible);
 }
@@ -172,18 +168,69 @@ Failure makeBatchSetup(const Arguments& arguments, const Dialect& dialect, Batch
         for (const QuantityInfo& info : kQuantities)
             if (info.salinityRelated) valueOf(setup.defaults, info.quantity) = kNoValue;
         setup.noSalinity = "no salinity-related value: " + salinityColumns + (count > 1 ? " hold" : " holds") +
-                           " none (" + salinityOptions() + " would fill such rows)";
+                           " none (" + salinityOptions() + " would fill such " +
+                           (columns.kind == ColumnKind::CsvColumn ? "rows)" : "samples)");
     }
     setup.columns = std::move(columns);
     return impossibleOption(arguments);
 }
 
+std::optional<std::size_t> impossibleColumn(const BatchColumns& columns, const UserConversion& conversion) {
+    for (const QuantityInfo& info : kQuantities) {
+        if (!conversion.impossible.contains(info.quantity)) continue;
+        for (std::size_t i = 0; i < columns.roles.size(); ++i)
+            if (columns.roles[i].use == ColumnUse::Quantity && columns.roles[i].quantity == info.quantity) return i;
+        break;
+    }
+    return std::nullopt;
+}
+
+void startRow(const BatchSetup& setup, RowInput& row) {
+    row.method = setup.method;
+    row.units = setup.columns.units;
+    row.values = {setup.defaults, {}, 0};
+}
+
+void takeValue(const BatchSetup& setup, std::size_t index, double value, RowInput& row) {
+    const Quantity quantity = setup.columns.roles[index].quantity;
+    if (const UnitMap& map = setup.columns.readings[index].map; map.scale != 1 || map.offset != 0)
+        value = value * map.scale + map.offset;
+    // A batch reads one salinity-related column at most: no second one to refuse.
+    if (infoOf(quantity).salinityRelated) value = asGivenValue(value);
+    valueOf(row.values.sample, quantity) = value;
+    row.values.given.add(quantity);
+}
+
+bool takeMissing(const BatchSetup& setup, std::size_t index, RowInput& row) {
+    const Quantity quantity = setup.columns.roles[index].quantity;
+    if (infoOf(quantity).salinityRelated) return true;
+    if (!setup.filled.contains(quantity)) return false;
+    takeUnitOf(quantity, setup.userUnits, row.units);
+    return true;
+}
+
+bool finishRow(const BatchSetup& setup, RowInput& row) {
+    if (!anySalinityRelated(setup.columns.quantities) || hasSalinityInput(row.values)) return true;
+    if (!setup.salinityFill) return false;
+    const Quantity fill = *setup.salinityFill;
+    valueOf(row.values.sample, fill) = setup.salinityFillValue;
+    takeUnitOf(fill, setup.userUnits, row.units);
+    return true;
+}
+
+UserConversion convertRow(const BatchSetup& setup, const RowInput& row) {
+    UserConversion conversion = convertSample(row.method, row.values.sample, row.units, setup.userUnits, setup.derived);
+    for (const QuantityInfo& info : kQuantities)
+        if (setup.unknown.contains(info.quantity)) {
+            valueOf(conversion.result, info.quantity) = kNoValue;
+            conversion.clamped.remove(info.quantity);
+        }
+    return conversion;
+}
+
 Failure readRow(const std::vector<Cell>& cells, const BatchSetup& setup, RowInput& row) {
     const BatchColumns& columns = setup.columns;
-    row.method = setup.method;
-    row.units = columns.units;
-    SampleValues& values = row.values;
-    values = {setup.defaults, {}, 0};
+    startRow(setup, row);
     auto place = [&](std::size_t index) { return describeColumn(columns, index); };
     for (std::size_t i = 0; i < cells.size(); ++i) {
         const ColumnRole& role = columns.roles[i];
@@ -201,29 +248,20 @@ Failure readRow(const std::vector<Cell>& cells, const BatchSetup& setup, RowInpu
             continue;
         }
         double number = 0;
-        const bool fill = !setup.missing.empty() && !readDecimal(cell, number) &&
+        const char* reason = readDecimal(cell, number);
+        const bool fill = !reason && !setup.missing.empty() &&
                           std::find(setup.missing.begin(), setup.missing.end(), number) != setup.missing.end();
         if (fill || marksMissing(cell)) {
-            if (infoOf(role.quantity).salinityRelated) continue;
-            if (!setup.filled.contains(role.quantity))
+            if (!takeMissing(setup, i, row))
                 return Failure(place(i) + ": " + (cell.empty() ? std::string("empty") : quoted(cell)) +
                                ", a missing measurement (" + infoOf(role.quantity).option + " would fill " +
                                (cell.empty() ? "empty" : "missing") + " cells)");
-            takeUnitOf(role.quantity, setup.userUnits, row.units);
             continue;
         }
-        if (Failure failure = readValue(values, role.quantity, cell, i, place)) return failure;
-        if (const UnitMap& map = columns.readings[i].map; map.scale != 1 || map.offset != 0) {
-            double& value = valueOf(values.sample, role.quantity);
-            value = value * map.scale + map.offset;
-        }
+        if (reason) return Failure(valueError(place(i), cell, whatIsWrong(cell, reason)));
+        takeValue(setup, i, number, row);
     }
-    if (anySalinityRelated(columns.quantities) && !hasSalinityInput(values)) {
-        if (!setup.salinityFill) return Failure(setup.noSalinity);
-        const Quantity fill = *setup.salinityFill;
-        valueOf(values.sample, fill) = setup.salinityFillValue;
-        takeUnitOf(fill, setup.userUnits, row.units);
-    }
+    if (!finishRow(setup, row)) return Failure(setup.noSalinity);
     return {};
 }
 
@@ -275,9 +313,11 @@ std::vector<std::string> headerNotes(const BatchSetup& setup) {
                         " are the results of an earlier conversion: the sample it used is read, its "
                         "practicalSalinity the source; what it derived is carried");
     notes.push_back("read: " + read);
-    if (!carried.empty()) notes.push_back("carried: " + carried);
-    if (!everyRow.empty()) notes.push_back("for every row: " + everyRow);
-    if (!emptyCells.empty()) notes.push_back("empty cells: " + emptyCells);
+    // A netCDF file's other variables are copied, as they all are.
+    const bool csv = columns.kind == ColumnKind::CsvColumn;
+    if (!carried.empty() && csv) notes.push_back("carried: " + carried);
+    if (!everyRow.empty()) notes.push_back((csv ? "for every row: " : "for every sample: ") + everyRow);
+    if (!emptyCells.empty()) notes.push_back((csv ? "empty cells: " : "missing values: ") + emptyCells);
     notes.insert(notes.end(), columns.notes.begin(), columns.notes.end());
     if (!setup.unknown.empty())
         notes.push_back("no position: " + std::string(infoOf(setup.method).label) +
@@ -317,15 +357,19 @@ RowCounts& RowCounts::operator+=(const RowCounts& other) {
     clamped += other.clamped;
     failed += other.failed;
     empty += other.empty;
+    rejected += other.rejected;
     return *this;
 }
 
-std::string summaryOf(const RowCounts& counts) {
-    std::string summary = rows(counts.converted) + " converted";
+std::string summaryOf(const RowCounts& counts, ColumnKind kind) {
+    std::string summary = rows(counts.converted, kind) + " converted";
     if (counts.clamped > 0) summary += " (" + std::to_string(counts.clamped) + " with inputs brought to their bounds)";
-    summary += ", " + rows(counts.failed) + " without results";
+    summary += ", " + rows(counts.failed, kind) + " without results";
     if (counts.failed > 0) summary += " (reported above)";
-    if (counts.empty > 0) summary += ", " + rows(counts.empty) + " of empty cells left empty";
+    if (counts.empty > 0)
+        summary += ", " + rows(counts.empty, kind) +
+                   (kind == ColumnKind::CsvColumn ? " of empty cells left empty" : " where nothing was measured");
+    if (counts.rejected > 0) summary += ", " + rows(counts.rejected, kind) + " rejected by their quality flags";
     return summary;
 }
 
@@ -376,14 +420,8 @@ void convertRecord(std::string_view line, long lineNumber, bool mayHoldQuote, co
                             std::to_string(columnCount) + ": column " + std::to_string(columnCount + 1) + " holds " +
                             quoted(cells[columnCount].text) + " and has no header");
         } else if (error = readRow(cells, setup, row); !error) {
-            UserConversion conversion =
-                convertSample(row.method, row.values.sample, row.units, setup.userUnits, setup.derived);
+            const UserConversion conversion = convertRow(setup, row);
             if (conversion.impossible.empty()) {
-                for (const QuantityInfo& info : kQuantities)
-                    if (setup.unknown.contains(info.quantity)) {
-                        valueOf(conversion.result, info.quantity) = kNoValue;
-                        conversion.clamped.remove(info.quantity);
-                    }
                 out += dialect.separator;
                 appendCsvResults(out, conversion, setup.style, dialect);
                 out += dialect.lineEnd;
