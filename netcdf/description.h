@@ -28,6 +28,8 @@ enum class ValueType { Byte, Char, Short, Int, Float, Double, UByte, UShort, UIn
 // As CDL writes it: "float", "ubyte", "string"...
 const char* typeName(ValueType type);
 bool isNumber(ValueType type);
+// What netCDF reads where nothing was written, for a type of numbers.
+double defaultFill(ValueType type);
 
 struct Attribute {
     std::string name;

@@ -62,8 +62,8 @@ void defineStorage(const Place& place, int group, int id, const Storage& storage
 // the output, then the values: everything a reader of either file sees.
 class Copier {
 public:
-    Copier(const InputFile& input, const std::string& outputPath)
-        : input_{input.path(), false}, output_{outputPath, true} {}
+    Copier(const InputFile& input, const std::string& outputPath, const std::atomic<bool>* stop)
+        : input_{input.path(), false}, output_{outputPath, true}, stop_(stop) {}
 
     void defineGroup(const Group& group, int into, const std::string& history) {
         groups_[group.id] = into;
@@ -146,6 +146,7 @@ private:
         for (std::size_t length : unit) chunkValues *= length;
         std::vector<unsigned char> block;
         for (const Box& box : tile(shapeOf(variable), unit, std::max(kCopyBytes / size, chunkValues))) {
+            if (stop_ != nullptr && stop_->load()) throw interrupted(output_.path);
             block.resize(box.size() * size);
             const std::size_t *start = coordinates(box.start), *count = coordinates(box.count);
             checked(input_, what + ": cannot read its values",
@@ -167,6 +168,7 @@ private:
     Place output_;
     std::map<int, int> dimensions_;  // the input's ids to the output's
     std::map<int, int> groups_;
+    const std::atomic<bool>* stop_;
 };
 
 }  // namespace
@@ -214,7 +216,7 @@ std::string historyLine(std::chrono::system_clock::time_point time, const std::v
 }
 
 OutputFile::OutputFile(const InputFile& input, std::string path, const std::vector<NewVariable>& variables,
-                       const std::string& history)
+                       const std::string& history, const std::atomic<bool>* stop)
     : path_(std::move(path)) {
     const Place place{path_, true};
     const Description& description = input.description();
@@ -226,7 +228,7 @@ OutputFile::OutputFile(const InputFile& input, std::string path, const std::vect
         if (status != NC_EEXIST || attempt == 100) throw netcdfError(place, "cannot create it", status, errno);
     }
     open_ = true;
-    Copier copier(input, path_);
+    Copier copier(input, path_, stop);
     try {
         copier.defineGroup(description.root, id_, history);
         for (const NewVariable& variable : variables) newVariables_.push_back(define(input, variable));
@@ -259,10 +261,10 @@ OutputFile::Written OutputFile::define(const InputFile& input, const NewVariable
             throw NetcdfError(input.path() + ": no dimension " + inQuotes(name) + " for the new " + what, false);
         dimensions.push_back(id);
     }
-    Written written{variable.name, -1, NC_FILL_DOUBLE, variable.dimensions};
+    Written written{variable.name, -1, defaultFill(variable.type), variable.dimensions};
     checked(place, "cannot add " + what, [&] {
-        return nc_def_var(id_, variable.name.c_str(), NC_DOUBLE, static_cast<int>(dimensions.size()), dimensions.data(),
-                          &written.id);
+        return nc_def_var(id_, variable.name.c_str(), typeInfo(variable.type).id, static_cast<int>(dimensions.size()),
+                          dimensions.data(), &written.id);
     });
     Storage storage = variable.storage;
     if (storage.layout == Layout::Compact) storage.layout = Layout::Contiguous;
