@@ -98,7 +98,9 @@ std::string lacking(const Arguments& arguments, const BatchColumns& columns) {
     std::string lines;
     auto lack = [&](QuantitySet quantities, const std::string& what, const std::string& options) {
         if ((columns.quantities.bits() | given.bits()) & quantities.bits()) return;
-        lines += "thalwen-convert: nothing gives " + what + ": no column is read as it, and " + options + "\n";
+        lines += "thalwen-convert: nothing gives " + what + ": no " +
+                 (columns.kind == ColumnKind::CsvColumn ? "column" : "variable") + " is read as it, and " + options +
+                 "\n";
         for (const Suggestion& suggestion : columns.suggestions)
             if (suggestion.role.use == ColumnUse::Quantity && quantities.contains(suggestion.role.quantity))
                 lines += "thalwen-convert: " + suggestion.note + "\n";

@@ -211,6 +211,27 @@ inline constexpr DerivedInfo kDerivedQuantities[kDerivedQuantityCount] = {
 
 constexpr const DerivedInfo& infoOf(DerivedQuantity quantity) { return kDerivedQuantities[static_cast<int>(quantity)]; }
 
+// ---- Results in netCDF files and xarray Datasets ---------------------------------------------------
+
+// What a result written beside a file's variables says of itself, as the CF
+// conventions name it: its standard name (nullptr where CF has none), a
+// description, and its unit in the engine's units.
+struct CfAttributes {
+    const char* standardName;
+    const char* longName;
+    const char* units;
+};
+
+constexpr CfAttributes cfAttributesOf(Quantity quantity) {
+    const QuantityInfo& info = infoOf(quantity);
+    return {info.standardName, info.label, info.engineUnit};
+}
+
+constexpr CfAttributes cfAttributesOf(DerivedQuantity quantity) {
+    const DerivedInfo& info = infoOf(quantity);
+    return {info.standardName, info.label, info.engineUnit};
+}
+
 // ---- One salinity-related input --------------------------------------------------------------------
 
 // A sample gives at most one of the salinity-related inputs, wherever it

@@ -35,13 +35,13 @@ std::vector<std::size_t> shapeOf(const Variable& variable) {
 
 bool fitsClassicModel(const Description& description) {
     switch (description.format) {
-    case Format::Classic:
-    case Format::Offset64:
-    case Format::Netcdf4Classic:
+    case FileFormat::Classic:
+    case FileFormat::Offset64:
+    case FileFormat::Netcdf4Classic:
         return true;
-    case Format::Netcdf4:
+    case FileFormat::Netcdf4:
         return false;
-    case Format::Cdf5:
+    case FileFormat::Cdf5:
         break;
     }
     const Group& root = description.root;  // CDF5 has no groups

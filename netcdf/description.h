@@ -74,11 +74,11 @@ struct Group {
     int id = -1;  // the file's own
 };
 
-enum class Format { Classic, Offset64, Cdf5, Netcdf4, Netcdf4Classic };
+enum class FileFormat { Classic, Offset64, Cdf5, Netcdf4, Netcdf4Classic };
 
 struct Description {
     std::string path;
-    Format format = Format::Classic;
+    FileFormat format = FileFormat::Classic;
     Group root;
 };
 

@@ -12,22 +12,22 @@ namespace thalwen {
 
 namespace {
 
-Format formatOf(int format) {
+FileFormat formatOf(int format) {
     switch (format) {
     case NC_FORMAT_64BIT_OFFSET:
-        return Format::Offset64;
+        return FileFormat::Offset64;
     case NC_FORMAT_CDF5:
-        return Format::Cdf5;
+        return FileFormat::Cdf5;
     case NC_FORMAT_NETCDF4:
-        return Format::Netcdf4;
+        return FileFormat::Netcdf4;
     case NC_FORMAT_NETCDF4_CLASSIC:
-        return Format::Netcdf4Classic;
+        return FileFormat::Netcdf4Classic;
     default:
-        return Format::Classic;
+        return FileFormat::Classic;
     }
 }
 
-bool isNetcdf4(Format format) { return format == Format::Netcdf4 || format == Format::Netcdf4Classic; }
+bool isNetcdf4(FileFormat format) { return format == FileFormat::Netcdf4 || format == FileFormat::Netcdf4Classic; }
 
 void checkComplete(const std::string& path) {
     std::error_code error;
@@ -46,7 +46,7 @@ void checkComplete(const std::string& path) {
 // far at hand for the variables of the groups below.
 class Describer {
 public:
-    Describer(const std::string& path, Format format) : place_{path, false}, format_(format) {}
+    Describer(const std::string& path, FileFormat format) : place_{path, false}, format_(format) {}
 
     Group group(int id, std::string name) {
         Group group;
@@ -164,7 +164,7 @@ private:
     }
 
     Place place_;
-    Format format_;
+    FileFormat format_;
     std::map<int, Dimension> dimensions_;
 };
 

@@ -16,16 +16,6 @@ namespace {
 // A block of the copy holds this much, or one chunk when a chunk is larger.
 constexpr std::size_t kCopyBytes = 8 << 20;
 
-// A name beside path no other file has: the file is created only if absent.
-std::string temporaryName(const std::string& path) {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device device;
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
-    std::string name = path + ".tmp-";
-    for (int i = 0; i < 6; ++i) name += kLetters[pick(device)];
-    return name;
-}
-
 bool hasUnlimited(const std::vector<Dimension>& dimensions) {
     return std::any_of(dimensions.begin(), dimensions.end(), [](const Dimension& d) { return d.unlimited; });
 }
@@ -173,6 +163,15 @@ private:
 
 }  // namespace
 
+std::string temporaryName(const std::string& path) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device device;
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    std::string name = path + ".tmp-";
+    for (int i = 0; i < 6; ++i) name += kLetters[pick(device)];
+    return name;
+}
+
 Attribute textAttribute(std::string name, std::string text) {
     Attribute attribute;
     attribute.name = std::move(name);
@@ -219,6 +218,9 @@ OutputFile::OutputFile(const InputFile& input, std::string path, const std::vect
                        const std::string& history, const std::atomic<bool>* stop)
     : path_(std::move(path)) {
     const Place place{path_, true};
+    std::error_code error;
+    if (std::filesystem::exists(path_, error) && !std::filesystem::is_regular_file(path_, error))
+        throw NetcdfError(path_ + ": is no regular file, which a netCDF file could replace", true);
     const Description& description = input.description();
     const int mode = NC_NETCDF4 | NC_NOCLOBBER | (fitsClassicModel(description) ? NC_CLASSIC_MODEL : 0);
     for (int attempt = 0;; ++attempt) {

@@ -27,6 +27,10 @@ struct NewVariable {
     ValueType type = ValueType::Double;
 };
 
+// A name beside path that no file has yet, most likely ("OUT.nc.tmp-x7k2qa"):
+// its writer creates it only if absent, and tries another if not.
+std::string temporaryName(const std::string& path);
+
 Attribute textAttribute(std::string name, std::string text);
 Attribute numberAttribute(std::string name, double value);
 
