@@ -534,7 +534,10 @@ TEST(Batch, NotesTellWhatIsReadCarriedAndAssumedThenTheCount) {
 // Comment lines before the header go to the output first; an input not in
 // UTF-8 is said, and written in UTF-8.
 TEST(Batch, CommentLinesAreCarriedOtherEncodingsSaid) {
-    const BatchRun latin1 = runOn("# cast 12\nTEMP (\xB0" "C),PSAL\n10,35\n", theStartUpSample());
+    const BatchRun latin1 = runOn(
+        "# cast 12\nTEMP (\xB0"
+        "C),PSAL\n10,35\n",
+        theStartUpSample());
     EXPECT_EQ(latin1.out.find("# cast 12\nTEMP (°C),PSAL,method,"), 0u) << latin1.out;
     EXPECT_EQ(latin1.err.find("thalwen-convert: the input is not UTF-8: read as Latin-1 (ISO 8859-1), written in "
                               "UTF-8\nthalwen-convert: read: column 1 'TEMP (°C)' as temperature in °C,"),
