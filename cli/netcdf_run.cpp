@@ -13,6 +13,7 @@
 #include "convert_slabs.h"
 #include "file_names.h"
 #include "messages.h"
+#include "netcdf_flags.h"
 #include "number_text.h"
 #include "output.h"
 #include "parallel.h"
@@ -28,166 +29,29 @@ constexpr const char* kClampedName = "clamped";
 
 // ---- The file as a batch reads it ------------------------------------------------------------------
 
-// A text attribute of a variable, without the blanks and the NUL some
-// writers leave at its end; "" when it has none.
-std::string textOf(const Variable& variable, std::string_view name) {
-    const Attribute* attribute = findAttribute(variable.attributes, name);
-    if (attribute == nullptr || isNumber(attribute->type)) return "";
-    std::string_view text = attribute->text;
-    while (!text.empty() && text.back() == '\0') text.remove_suffix(1);
-    return std::string(trimBlanks(text));
-}
-
 // The root group's variables as a batch reads columns, in their order.
 std::vector<InputColumn> columnsOf(const Group& root) {
     std::vector<InputColumn> columns;
     for (const Variable& variable : root.variables)
-        columns.push_back({variable.name, variable.name, textOf(variable, "units"), textOf(variable, "standard_name"),
+        columns.push_back({variable.name, variable.name, textOf(variable.attributes, "units"),
+                           textOf(variable.attributes, "standard_name"),
                            isNumber(variable.type) ? nullptr : typeName(variable.type)});
     return columns;
 }
 
-// The words of a blank-separated list attribute.
-std::vector<std::string> wordsOf(const std::string& text) {
-    std::vector<std::string> words;
-    for (std::size_t start = text.find_first_not_of(' '); start != std::string::npos;) {
-        const std::size_t end = std::min(text.find(' ', start), text.size());
-        words.push_back(text.substr(start, end - start));
-        start = text.find_first_not_of(' ', end);
-    }
-    return words;
-}
-
-// A variable read, and where its quality flags are among the reader's inputs.
+// A variable read.
 struct VariableRead {
-    std::size_t column;              // among the batch's columns: the root group's variables
-    std::vector<std::size_t> flags;  // its quality flags', among the reader's inputs
-    bool everyDimension = false;     // it spans every paired dimension
-};
-
-// A variable of quality flags, and the flags of the samples converted: as its
-// values hold them, numbers or the codes of characters.
-struct FlagsRead {
-    const Variable* variable;
-    std::vector<double> kept;
+    std::size_t column;           // among the batch's columns: the root group's variables
+    bool everyDimension = false;  // it spans every paired dimension
 };
 
 // What is read of the file and written into its copy. The reader's inputs
 // are the variables read, then those of their flags.
 struct Plan {
     std::vector<VariableRead> reads;
-    std::vector<FlagsRead> flags;
+    std::vector<QualityFlags> flags;
     std::vector<Output> outputs;
 };
-
-// The variables of quality flags variable declares, as CF links them: those
-// of its ancillary_variables with flag_values.
-std::vector<const Variable*> declaredFlags(const Group& root, const Variable& variable) {
-    std::vector<const Variable*> flags;
-    for (const std::string& name : wordsOf(textOf(variable, "ancillary_variables"))) {
-        const Variable* ancillary = findVariable(root, name);
-        if (ancillary != nullptr && findAttribute(ancillary->attributes, "flag_values") != nullptr &&
-            (isNumber(ancillary->type) || ancillary->type == ValueType::Char))
-            flags.push_back(ancillary);
-    }
-    return flags;
-}
-
-// The flags a variable of flags declares, as its values hold them.
-std::vector<double> declaredValues(const Variable& flags) {
-    const Attribute& values = *findAttribute(flags.attributes, "flag_values");
-    if (!values.numbers.empty()) return values.numbers;
-    std::vector<double> codes;
-    for (char c : values.text)
-        if (c != ' ' && c != '\0') codes.push_back(static_cast<unsigned char>(c));
-    return codes;
-}
-
-// A flag of --qc as the variable of flags holds it: a number, or a single
-// character's code; none when it can be neither.
-std::optional<double> flagValue(const Variable& flags, std::string_view text) {
-    if (flags.type == ValueType::Char) {
-        if (text.size() != 1) return std::nullopt;
-        return static_cast<unsigned char>(text[0]);
-    }
-    double value = 0;
-    if (readDecimal(text, value) != nullptr) return std::nullopt;
-    return value;
-}
-
-// What a variable of flags declares, as the user types flags: "0 1 2 3 4".
-std::string declaredText(const Variable& flags) {
-    std::string text;
-    for (double value : declaredValues(flags)) {
-        if (!text.empty()) text += ' ';
-        if (flags.type == ValueType::Char)
-            text += static_cast<char>(value);
-        else
-            appendShortest(text, value);
-    }
-    return text;
-}
-
-// "1 (good_data)": a flag as the user gave it, with its meaning where a
-// variable of flags says it.
-std::string flagWithMeaning(const std::vector<FlagsRead>& flags, const std::string& text) {
-    for (const FlagsRead& read : flags) {
-        const std::optional<double> value = flagValue(*read.variable, text);
-        const std::vector<double> declared = declaredValues(*read.variable);
-        const std::vector<std::string> meanings = wordsOf(textOf(*read.variable, "flag_meanings"));
-        const auto found = value ? std::find(declared.begin(), declared.end(), *value) : declared.end();
-        if (found != declared.end() && meanings.size() == declared.size())
-            return text + " (" + meanings[static_cast<std::size_t>(found - declared.begin())] + ")";
-    }
-    return text;
-}
-
-// The variables of flags of the variables read, and with --qc the flags of
-// the samples converted; without, a note of the flags the file declares.
-Failure planFlags(const Arguments& arguments, const Group& root, const BatchColumns& columns, Plan& plan,
-                  std::vector<std::string>& notes) {
-    std::vector<std::string> declaring;
-    for (VariableRead& read : plan.reads) {
-        for (const Variable* flags : declaredFlags(root, root.variables[read.column])) {
-            auto found = std::find_if(plan.flags.begin(), plan.flags.end(),
-                                      [&](const FlagsRead& known) { return known.variable == flags; });
-            if (found == plan.flags.end()) found = plan.flags.insert(plan.flags.end(), FlagsRead{flags, {}});
-            read.flags.push_back(plan.reads.size() + static_cast<std::size_t>(found - plan.flags.begin()));
-            declaring.push_back(columnAt(columns, read.column) + " in " + quoted(flags->name) + " (" +
-                                declaredText(*flags) + ")");
-        }
-    }
-    const std::string declared = "quality flags of " + choices(declaring, [](const std::string& item) { return item; });
-    if (arguments.qualityFlags.empty()) {
-        if (!plan.flags.empty())
-            notes.push_back(declared + ": --qc FLAG[,FLAG...] would convert only the samples flagged so");
-        for (VariableRead& read : plan.reads) read.flags.clear();
-        plan.flags.clear();
-        return {};
-    }
-    if (plan.flags.empty())
-        return Failure(
-            "--qc: none of the variables read declares quality flags (ancillary_variables naming a "
-            "variable with flag_values)");
-    std::string kept;
-    for (const std::string& text : arguments.qualityFlags) {
-        bool declaredSomewhere = false;
-        for (FlagsRead& flags : plan.flags) {
-            const std::optional<double> value = flagValue(*flags.variable, text);
-            if (!value) continue;
-            flags.kept.push_back(*value);
-            const std::vector<double> values = declaredValues(*flags.variable);
-            declaredSomewhere = declaredSomewhere || std::find(values.begin(), values.end(), *value) != values.end();
-        }
-        if (!declaredSomewhere)
-            return Failure(valueError("--qc", text,
-                                      "is none of the flags of variable " + quoted(plan.flags[0].variable->name) +
-                                          ": " + declaredText(*plan.flags[0].variable)));
-        (kept += kept.empty() ? "" : ", ") += flagWithMeaning(plan.flags, text);
-    }
-    notes.push_back(declared + ": converted only the samples flagged " + kept);
-    return {};
-}
 
 // ---- The results written -----------------------------------------------------------------------
 
@@ -501,7 +365,7 @@ Failure outputsOf(const Arguments& arguments, const BatchColumns& columns, std::
 // The variables read, in the order of the columns.
 void planReads(const BatchColumns& columns, Plan& plan) {
     for (std::size_t i = 0; i < columns.roles.size(); ++i)
-        if (columns.roles[i].use == ColumnUse::Quantity) plan.reads.push_back({i, {}});
+        if (columns.roles[i].use == ColumnUse::Quantity) plan.reads.push_back({i});
 }
 
 // Those of the variables read that span every dimension they pair into;
@@ -565,11 +429,15 @@ ExitStatus runNetcdf(const Arguments& arguments, const std::vector<std::string>&
         if (Failure failure = makeBatchSetup(used, Dialect{}, std::move(columns), setup))
             return refuse(err, path, failure);
         std::vector<std::string> notes = headerNotes(setup);
-        if (Failure failure = planFlags(arguments, root, setup.columns, plan, notes)) return refuse(err, path, failure);
-
         std::vector<std::string> names, characters;
-        for (const VariableRead& read : plan.reads) names.push_back(root.variables[read.column].name);
-        for (const FlagsRead& flags : plan.flags) {
+        std::vector<std::size_t> read;
+        for (const VariableRead& variable : plan.reads) {
+            read.push_back(variable.column);
+            names.push_back(root.variables[variable.column].name);
+        }
+        if (Failure failure = readQualityFlags(arguments.qualityFlags, root, setup.columns, read, plan.flags, notes))
+            return refuse(err, path, failure);
+        for (const QualityFlags& flags : plan.flags) {
             names.push_back(flags.variable->name);
             if (flags.variable->type == ValueType::Char) characters.push_back(flags.variable->name);
         }

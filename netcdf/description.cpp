@@ -23,6 +23,14 @@ const Attribute* findAttribute(const std::vector<Attribute>& attributes, std::st
     return findNamed(attributes, name);
 }
 
+std::string textOf(const std::vector<Attribute>& attributes, std::string_view name) {
+    const Attribute* attribute = findAttribute(attributes, name);
+    if (attribute == nullptr || isNumber(attribute->type)) return "";
+    const std::size_t first = attribute->text.find_first_not_of(std::string_view(" \t\0", 3));
+    if (first == std::string::npos) return "";
+    return attribute->text.substr(first, attribute->text.find_last_not_of(std::string_view(" \t\0", 3)) + 1 - first);
+}
+
 const Variable* findVariable(const Group& group, std::string_view name) { return findNamed(group.variables, name); }
 
 const Dimension* findDimension(const Group& group, std::string_view name) { return findNamed(group.dimensions, name); }

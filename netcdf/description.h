@@ -83,6 +83,9 @@ struct Description {
 };
 
 const Attribute* findAttribute(const std::vector<Attribute>& attributes, std::string_view name);
+// The text of the attribute name (char or string), without the blanks and
+// NULs some writers leave around it; empty when there is none of text.
+std::string textOf(const std::vector<Attribute>& attributes, std::string_view name);
 const Variable* findVariable(const Group& group, std::string_view name);
 const Dimension* findDimension(const Group& group, std::string_view name);
 std::vector<std::size_t> shapeOf(const Variable& variable);
