@@ -98,19 +98,18 @@ std::vector<NewVariable> newVariables(const Plan& plan, const BatchSetup& setup,
         variable.attributes.push_back(textAttribute("reference_temperature", reference));
         variables.push_back(std::move(variable));
     }
-    NewVariable clamped{freeName(root, variables, kClampedName), dimensions, {}, storage, ValueType::Short};
-    Attribute masks = numberAttribute("flag_masks", 0), fill = numberAttribute("_FillValue", 0);
-    masks.type = fill.type = ValueType::Short;
-    masks.numbers.clear();
-    fill.numbers = {defaultFill(ValueType::Short)};
+    std::vector<double> masks;
     std::string meanings;
     for (const QuantityInfo& info : kQuantities) {
         if (!info.input) continue;
-        masks.numbers.push_back(QuantitySet{info.quantity}.bits());
+        masks.push_back(QuantitySet{info.quantity}.bits());
         (meanings += meanings.empty() ? "" : " ") += info.name;
     }
-    clamped.attributes = {textAttribute("long_name", "inputs brought to the bounds of the method's ranges"), fill,
-                          masks, textAttribute("flag_meanings", meanings), textAttribute("method", method)};
+    NewVariable clamped{freeName(root, variables, kClampedName), dimensions, {}, storage, ValueType::Short};
+    clamped.attributes = {textAttribute("long_name", "inputs brought to the bounds of the method's ranges"),
+                          Attribute{"_FillValue", ValueType::Short, {}, {defaultFill(ValueType::Short)}},
+                          Attribute{"flag_masks", ValueType::Short, {}, masks},
+                          textAttribute("flag_meanings", meanings), textAttribute("method", method)};
     variables.push_back(std::move(clamped));
     return variables;
 }
