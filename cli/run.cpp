@@ -24,8 +24,10 @@ std::atomic<bool> interrupted = false;
 
 extern "C" void noteInterruption(int) { interrupted = true; }
 
-// Has the two signals that end a program set interrupted while it lives,
-// when watching; the handlers before it come back after it.
+// While it lives, when watching, has the two signals that end a program set
+// interrupted, and a file grown beyond the size limit fail to be written
+// (SIGXFSZ ignored) rather than end the program: either way the batch stops
+// and removes what it wrote. The handlers before it come back after it.
 class InterruptionWatch {
 public:
     explicit InterruptionWatch(bool watching) : watching_(watching) {
@@ -33,11 +35,17 @@ public:
         interrupted = false;
         interrupt_ = std::signal(SIGINT, noteInterruption);
         terminate_ = std::signal(SIGTERM, noteInterruption);
+#ifdef SIGXFSZ
+        tooLarge_ = std::signal(SIGXFSZ, SIG_IGN);
+#endif
     }
     ~InterruptionWatch() {
         if (!watching_) return;
         std::signal(SIGINT, interrupt_);
         std::signal(SIGTERM, terminate_);
+#ifdef SIGXFSZ
+        std::signal(SIGXFSZ, tooLarge_);
+#endif
     }
     InterruptionWatch(const InterruptionWatch&) = delete;
     InterruptionWatch& operator=(const InterruptionWatch&) = delete;
@@ -46,6 +54,7 @@ private:
     bool watching_;
     void (*interrupt_)(int) = nullptr;
     void (*terminate_)(int) = nullptr;
+    [[maybe_unused]] void (*tooLarge_)(int) = nullptr;
 };
 
 }  // namespace

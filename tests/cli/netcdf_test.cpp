@@ -1,12 +1,14 @@
 // netCDF files converted by the command line, made here with netCDF's C API;
 // what was written read back with it and with ncdump.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <atomic>
 #include <cmath>
 #include <fstream>
 #include <functional>
 #include <set>
+#include <sstream>
 
 #include "columns.h"
 #include "description.h"
@@ -257,6 +259,17 @@ TEST(NetcdfRun, RefusesNamingTheFileAndTheVariableLeavingNoOutput) {
     const Folder folder;
     archive(folder);
     EXPECT_NE(convert({folder.file("in.nc")}).err.find("name it with --output FILE"), std::string::npos);
+    // A disk that fills, as the program meets it: the system's reason, and nothing written.
+    const std::string command = "ulimit -f 8; '" THALWEN_CONVERT "' '" + folder.file("in.nc") + "' -o '" +
+                                folder.file("out.nc") + "' 2>'" + folder.file("err") + "'";
+    const int raw = std::system(command.c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 3);
+    std::stringstream said;
+    said << std::ifstream(folder.file("err")).rdbuf();
+    EXPECT_NE(said.str().find(folder.file("out.nc") + ": "), std::string::npos) << said.str();
+    EXPECT_NE(said.str().find("File too large"), std::string::npos) << said.str();
+    std::filesystem::remove(folder.file("err"));
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"in.nc"});
     // Interrupted: nothing written.
     Arguments arguments;
     arguments.batch = true;
