@@ -275,22 +275,7 @@ std::string valueText(const Variable& variable, double value) {
     return std::string(text, std::to_chars(text, text + sizeof text, static_cast<float>(value)).ptr);
 }
 
-const char* gapWords(Gap gap) {
-    switch (gap) {
-    case Gap::Fill:
-        return "its fill value";
-    case Gap::Missing:
-        return "a missing value";
-    case Gap::Invalid:
-        return "a value outside its valid range";
-    case Gap::NotANumber:
-    case Gap::None:
-        break;
-    }
-    return "NaN";
-}
-
-// "12 samples, the first at N_PROF=3, N_LEVELS=10: variable 'TEMP' (temperature): its fill value, ...".
+// "12 samples, the first at N_PROF=3, N_LEVELS=10: variable 'TEMP' (temperature): fill value, ...".
 std::string reasonLine(const Reason& reason, const Tally& tally, const BatchSetup& setup, const Group& root,
                        const std::vector<Dimension>& dimensions) {
     std::string line = std::to_string(tally.count) + (tally.count == 1 ? " sample" : " samples");
@@ -301,7 +286,7 @@ std::string reasonLine(const Reason& reason, const Tally& tally, const BatchSetu
     line += describeColumn(setup.columns, reason.column) + ": ";
     const Quantity quantity = setup.columns.roles[reason.column].quantity;
     if (reason.kind == Reason::Unfilled)
-        return line + gapWords(reason.gap) + ", a missing measurement (" + infoOf(quantity).option +
+        return line + gapName(reason.gap) + ", a missing measurement (" + infoOf(quantity).option +
                " would fill missing values)";
     const std::string value = valueText(root.variables[reason.column], tally.value);
     return line + value + " is " + tally.why + ": no measurement; if it marks a gap, give --missing " + value;

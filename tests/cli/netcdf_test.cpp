@@ -112,7 +112,7 @@ TEST(NetcdfRun, ConvertsEachSampleOfAnArchiveOrSaysWhyNot) {
         {{},
          1,
          {0, 2, 4, 5},
-         {"in.nc: 1 sample at N_PROF=0, N_LEVELS=1: variable 'TEMP_ADJUSTED' (temperature): its fill value, a "
+         {"in.nc: 1 sample at N_PROF=0, N_LEVELS=1: variable 'TEMP_ADJUSTED' (temperature): fill value, a "
           "missing measurement (--temperature would fill missing values)\n",
           "in.nc: 1 sample at N_PROF=1, N_LEVELS=2: variable 'PRES' (pressure): 20000 is deeper than any ocean",
           ": no measurement; if it marks a gap, give --missing 20000\n",
@@ -130,7 +130,7 @@ TEST(NetcdfRun, ConvertsEachSampleOfAnArchiveOrSaysWhyNot) {
         {{"--missing", "20000", "--temperature", "12"},
          1,
          {0, 1, 2, 4, 5},
-         {"variable 'PRES' (pressure): a missing value, a missing measurement (--pressure would fill missing "
+         {"variable 'PRES' (pressure): missing value, a missing measurement (--pressure would fill missing "
           "values)\n"}},
     };
     for (const auto& row : rows) {
