@@ -314,7 +314,7 @@ std::string pairingNote(const Plan& plan, const BatchColumns& columns, const Gro
     return note;
 }
 
-// "adds: absoluteSalinity (g/kg), ..., clamped (flags)".
+// "adds: absoluteSalinity (g/kg), ..., clamped".
 std::string resultsNote(const std::vector<NewVariable>& variables) {
     std::string note = "adds:";
     for (const NewVariable& variable : variables) {
@@ -346,10 +346,47 @@ Failure outputsOf(const Arguments& arguments, const BatchColumns& columns, std::
     return {};
 }
 
-// The variables read, in the order of the columns.
-void planReads(const BatchColumns& columns, Plan& plan) {
+// Everything decided before a value is read: what every sample shares, what
+// is read and written, and the notes that say so.
+struct Preparation {
+    BatchSetup setup;
+    Plan plan;
+    std::vector<std::string> notes;
+    std::vector<Suggestion> suggestions;  // of variables that look meant to be read, when refused
+};
+
+Failure prepare(const Arguments& arguments, const Group& root, Preparation& preparation) {
+    BatchColumns columns;
+    if (Failure failure = readVariables(columnsOf(root), arguments.columnMappings, arguments.source,
+                                        userUnitsOf(arguments), columns)) {
+        preparation.suggestions = columns.suggestions;
+        return failure;
+    }
+    Plan& plan = preparation.plan;
+    Arguments used = arguments;
+    if (Failure failure = outputsOf(arguments, columns, plan.outputs)) return failure;
+    used.style.outputs = plan.outputs;
+    std::vector<std::size_t> read;
     for (std::size_t i = 0; i < columns.roles.size(); ++i)
-        if (columns.roles[i].use == ColumnUse::Quantity) plan.reads.push_back({i});
+        if (columns.roles[i].use == ColumnUse::Quantity) {
+            plan.reads.push_back({i});
+            read.push_back(i);
+        }
+    BatchSetup& setup = preparation.setup;
+    if (Failure failure = makeBatchSetup(used, Dialect{}, std::move(columns), setup)) return failure;
+    preparation.notes = headerNotes(setup);
+    return readQualityFlags(arguments.qualityFlags, root, setup.columns, read, plan.flags, preparation.notes);
+}
+
+// The names of the variables the reader reads, in the order of its inputs,
+// and those of them read as characters.
+void readerInputs(const Plan& plan, const Group& root, std::vector<std::string>& names,
+                  std::vector<std::string>& characters) {
+    for (const VariableRead& read : plan.reads) names.push_back(root.variables[read.column].name);
+    for (const QualityFlags& flags : plan.flags) {
+        names.push_back(flags.variable->name);
+        if (flags.variable->type == ValueType::Char) characters.push_back(flags.variable->name);
+    }
 }
 
 // Those of the variables read that span every dimension they pair into;
@@ -400,31 +437,14 @@ ExitStatus runNetcdf(const Arguments& arguments, const std::vector<std::string>&
     try {
         const InputFile input(path);
         const Group& root = input.description().root;
-        BatchColumns columns;
-        if (Failure failure = readVariables(columnsOf(root), arguments.columnMappings, arguments.source,
-                                            userUnitsOf(arguments), columns))
-            return refuse(err, path, failure, columns.suggestions);
-        Plan plan;
-        Arguments used = arguments;
-        if (Failure failure = outputsOf(arguments, columns, plan.outputs)) return refuse(err, path, failure);
-        used.style.outputs = plan.outputs;
-        planReads(columns, plan);
-        BatchSetup setup;
-        if (Failure failure = makeBatchSetup(used, Dialect{}, std::move(columns), setup))
-            return refuse(err, path, failure);
-        std::vector<std::string> notes = headerNotes(setup);
+        Preparation preparation;
+        if (Failure failure = prepare(arguments, root, preparation))
+            return refuse(err, path, failure, preparation.suggestions);
+        Plan& plan = preparation.plan;
+        const BatchSetup& setup = preparation.setup;
+        std::vector<std::string>& notes = preparation.notes;
         std::vector<std::string> names, characters;
-        std::vector<std::size_t> read;
-        for (const VariableRead& variable : plan.reads) {
-            read.push_back(variable.column);
-            names.push_back(root.variables[variable.column].name);
-        }
-        if (Failure failure = readQualityFlags(arguments.qualityFlags, root, setup.columns, read, plan.flags, notes))
-            return refuse(err, path, failure);
-        for (const QualityFlags& flags : plan.flags) {
-            names.push_back(flags.variable->name);
-            if (flags.variable->type == ValueType::Char) characters.push_back(flags.variable->name);
-        }
+        readerInputs(plan, root, names, characters);
         const unsigned jobs = arguments.jobs > 0 ? arguments.jobs : coresAvailable();
         SlabReader reader(input, names, slabValuesFor(jobs, names.size(), plan.outputs.size() + 1), characters);
         reader.addMissing(arguments.missing);
