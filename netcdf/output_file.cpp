@@ -242,7 +242,8 @@ OutputFile::OutputFile(const InputFile& input, std::string path, const std::vect
         checked(place, "cannot write its definitions", [&] { return nc_enddef(id_); });
         copier.copyValues(description.root);
     } catch (const NetcdfError& error) {
-        broken_ = error.output;
+        // An interruption between two blocks leaves a file netCDF can close.
+        broken_ = error.output && !(stop != nullptr && stop->load());
         discard();
         throw;
     } catch (...) {
@@ -329,10 +330,19 @@ void OutputFile::commit() {
     temporary_.clear();
 }
 
+namespace {
+
+std::atomic<int> leftOpen = 0;
+
+}  // namespace
+
+bool filesLeftOpen() { return leftOpen > 0; }
+
 void OutputFile::discard() noexcept {
     // netCDF 4.9 cannot close a netCDF-4 file whose writing failed (it lists
     // the file's objects in HDF5, which fails with a crash): such a file is
     // left open, its memory and descriptor lost to the process until it ends.
+    if (open_ && broken_) ++leftOpen;
     if (open_ && !broken_) nc_abort(id_);
     open_ = false;
     if (temporary_.empty()) return;

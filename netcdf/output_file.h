@@ -39,6 +39,11 @@ Attribute numberAttribute(std::string name, double value);
 // where it needs it: "2024-05-01T12:34:56Z: thalwen-convert 'my file.nc'".
 std::string historyLine(std::chrono::system_clock::time_point time, const std::vector<std::string>& arguments);
 
+// Whether a file whose writing failed was left open: netCDF cannot close it,
+// and HDF5's clean-up at the program's exit crashes on it, so that a program
+// that has one ends without that clean-up (std::_Exit).
+bool filesLeftOpen();
+
 class OutputFile {
 public:
     // Creates the copy of input, netCDF-4 (in the classic model when the
