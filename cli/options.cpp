@@ -187,7 +187,8 @@ std::vector<Option> makeOptions() {
          "variables read, in any case: ",
          OptionGroup::Batch, readBatch, {}, HelpExtra::Columns},
         {"--output", "FILE", "write the batch to FILE (-o FILE for short), under a temporary name beside it until "
-         "it is whole [standard output]; a netCDF file's copy needs one", OptionGroup::Batch, readOutputPath, {}, HelpExtra::None, false, "-o"},
+         "it is whole [standard output]; a netCDF file's copy needs one", OptionGroup::Batch, readOutputPath, {},
+         HelpExtra::None, false, "-o"},
         {"--column", "QUANTITY=HEADER", "read the column named HEADER as QUANTITY, one of the columns above; "
          "repeatable", OptionGroup::Batch, readColumnMapping, {}, HelpExtra::None, true},
         {"--source", "QUANTITY", "of several salinity-related columns, the one to convert from; the others are "
