@@ -65,7 +65,7 @@ std::string salinityOptions() {
 
 // "1 row", "2 samples".
 std::string rows(std::size_t count, ColumnKind kind = ColumnKind::CsvColumn) {
-    return std::to_string(count) + (kind == ColumnKind::CsvColumn ? " row" : " sample") + (count == 1 ? "" : "s");
+    return std::to_string(count) + " " + wordsOf(kind).row + (count == 1 ? "" : "s");
 }
 
 // The report of a row with a value no sample can have: a fill value, most
@@ -98,9 +98,8 @@ std::string lacking(const Arguments& arguments, const BatchColumns& columns) {
     std::string lines;
     auto lack = [&](QuantitySet quantities, const std::string& what, const std::string& options) {
         if ((columns.quantities.bits() | given.bits()) & quantities.bits()) return;
-        lines += "thalwen-convert: nothing gives " + what + ": no " +
-                 (columns.kind == ColumnKind::CsvColumn ? "column" : "variable") + " is read as it, and " + options +
-                 "\n";
+        lines += "thalwen-convert: nothing gives " + what + ": no " + wordsOf(columns.kind).column +
+                 " is read as it, and " + options + "\n";
         for (const Suggestion& suggestion : columns.suggestions)
             if (suggestion.role.use == ColumnUse::Quantity && quantities.contains(suggestion.role.quantity))
                 lines += "thalwen-convert: " + suggestion.note + "\n";
@@ -170,8 +169,7 @@ Failure makeBatchSetup(const Arguments& arguments, const Dialect& dialect, Batch
         for (const QuantityInfo& info : kQuantities)
             if (info.salinityRelated) valueOf(setup.defaults, info.quantity) = kNoValue;
         setup.noSalinity = "no salinity-related value: " + salinityColumns + (count > 1 ? " hold" : " holds") +
-                           " none (" + salinityOptions() + " would fill such " +
-                           (columns.kind == ColumnKind::CsvColumn ? "rows)" : "samples)");
+                           " none (" + salinityOptions() + " would fill such " + wordsOf(columns.kind).row + "s)";
     }
     setup.columns = std::move(columns);
     return impossibleOption(arguments);
@@ -318,8 +316,9 @@ std::vector<std::string> headerNotes(const BatchSetup& setup) {
     // A netCDF file's other variables are copied, as they all are.
     const bool csv = columns.kind == ColumnKind::CsvColumn;
     if (!carried.empty() && csv) notes.push_back("carried: " + carried);
-    if (!everyRow.empty()) notes.push_back((csv ? "for every row: " : "for every sample: ") + everyRow);
-    if (!emptyCells.empty()) notes.push_back((csv ? "empty cells: " : "missing values: ") + emptyCells);
+    const KindWords& words = wordsOf(columns.kind);
+    if (!everyRow.empty()) notes.push_back("for every " + std::string(words.row) + ": " + everyRow);
+    if (!emptyCells.empty()) notes.push_back(words.missing + (": " + emptyCells));
     notes.insert(notes.end(), columns.notes.begin(), columns.notes.end());
     if (!setup.unknown.empty())
         notes.push_back("no position: " + std::string(infoOf(setup.method).label) +

@@ -65,11 +65,6 @@ NameMatch readByName(const InputColumn& column, ColumnKind kind) {
 // variables need no such word.
 std::string headerWord(const BatchColumns& columns) { return columns.kind == ColumnKind::CsvColumn ? "header: " : ""; }
 
-// What --column takes after the quantity: a header, or a variable's name.
-const char* mappedWord(const BatchColumns& columns) {
-    return columns.kind == ColumnKind::CsvColumn ? "HEADER" : "VARIABLE";
-}
-
 // Reads unit as that of a column of quantity into reading and units; fails
 // with why it is none of quantity's. Our own spellings of the user's units
 // (°F, S/m, µS/cm) and UDUNITS-2's exact equivalents of them convert as the
@@ -175,7 +170,8 @@ Failure mapColumns(const std::vector<ColumnMapping>& mappings, const std::vector
                            quoted(mapping.header));
         if (count > 1) return Failure(option + ": the header has more than one column " + quoted(mapping.header));
         if (columns.roles[found].use != ColumnUse::Carried)
-            return Failure(option + (csv ? ": column " : ": variable ") + quoted(mapping.header) + " is mapped twice");
+            return Failure(option + ": " + wordsOf(columns.kind).column + " " + quoted(mapping.header) +
+                           " is mapped twice");
         if (!csv && !mapping.quantity) return Failure(option + ": a netCDF file gives no method: give --method");
         give(columns, found, mapping.quantity ? quantityColumn(*mapping.quantity) : kMethodColumn);
     }
@@ -224,7 +220,7 @@ Failure readByNames(const std::vector<InputColumn>& headers, BatchColumns& colum
         const bool wins = preferred(reading, matches[earlier].reading);
         if (!wins && !preferred(matches[earlier].reading, reading))
             return Failure(headerWord(columns) + both(columns, earlier, i) + " both give " + nameOf(read) +
-                           "; give the one to read with --column " + nameOf(read) + "=" + mappedWord(columns));
+                           "; give the one to read with --column " + nameOf(read) + "=" + wordsOf(columns.kind).mapped);
         const std::size_t carried = wins ? earlier : i;
         if (wins) earlier = i;
         const NameReading& kept = matches[earlier].reading;
@@ -336,6 +332,12 @@ Failure finishColumns(std::string_view line, const std::vector<InputColumn>& inp
 }
 
 }  // namespace
+
+const KindWords& wordsOf(ColumnKind kind) {
+    static constexpr KindWords kCsv{"column", "row", "HEADER", "empty cells"};
+    static constexpr KindWords kNetcdf{"variable", "sample", "VARIABLE", "missing values"};
+    return kind == ColumnKind::CsvColumn ? kCsv : kNetcdf;
+}
 
 const char* mappedName(const ColumnMapping& mapping) {
     return mapping.quantity ? infoOf(*mapping.quantity).name : "method";

@@ -57,6 +57,15 @@ struct InputColumn {
 // file's variables, named alone.
 enum class ColumnKind { CsvColumn, NetcdfVariable };
 
+// The words messages name the columns and rows of each kind by.
+struct KindWords {
+    const char* column;   // "column", "variable"
+    const char* row;      // "row", "sample"
+    const char* mapped;   // what --column maps: "HEADER", "VARIABLE"
+    const char* missing;  // what an option fills: "empty cells", "missing values"
+};
+const KindWords& wordsOf(ColumnKind kind);
+
 // A carried column whose name looks meant to be read as role, and the note that tells how.
 struct Suggestion {
     ColumnRole role;

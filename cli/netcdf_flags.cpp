@@ -11,7 +11,7 @@ namespace thalwen {
 namespace {
 
 // The words of a blank-separated list attribute.
-std::vector<std::string> wordsOf(const std::string& text) {
+std::vector<std::string> listWords(const std::string& text) {
     std::vector<std::string> words;
     for (std::size_t start = text.find_first_not_of(' '); start != std::string::npos;) {
         const std::size_t end = std::min(text.find(' ', start), text.size());
@@ -25,7 +25,7 @@ std::vector<std::string> wordsOf(const std::string& text) {
 // of its ancillary_variables with flag_values.
 std::vector<const Variable*> declaredFlags(const Group& root, const Variable& variable) {
     std::vector<const Variable*> flags;
-    for (const std::string& name : wordsOf(textOf(variable.attributes, "ancillary_variables"))) {
+    for (const std::string& name : listWords(textOf(variable.attributes, "ancillary_variables"))) {
         const Variable* ancillary = findVariable(root, name);
         if (ancillary != nullptr && findAttribute(ancillary->attributes, "flag_values") != nullptr &&
             (isNumber(ancillary->type) || ancillary->type == ValueType::Char))
@@ -75,7 +75,7 @@ std::string flagWithMeaning(const std::vector<QualityFlags>& flags, const std::s
     for (const QualityFlags& read : flags) {
         const std::optional<double> value = flagValue(*read.variable, text);
         const std::vector<double> declared = declaredValues(*read.variable);
-        const std::vector<std::string> meanings = wordsOf(textOf(read.variable->attributes, "flag_meanings"));
+        const std::vector<std::string> meanings = listWords(textOf(read.variable->attributes, "flag_meanings"));
         const auto found = value ? std::find(declared.begin(), declared.end(), *value) : declared.end();
         if (found != declared.end() && meanings.size() == declared.size())
             return text + " (" + meanings[static_cast<std::size_t>(found - declared.begin())] + ")";
