@@ -63,23 +63,19 @@ std::string salinityOptions() {
     return choices(names, [](const char* option) { return option; });
 }
 
-// "1 row", "2 rows".
-std::string rows(std::size_t count) { return std::to_string(count) + (count == 1 ? " row" : " rows"); }
+// "1 row", "2 samples".
+std::string rows(std::size_t count, ColumnKind kind = ColumnKind::CsvColumn) {
+    return std::to_string(count) + " " + wordsOf(kind).row + (count == 1 ? "" : "s");
+}
 
 // The report of a row with a value no sample can have: a fill value, most
 // likely, or a unit mistaken. Options were held to the bands before any row.
 Failure impossibleCell(const CellRow& cells, const BatchColumns& columns, const UserConversion& conversion) {
-    for (const QuantityInfo& info : kQuantities) {
-        if (!conversion.impossible.contains(info.quantity)) continue;
-        for (std::size_t i = 0; i < cells.size(); ++i)
-            if (columns.roles[i].use == ColumnUse::Quantity && columns.roles[i].quantity == info.quantity) {
-                const std::string_view text = trimBlanks(cells[i].text);
-                return Failure(valueError(describeColumn(columns, i), text,
-                                          std::string("is ") + conversion.whyImpossible +
-                                              ": no measurement; if it marks a gap, give --missing " +
-                                              std::string(text)));
-            }
-        break;
+    if (const std::optional<std::size_t> i = impossibleColumn(columns, conversion)) {
+        const std::string_view text = trimBlanks(cells[*i].text);
+        return Failure(valueError(describeColumn(columns, *i), text,
+                                  std::string("is ") + conversion.whyImpossible +
+                                      ": no measurement; if it marks a gap, give --missing " + std::string(text)));
     }
     return Failure(std::string("a value no sample can have: ") + conversion.whyImpossible);
 }
@@ -102,7 +98,8 @@ std::string lacking(const Arguments& arguments, const BatchColumns& columns) {
     std::string lines;
     auto lack = [&](QuantitySet quantities, const std::string& what, const std::string& options) {
         if ((columns.quantities.bits() | given.bits()) & quantities.bits()) return;
-        lines += "thalwen-convert: nothing gives " + what + ": no column is read as it, and " + options + "\n";
+        lines += "thalwen-convert: nothing gives " + what + ": no " + wordsOf(columns.kind).column +
+                 " is read as it, and " + options + "\n";
         for (const Suggestion& suggestion : columns.suggestions)
             if (suggestion.role.use == ColumnUse::Quantity && quantities.contains(suggestion.role.quantity))
                 lines += "thalwen-convert: " + suggestion.note + "\n";
@@ -179,18 +176,68 @@ Failure makeBatchSetup(const Arguments& arguments, const Dialect& dialect, Batch
         for (const QuantityInfo& info : kQuantities)
             if (info.salinityRelated) valueOf(setup.defaults, info.quantity) = kNoValue;
         setup.noSalinity = "no salinity-related value: " + salinityColumns + (count > 1 ? " hold" : " holds") +
-                           " none (" + salinityOptions() + " would fill such rows)";
+                           " none (" + salinityOptions() + " would fill such " + wordsOf(columns.kind).row + "s)";
     }
     setup.columns = std::move(columns);
     return impossibleOption(arguments);
 }
 
+std::optional<std::size_t> impossibleColumn(const BatchColumns& columns, const UserConversion& conversion) {
+    for (const QuantityInfo& info : kQuantities) {
+        if (!conversion.impossible.contains(info.quantity)) continue;
+        for (std::size_t i = 0; i < columns.roles.size(); ++i)
+            if (columns.roles[i].use == ColumnUse::Quantity && columns.roles[i].quantity == info.quantity) return i;
+        break;
+    }
+    return std::nullopt;
+}
+
+void startRow(const BatchSetup& setup, RowInput& row) {
+    row.method = setup.method;
+    row.units = setup.columns.units;
+    row.values = {setup.defaults, {}, 0};
+}
+
+void takeValue(const BatchSetup& setup, std::size_t index, double value, RowInput& row) {
+    const Quantity quantity = setup.columns.roles[index].quantity;
+    if (const UnitMap& map = setup.columns.readings[index].map; map.scale != 1 || map.offset != 0)
+        value = value * map.scale + map.offset;
+    // A batch reads one salinity-related column at most: no second one to refuse.
+    if (infoOf(quantity).salinityRelated) value = asGivenValue(value);
+    valueOf(row.values.sample, quantity) = value;
+    row.values.given.add(quantity);
+}
+
+bool takeMissing(const BatchSetup& setup, std::size_t index, RowInput& row) {
+    const Quantity quantity = setup.columns.roles[index].quantity;
+    if (infoOf(quantity).salinityRelated) return true;
+    if (!setup.filled.contains(quantity)) return false;
+    takeUnitOf(quantity, setup.userUnits, row.units);
+    return true;
+}
+
+bool finishRow(const BatchSetup& setup, RowInput& row) {
+    if (!anySalinityRelated(setup.columns.quantities) || hasSalinityInput(row.values)) return true;
+    if (!setup.salinityFill) return false;
+    const Quantity fill = *setup.salinityFill;
+    valueOf(row.values.sample, fill) = setup.salinityFillValue;
+    takeUnitOf(fill, setup.userUnits, row.units);
+    return true;
+}
+
+UserConversion convertRow(const BatchSetup& setup, const RowInput& row) {
+    UserConversion conversion = convertSample(row.method, row.values.sample, row.units, setup.userUnits, setup.derived);
+    for (const QuantityInfo& info : kQuantities)
+        if (!setup.unknown.empty() && setup.unknown.contains(info.quantity)) {
+            valueOf(conversion.result, info.quantity) = kNoValue;
+            conversion.clamped.remove(info.quantity);
+        }
+    return conversion;
+}
+
 Failure readRow(std::span<const Cell> cells, const BatchSetup& setup, RowInput& row) {
     const BatchColumns& columns = setup.columns;
-    row.method = setup.method;
-    row.units = columns.units;
-    SampleValues& values = row.values;
-    values = {setup.defaults, {}, 0};
+    startRow(setup, row);
     auto place = [&](std::size_t index) { return describeColumn(columns, index); };
     for (const BatchSetup::ReadCell& read : setup.readCells) {
         const std::size_t i = read.column;
@@ -212,23 +259,16 @@ Failure readRow(std::span<const Cell> cells, const BatchSetup& setup, RowInput& 
             const std::string_view text = trimBlanks(cell);
             if (unreadable && !marksMissing(text))
                 return Failure(valueError(place(i), text, whatIsWrong(text, unreadable)));
-            if (infoOf(read.quantity).salinityRelated) continue;
-            if (!setup.filled.contains(read.quantity))
+            if (!takeMissing(setup, i, row))
                 return Failure(place(i) + ": " + (text.empty() ? std::string("empty") : quoted(text)) +
                                ", a missing measurement (" + infoOf(read.quantity).option + " would fill " +
                                (text.empty() ? "empty" : "missing") + " cells)");
-            takeUnitOf(read.quantity, setup.userUnits, row.units);
             continue;
         }
         if (read.mapped) number = number * read.map.scale + read.map.offset;
-        if (Failure failure = giveValue(values, read.quantity, number, cell, i, place)) return failure;
+        if (Failure failure = giveValue(row.values, read.quantity, number, cell, i, place)) return failure;
     }
-    if (anySalinityRelated(columns.quantities) && !hasSalinityInput(values)) {
-        if (!setup.salinityFill) return Failure(setup.noSalinity);
-        const Quantity fill = *setup.salinityFill;
-        valueOf(values.sample, fill) = setup.salinityFillValue;
-        takeUnitOf(fill, setup.userUnits, row.units);
-    }
+    if (!finishRow(setup, row)) return Failure(setup.noSalinity);
     return {};
 }
 
@@ -280,9 +320,12 @@ std::vector<std::string> headerNotes(const BatchSetup& setup) {
                         " are the results of an earlier conversion: the sample it used is read, its "
                         "practicalSalinity the source; what it derived is carried");
     notes.push_back("read: " + read);
-    if (!carried.empty()) notes.push_back("carried: " + carried);
-    if (!everyRow.empty()) notes.push_back("for every row: " + everyRow);
-    if (!emptyCells.empty()) notes.push_back("empty cells: " + emptyCells);
+    // A netCDF file's other variables are copied, as they all are.
+    const bool csv = columns.kind == ColumnKind::CsvColumn;
+    if (!carried.empty() && csv) notes.push_back("carried: " + carried);
+    const KindWords& words = wordsOf(columns.kind);
+    if (!everyRow.empty()) notes.push_back("for every " + std::string(words.row) + ": " + everyRow);
+    if (!emptyCells.empty()) notes.push_back(words.missing + (": " + emptyCells));
     notes.insert(notes.end(), columns.notes.begin(), columns.notes.end());
     if (!setup.unknown.empty())
         notes.push_back("no position: " + std::string(infoOf(setup.method).label) +
@@ -322,15 +365,19 @@ RowCounts& RowCounts::operator+=(const RowCounts& other) {
     clamped += other.clamped;
     failed += other.failed;
     empty += other.empty;
+    rejected += other.rejected;
     return *this;
 }
 
-std::string summaryOf(const RowCounts& counts) {
-    std::string summary = rows(counts.converted) + " converted";
+std::string summaryOf(const RowCounts& counts, ColumnKind kind) {
+    std::string summary = rows(counts.converted, kind) + " converted";
     if (counts.clamped > 0) summary += " (" + std::to_string(counts.clamped) + " with inputs brought to their bounds)";
-    summary += ", " + rows(counts.failed) + " without results";
+    summary += ", " + rows(counts.failed, kind) + " without results";
     if (counts.failed > 0) summary += " (reported above)";
-    if (counts.empty > 0) summary += ", " + rows(counts.empty) + " of empty cells left empty";
+    if (counts.empty > 0)
+        summary += ", " + rows(counts.empty, kind) +
+                   (kind == ColumnKind::CsvColumn ? " of empty cells left empty" : " where nothing was measured");
+    if (counts.rejected > 0) summary += ", " + rows(counts.rejected, kind) + " rejected by their quality flags";
     return summary;
 }
 
@@ -381,14 +428,8 @@ void convertRecord(std::string_view line, long lineNumber, bool mayHoldQuote, co
                             std::to_string(columnCount) + ": column " + std::to_string(columnCount + 1) + " holds " +
                             quoted(cells[columnCount].text) + " and has no header");
         } else if (error = readRow(cells, setup, row); !error) {
-            UserConversion conversion =
-                convertSample(row.method, row.values.sample, row.units, setup.userUnits, setup.derived);
+            const UserConversion conversion = convertRow(setup, row);
             if (conversion.impossible.empty()) {
-                for (const QuantityInfo& info : kQuantities)
-                    if (!setup.unknown.empty() && setup.unknown.contains(info.quantity)) {
-                        valueOf(conversion.result, info.quantity) = kNoValue;
-                        conversion.clamped.remove(info.quantity);
-                    }
                 out += dialect.separator;
                 appendCsvResults(out, conversion, setup.resultCells, setup.style.full, dialect);
                 out += dialect.lineEnd;

@@ -1,5 +1,6 @@
 // The rows of a batch: what every row shares once the header is read, how one
-// row is read and converted, and what standard error says of them.
+// row is read and converted, and what standard error says of them. A netCDF
+// file's samples are rows too, their variables the columns.
 #pragma once
 
 #include <optional>
@@ -62,6 +63,22 @@ struct RowInput {
     UserUnits units;
 };
 
+// A row read value by value, whatever holds its values: started, then given
+// the value of each column read or told that it holds none, then finished.
+void startRow(const BatchSetup& setup, RowInput& row);
+// The value of column index, in the unit the column is read in.
+void takeValue(const BatchSetup& setup, std::size_t index, double value, RowInput& row);
+// A missing measurement in column index: the option's value fills it, or a
+// salinity-related one leaves the row to the salinity fill. False when
+// nothing fills it: the row has no results.
+[[nodiscard]] bool takeMissing(const BatchSetup& setup, std::size_t index, RowInput& row);
+// Once every value is read: a row to which the file's salinity-related columns
+// gave none takes the option's. False when none was given: setup.noSalinity
+// says why the row has no results.
+[[nodiscard]] bool finishRow(const BatchSetup& setup, RowInput& row);
+// The conversion of a row read; the quantities setup.unknown holds have no result.
+UserConversion convertRow(const BatchSetup& setup, const RowInput& row);
+
 // Reads the cells of one data row, each followed by kPadding readable bytes
 // (number_text.h): a cell that is empty, NaN, NA or N/A (any case) or holds
 // one of the --missing values is a missing measurement, which the option's
@@ -69,6 +86,10 @@ struct RowInput {
 // the options. Fails with why the row cannot be converted, naming the column
 // and the text.
 Failure readRow(std::span<const Cell> cells, const BatchSetup& setup, RowInput& row);
+
+// The column that holds the first value of a row no sample can have, as
+// conversion found it; none when the value came from an option.
+std::optional<std::size_t> impossibleColumn(const BatchColumns& columns, const UserConversion& conversion);
 
 // What standard error says once the header is read: the columns read (and
 // in which unit), those carried, the values that serve every row, those that
@@ -88,15 +109,17 @@ std::string outputHeader(std::string_view byteOrderMark, std::string_view commen
 // What became of the rows, for the summary at the end.
 struct RowCounts {
     std::size_t converted = 0;
-    std::size_t clamped = 0;  // of those converted, the rows with inputs brought to their bounds
-    std::size_t failed = 0;   // rows without results, each reported
-    std::size_t empty = 0;    // rows of empty cells, left empty
+    std::size_t clamped = 0;   // of those converted, the rows with inputs brought to their bounds
+    std::size_t failed = 0;    // rows without results, each reported
+    std::size_t empty = 0;     // rows of empty cells, left empty
+    std::size_t rejected = 0;  // netCDF samples whose quality flags are none of --qc, left empty
 
     RowCounts& operator+=(const RowCounts& other);
 };
 
-// "3 rows converted (1 with inputs brought to their bounds), ...".
-std::string summaryOf(const RowCounts& counts);
+// "3 rows converted (1 with inputs brought to their bounds), ..."; of a
+// netCDF file, samples.
+std::string summaryOf(const RowCounts& counts, ColumnKind kind = ColumnKind::CsvColumn);
 
 // Rows converted: the lines of the output, the reports of the bad ones in
 // line order ("line N: reason"), and what became of them.

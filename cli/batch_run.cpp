@@ -77,10 +77,14 @@ Failure readFailure(const CsvReader& reader) {
 struct Writer {
     std::FILE* out;
     std::FILE* err;
+    const std::atomic<bool>* stop;
     RowCounts counts;
-    Failure failure;  // the first write of the output that failed
+    Failure failure;  // the first write of the output that failed, or the interruption
 
     void write(std::string_view text, bool flush = false) {
+        if (!failure && stop != nullptr && stop->load())
+            failure =
+                Failure("thalwen-convert: interrupted before the output was whole: not written", kExitOutputFailed);
         if (!failure) failure = writeText(text, out, flush);
     }
     void write(const Chunk& chunk) {
@@ -166,7 +170,8 @@ void convertInWorkers(CsvReader& reader, const BatchSetup& setup, std::size_t ch
 
 }  // namespace
 
-ExitStatus runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arguments, std::size_t chunkRows) {
+ExitStatus runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arguments, std::size_t chunkRows,
+                    const std::atomic<bool>* stop) {
     CsvReader reader(in);
     const char* problem = reader.readHeader();
     if (reader.readError() != 0) return reportFailure(err, readFailure(reader));
@@ -192,7 +197,7 @@ ExitStatus runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Argumen
         for (const std::string& note : headerNotes(setup)) std::fprintf(err, "thalwen-convert: %s\n", note.c_str());
     }
 
-    Writer writer{out, err, {}, {}};
+    Writer writer{out, err, stop, {}, {}};
     writer.write(outputHeader(reader.byteOrderMark(), reader.comments(), reader.headerCells(), setup));
     chunkRows = std::max<std::size_t>(1, chunkRows);
     const unsigned jobs = arguments.jobs > 0 ? arguments.jobs : coresAvailable();

@@ -3,6 +3,7 @@
 // bounded amount of memory.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdio>
 
@@ -19,8 +20,9 @@ constexpr std::size_t kBatchChunkRows = 4096;
 
 // Converts every row of in and writes CSV to out in the input's dialect; bad
 // rows keep their cells, get empty results and are reported on err as
-// "line N: reason", with N the file's own line number.
+// "line N: reason", with N the file's own line number. Stops between two
+// chunks once stop turns true, the output not whole.
 ExitStatus runBatch(std::FILE* in, std::FILE* out, std::FILE* err, const Arguments& arguments,
-                    std::size_t chunkRows = kBatchChunkRows);
+                    std::size_t chunkRows = kBatchChunkRows, const std::atomic<bool>* stop = nullptr);
 
 }  // namespace thalwen

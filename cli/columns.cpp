@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 
+#include "file_names.h"
 #include "messages.h"
 #include "number_text.h"
 #include "quantity_unit.h"
@@ -16,11 +17,10 @@ constexpr const char* kClamped = "clamped";  // the last result column
 
 constexpr ColumnRole kMethodColumn = {ColumnUse::Method};
 
-// What a header's name gives, and the convention whose name it is as that
-// convention writes it (or an adjusted archive value in any case).
+// What a column's name gives, and how its name said so.
 struct NameMatch {
     ColumnRole role;
-    const FileName* convention = nullptr;
+    NameReading reading{};
 };
 
 const char* nameOf(const ColumnRole& role) {
@@ -53,27 +53,18 @@ bool closeTo(std::string_view text, std::string_view name) {
     return editDistance(text, name) <= allowed;
 }
 
-// name in any case: "Pressure" for "pressure", "pres" for "PRES".
-bool sameWord(std::string_view name, std::string_view word) {
-    return name.size() == word.size() &&
-           std::equal(name.begin(), name.end(), word.begin(), [](char a, char b) { return lower(a) == lower(b); });
-}
-
-// What a column named name gives without --column: the method, our own names
-// and those of the conventions, in any case. A convention's name implies its
-// unit only as the convention writes it: "TEMP" is the archives', in °C;
-// "Temp" anybody's, in the user's unit.
-NameMatch readByName(std::string_view name) {
-    if (sameWord(name, "method")) return {kMethodColumn};
-    for (const QuantityInfo& info : kQuantities)
-        if (info.input && sameWord(name, info.name)) return {quantityColumn(info.quantity)};
-    for (const FileName& known : kFileNames)
-        if (known.read && name == known.text) return {quantityColumn(known.quantity), &known};
-    for (const FileName& known : kFileNames)
-        if (known.read && sameWord(name, known.text))
-            return {quantityColumn(known.quantity), known.adjusted ? &known : nullptr};
+// What a column gives without --column: the method (a CSV column), or what
+// the vocabulary's rule of names reads in its standard name or its name.
+NameMatch readByName(const InputColumn& column, ColumnKind kind) {
+    if (kind == ColumnKind::CsvColumn && sameName(column.bare, "method")) return {kMethodColumn};
+    if (const std::optional<NameReading> reading = readName(column.bare, column.standardName))
+        return {quantityColumn(reading->quantity), *reading};
     return {};
 }
+
+// "header: " before what is wrong with a CSV header; a netCDF file's
+// variables need no such word.
+std::string headerWord(const BatchColumns& columns) { return columns.kind == ColumnKind::CsvColumn ? "header: " : ""; }
 
 // Reads unit as that of a column of quantity into reading and units; fails
 // with why it is none of quantity's. Our own spellings of the user's units
@@ -91,17 +82,17 @@ Failure readColumnUnit(Quantity quantity, std::string_view unit, ColumnReading& 
 }
 
 // The names of the result columns, in their order, without units.
-bool resultsStartAt(const std::vector<HeaderName>& headers, std::size_t first) {
+bool resultsStartAt(const std::vector<InputColumn>& headers, std::size_t first) {
     if (headers.size() - first < kEarlierResultColumns) return false;
-    if (headers[first].name != "method" || headers[first + 1 + kQuantityCount].name != kClamped) return false;
+    if (headers[first].bare != "method" || headers[first + 1 + kQuantityCount].bare != kClamped) return false;
     for (int i = 0; i < kQuantityCount; ++i)
-        if (headers[first + 1 + i].name != kQuantities[i].name) return false;
+        if (headers[first + 1 + i].bare != kQuantities[i].name) return false;
     return true;
 }
 
 // A note for a carried column whose name is close to one we read, for a
 // quantity no column gives.
-std::optional<Suggestion> suggestion(const BatchColumns& columns, std::size_t index, const HeaderName& header) {
+std::optional<Suggestion> suggestion(const BatchColumns& columns, std::size_t index, const InputColumn& header) {
     // One salinity-related column is read at most: beside it, another is carried on purpose.
     auto unread = [&](const ColumnRole& role) {
         if (role.use == ColumnUse::Method) return !columns.method;
@@ -111,9 +102,10 @@ std::optional<Suggestion> suggestion(const BatchColumns& columns, std::size_t in
     };
     ColumnRole match;
     auto consider = [&](std::string_view name, const ColumnRole& role) {
-        if (match.use == ColumnUse::Carried && closeTo(header.name, name) && unread(role)) match = role;
+        if (match.use == ColumnUse::Carried && closeTo(header.bare, name) && unread(role)) match = role;
     };
-    consider("method", kMethodColumn);
+    if (header.holds) return std::nullopt;
+    if (columns.kind == ColumnKind::CsvColumn) consider("method", kMethodColumn);
     for (const QuantityInfo& info : kQuantities) consider(info.name, quantityColumn(info.quantity));
     for (const FileName& known : kFileNames) consider(known.text, quantityColumn(known.quantity));
     if (match.use == ColumnUse::Carried) return std::nullopt;
@@ -126,8 +118,8 @@ std::optional<Suggestion> suggestion(const BatchColumns& columns, std::size_t in
             return Suggestion{match, note + "it looks like " + name + ", but " + failure.message()};
     }
     // The name without its unit maps the column as well, and pastes more easily.
-    return Suggestion{match, note + "to read it as " + name + ", give --column " +
-                                 shellWord(std::string(name) + "=" + std::string(header.name))};
+    return Suggestion{
+        match, note + "to read it as " + name + ", give --column " + shellWord(std::string(name) + "=" + header.bare)};
 }
 
 // Gives column index the role, and the batch its quantity or method.
@@ -143,22 +135,25 @@ bool given(const BatchColumns& columns, const ColumnRole& role) {
     return role.use == ColumnUse::Quantity ? columns.quantities.contains(role.quantity) : columns.method;
 }
 
-bool isAdjusted(const NameMatch& match) { return match.convention && match.convention->adjusted; }
-
-Failure mapColumns(const std::vector<ColumnMapping>& mappings, const std::vector<HeaderName>& headers,
+Failure mapColumns(const std::vector<ColumnMapping>& mappings, const std::vector<InputColumn>& headers,
                    BatchColumns& columns) {
+    const bool csv = columns.kind == ColumnKind::CsvColumn;
     for (const ColumnMapping& mapping : mappings) {
         const std::string option = "--column " + std::string(mappedName(mapping)) + "=" + mapping.header;
         std::size_t found = columns.names.size(), count = 0;
         for (std::size_t i = 0; i < columns.names.size(); ++i)
-            if (columns.names[i] == mapping.header || headers[i].name == mapping.header) {
+            if (columns.names[i] == mapping.header || headers[i].bare == mapping.header) {
                 found = i;
                 ++count;
             }
-        if (count == 0) return Failure(option + ": the header has no column " + quoted(mapping.header));
+        if (count == 0)
+            return Failure(option + (csv ? ": the header has no column " : ": the file has no variable ") +
+                           quoted(mapping.header));
         if (count > 1) return Failure(option + ": the header has more than one column " + quoted(mapping.header));
         if (columns.roles[found].use != ColumnUse::Carried)
-            return Failure(option + ": column " + quoted(mapping.header) + " is mapped twice");
+            return Failure(option + ": " + wordsOf(columns.kind).column + " " + quoted(mapping.header) +
+                           " is mapped twice");
+        if (!csv && !mapping.quantity) return Failure(option + ": a netCDF file gives no method: give --method");
         give(columns, found, mapping.quantity ? quantityColumn(*mapping.quantity) : kMethodColumn);
     }
     return {};
@@ -176,16 +171,25 @@ void readResults(BatchColumns& columns) {
     }
 }
 
+// "columns 1 'PRES' and 2 'pressure'", "variables 'PRES' and 'pres'".
+std::string both(const BatchColumns& columns, std::size_t first, std::size_t second) {
+    if (columns.kind == ColumnKind::NetcdfVariable)
+        return "variables " + quoted(columns.names[first]) + " and " + quoted(columns.names[second]);
+    return "columns " + std::to_string(first + 1) + " " + quoted(columns.names[first]) + " and " +
+           std::to_string(second + 1) + " " + quoted(columns.names[second]);
+}
+
 // Each quantity not mapped read from the one column that names it. Beside
 // the raw values of an archive, its adjusted ones are read and the raw ones
-// carried, which the notes say.
-Failure readByNames(const std::vector<HeaderName>& headers, BatchColumns& columns) {
+// carried; beside a column found by name, the one found by its standard
+// name. The notes say which.
+Failure readByNames(const std::vector<InputColumn>& headers, BatchColumns& columns) {
     const std::size_t none = columns.names.size();
     std::vector<std::size_t> first(kQuantityCount + 1, none);  // by quantity, the method last
     std::vector<NameMatch> matches(none);
     for (std::size_t i = 0; i < none; ++i) {
         if (columns.roles[i].use != ColumnUse::Carried) continue;
-        matches[i] = readByName(headers[i].name);
+        matches[i] = readByName(headers[i], columns.kind);
         const ColumnRole& read = matches[i].role;
         if (read.use == ColumnUse::Carried || given(columns, read)) continue;
         std::size_t& earlier = first[read.use == ColumnUse::Method ? kQuantityCount : static_cast<int>(read.quantity)];
@@ -193,21 +197,23 @@ Failure readByNames(const std::vector<HeaderName>& headers, BatchColumns& column
             earlier = i;
             continue;
         }
-        const bool adjusted = isAdjusted(matches[i]), earlierAdjusted = isAdjusted(matches[earlier]);
-        if (adjusted == earlierAdjusted)
-            return Failure("header: columns " + std::to_string(earlier + 1) + " " + quoted(columns.names[earlier]) +
-                           " and " + std::to_string(i + 1) + " " + quoted(columns.names[i]) + " both give " +
-                           nameOf(read) + "; give the one to read with --column " + nameOf(read) + "=HEADER");
-        const std::size_t raw = adjusted ? earlier : i;
-        if (adjusted) earlier = i;
-        columns.notes.push_back(columnAt(columns, raw) + " is carried: " + columnAt(columns, earlier) +
-                                " gives the adjusted " + nameOf(read));
+        const NameReading& reading = matches[i].reading;
+        const bool wins = preferred(reading, matches[earlier].reading);
+        if (!wins && !preferred(matches[earlier].reading, reading))
+            return Failure(headerWord(columns) + both(columns, earlier, i) + " both give " + nameOf(read) +
+                           "; give the one to read with --column " + nameOf(read) + "=" + wordsOf(columns.kind).mapped);
+        const std::size_t carried = wins ? earlier : i;
+        if (wins) earlier = i;
+        const NameReading& kept = matches[earlier].reading;
+        columns.notes.push_back(columnAt(columns, carried) + " is carried: " + columnAt(columns, earlier) +
+                                (kept.adjusted ? std::string(" gives the adjusted ") + nameOf(read)
+                                               : " has the standard name " + headers[earlier].standardName));
     }
     for (int q = 0; q <= kQuantityCount; ++q) {
         const std::size_t i = first[q];
         if (i == none) continue;
         give(columns, i, q < kQuantityCount ? quantityColumn(static_cast<Quantity>(q)) : kMethodColumn);
-        columns.readings[i].convention = matches[i].convention;
+        columns.readings[i].convention = matches[i].reading.convention;
     }
     return {};
 }
@@ -240,13 +246,13 @@ Failure chooseSource(std::optional<Quantity> source, BatchColumns& columns) {
                                                 : ", ") += "--source ") +=
             infoOf(columns.roles[salinity[k]].quantity).name;
     }
-    return Failure("header: " + which + " each give a salinity-related input; choose the one to convert from with " +
-                   sources);
+    return Failure(headerWord(columns) + which +
+                   " each give a salinity-related input; choose the one to convert from with " + sources);
 }
 
 // The units of the columns read: as the header writes them, else as their
 // convention implies, else the user's.
-Failure takeUnits(const std::vector<HeaderName>& headers, BatchColumns& columns) {
+Failure takeUnits(const std::vector<InputColumn>& headers, BatchColumns& columns) {
     for (std::size_t i = 0; i < columns.names.size(); ++i) {
         const ColumnRole& role = columns.roles[i];
         ColumnReading& reading = columns.readings[i];
@@ -264,12 +270,55 @@ Failure takeUnits(const std::vector<HeaderName>& headers, BatchColumns& columns)
             return Failure("header: " + describeColumn(columns, i) + ": a method has no unit, not " + quoted(unit));
         reading.unit = unit;
         if (Failure failure = readColumnUnit(role.quantity, unit, reading, columns.units))
-            return Failure("header: " + describeColumn(columns, i) + ": " + failure.message());
+            return Failure(headerWord(columns) + describeColumn(columns, i) + ": " + failure.message());
     }
     return {};
 }
 
+// Every column kept, none read yet.
+void startColumns(const std::vector<InputColumn>& inputs, ColumnKind kind, const UserUnits& userUnits,
+                  BatchColumns& columns) {
+    columns = BatchColumns{};
+    columns.kind = kind;
+    columns.units = userUnits;
+    for (const InputColumn& input : inputs) columns.names.push_back(input.name);
+    columns.roles.assign(inputs.size(), ColumnRole{});
+    columns.readings.assign(inputs.size(), ColumnReading{});
+    columns.results = inputs.size();
+}
+
+// Once each quantity has its column: the salinity-related one chosen, the
+// suggestions made, and the units read; fails when nothing is read or a
+// column read holds no numbers.
+Failure finishColumns(std::string_view line, const std::vector<InputColumn>& inputs, std::optional<Quantity> source,
+                      BatchColumns& columns) {
+    if (Failure failure = chooseSource(source, columns)) return failure;
+    // An earlier conversion's results give every input: nothing to suggest.
+    for (std::size_t i = 0; i < columns.names.size() && columns.results == columns.names.size(); ++i) {
+        if (columns.roles[i].use != ColumnUse::Carried) continue;
+        if (auto note = suggestion(columns, i, inputs[i])) columns.suggestions.push_back(std::move(*note));
+    }
+    if (columns.quantities.empty() && !columns.method) {
+        if (columns.kind == ColumnKind::NetcdfVariable)
+            return Failure(
+                "no variable to convert: name them as --help lists, give them a CF standard_name, or "
+                "map them with --column QUANTITY=VARIABLE");
+        return Failure("header: no column to convert in " + quoted(line) +
+                       "; name them as --help lists or map them with --column QUANTITY=HEADER");
+    }
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        if (columns.roles[i].use != ColumnUse::Carried && inputs[i].holds)
+            return Failure(describeColumn(columns, i) + " holds " + inputs[i].holds + ", not numbers");
+    return takeUnits(inputs, columns);
+}
+
 }  // namespace
+
+const KindWords& wordsOf(ColumnKind kind) {
+    static constexpr KindWords kCsv{"column", "row", "HEADER", "empty cells"};
+    static constexpr KindWords kNetcdf{"variable", "sample", "VARIABLE", "missing values"};
+    return kind == ColumnKind::CsvColumn ? kCsv : kNetcdf;
+}
 
 const char* mappedName(const ColumnMapping& mapping) {
     return mapping.quantity ? infoOf(*mapping.quantity).name : "method";
@@ -305,6 +354,7 @@ void takeUnitOf(Quantity quantity, const UserUnits& from, UserUnits& units) {
 }
 
 std::string columnAt(const BatchColumns& columns, std::size_t index) {
+    if (columns.kind == ColumnKind::NetcdfVariable) return "variable " + quoted(columns.names[index]);
     return "column " + std::to_string(index + 1) + " " + quoted(columns.names[index]);
 }
 
@@ -320,17 +370,16 @@ std::string describeColumn(const BatchColumns& columns, std::size_t index) {
 
 Failure readHeader(std::string_view line, const std::vector<Cell>& cells, const std::vector<ColumnMapping>& mappings,
                    std::optional<Quantity> source, const UserUnits& userUnits, BatchColumns& columns) {
-    columns = BatchColumns{};
-    columns.units = userUnits;
-    for (const Cell& cell : cells) columns.names.emplace_back(trimBlanks(cellText(cell)));
-    columns.roles.assign(cells.size(), ColumnRole{});
-    columns.readings.assign(cells.size(), ColumnReading{});
-    std::vector<HeaderName> headers;
-    for (const std::string& name : columns.names) headers.push_back(splitUnit(name));
+    std::vector<InputColumn> headers;
+    for (const Cell& cell : cells) {
+        std::string name(trimBlanks(cellText(cell)));
+        const HeaderName split = splitUnit(name);
+        headers.push_back({name, std::string(split.name), std::string(split.unit), {}, nullptr});
+    }
+    startColumns(headers, ColumnKind::CsvColumn, userUnits, columns);
 
     // What the user mapped comes first; the header's names serve the rest.
     if (Failure failure = mapColumns(mappings, headers, columns)) return failure;
-    columns.results = columns.names.size();
     for (std::size_t i = headers.size(); i-- > 0;)
         if (resultsStartAt(headers, i)) {
             columns.results = i;
@@ -340,17 +389,15 @@ Failure readHeader(std::string_view line, const std::vector<Cell>& cells, const 
         readResults(columns);
     else if (Failure failure = readByNames(headers, columns))
         return failure;
-    if (Failure failure = chooseSource(source, columns)) return failure;
+    return finishColumns(line, headers, source, columns);
+}
 
-    // An earlier conversion's results give every input: nothing to suggest.
-    for (std::size_t i = 0; i < columns.names.size() && columns.results == columns.names.size(); ++i) {
-        if (columns.roles[i].use != ColumnUse::Carried) continue;
-        if (auto note = suggestion(columns, i, headers[i])) columns.suggestions.push_back(std::move(*note));
-    }
-    if (columns.quantities.empty() && !columns.method)
-        return Failure("header: no column to convert in " + quoted(line) +
-                       "; name them as --help lists or map them with --column QUANTITY=HEADER");
-    return takeUnits(headers, columns);
+Failure readVariables(const std::vector<InputColumn>& variables, const std::vector<ColumnMapping>& mappings,
+                      std::optional<Quantity> source, const UserUnits& userUnits, BatchColumns& columns) {
+    startColumns(variables, ColumnKind::NetcdfVariable, userUnits, columns);
+    if (Failure failure = mapColumns(mappings, variables, columns)) return failure;
+    if (Failure failure = readByNames(variables, columns)) return failure;
+    return finishColumns({}, variables, source, columns);
 }
 
 }  // namespace thalwen

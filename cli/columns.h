@@ -1,6 +1,7 @@
-// The columns of a batch as its header names them: which column gives which
-// quantity, in which unit, and which are only carried to the output. The
-// names read without --column and the units a header may write are here.
+// The columns of a batch as its header names them, or the variables of a
+// netCDF file: which gives which quantity, in which unit, and which are only
+// carried to the output. The names read without --column and the units a
+// header or a units attribute may write are here.
 #pragma once
 
 #include <optional>
@@ -16,7 +17,7 @@
 
 namespace thalwen {
 
-// --column QUANTITY=HEADER: the batch column that gives a quantity or the method.
+// --column QUANTITY=HEADER: the batch column (or netCDF variable) that gives a quantity or the method.
 struct ColumnMapping {
     std::optional<Quantity> quantity;  // none: the method
     std::string header;
@@ -41,6 +42,29 @@ struct HeaderName {
     std::string_view unit;
 };
 HeaderName splitUnit(std::string_view header);
+
+// One column of a CSV header or one variable of a netCDF file, as the batch
+// reads it before knowing what it gives.
+struct InputColumn {
+    std::string name;             // as the file gives it, for messages: "Cond [mS/cm]", "PSAL"
+    std::string bare;             // the name without a unit written after it
+    std::string unit;             // written after the name, or its units attribute; empty: none stated
+    std::string standardName;     // its CF standard_name; empty: none
+    const char* holds = nullptr;  // what a variable of no numbers holds ("char"): it can only be carried
+};
+
+// Whose the columns are: a CSV file's, named by their place, or a netCDF
+// file's variables, named alone.
+enum class ColumnKind { CsvColumn, NetcdfVariable };
+
+// The words messages name the columns and rows of each kind by.
+struct KindWords {
+    const char* column;   // "column", "variable"
+    const char* row;      // "row", "sample"
+    const char* mapped;   // what --column maps: "HEADER", "VARIABLE"
+    const char* missing;  // what an option fills: "empty cells", "missing values"
+};
+const KindWords& wordsOf(ColumnKind kind);
 
 // A carried column whose name looks meant to be read as role, and the note that tells how.
 struct Suggestion {
@@ -75,6 +99,7 @@ struct ColumnReading {
 constexpr std::size_t kEarlierResultColumns = kQuantityCount + 2;
 
 struct BatchColumns {
+    ColumnKind kind = ColumnKind::CsvColumn;
     std::vector<ColumnRole> roles;
     std::vector<std::string> names;       // as the header gives them, for messages
     std::vector<ColumnReading> readings;  // by column
@@ -102,11 +127,18 @@ struct BatchColumns {
 Failure readHeader(std::string_view line, const std::vector<Cell>& cells, const std::vector<ColumnMapping>& mappings,
                    std::optional<Quantity> source, const UserUnits& userUnits, BatchColumns& columns);
 
+// The same for the variables of a netCDF file: found by their CF standard
+// name first, then by name; their units from their units attributes. A
+// variable of no numbers that would be read is refused, naming it. Our own
+// results are never read back as a batch's: a netCDF file has no method.
+Failure readVariables(const std::vector<InputColumn>& variables, const std::vector<ColumnMapping>& mappings,
+                      std::optional<Quantity> source, const UserUnits& userUnits, BatchColumns& columns);
+
 // The names besides our own read without --column: "the profile archives'
 // PRES, ... and the CF standard names sea_water_pressure, ...".
 std::string conventionalNames();
 
-// "column 3 'PSAL'": where the user looks.
+// "column 3 'PSAL'", or "variable 'PSAL'": where the user looks.
 std::string columnAt(const BatchColumns& columns, std::size_t index);
 
 // "column 3 'PSAL' (practicalSalinity)": where the user looks, and what we took it for.

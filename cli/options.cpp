@@ -87,6 +87,7 @@ Failure readOutputs(const Option& option, std::string_view text, Arguments& argu
         start = comma + 1;
     }
     arguments.style.outputs = std::move(outputs);
+    arguments.outputsGiven = true;
     return {};
 }
 
@@ -110,6 +111,24 @@ Failure readMissing(const Option& option, std::string_view text, Arguments& argu
         if (comma == text.size()) return {};
         start = comma + 1;
     }
+}
+
+// Flags as a file writes them: numbers, or single characters.
+Failure readQualityFlags(const Option& option, std::string_view text, Arguments& arguments) {
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string_view flag = trimBlanks(text.substr(start, comma - start));
+        if (flag.empty()) return Failure(valueError(option.name, text, "has an empty flag"));
+        arguments.qualityFlags.emplace_back(flag);
+        if (comma == text.size()) return {};
+        start = comma + 1;
+    }
+}
+
+Failure readOutputPath(const Option& option, std::string_view text, Arguments& arguments) {
+    if (text.empty()) return Failure(valueError(option.name, text, "missing file name"));
+    arguments.outputPath = text;
+    return {};
 }
 
 Failure readBatch(const Option& option, std::string_view text, Arguments& arguments) {
@@ -163,8 +182,13 @@ std::vector<Option> makeOptions() {
          "the same): each row is written with its own cells, then the method, the ten quantities and the inputs "
          "clamped. The header line tells the dialect, which the output keeps: commas and decimal points, semicolons "
          "and decimal commas, or tabs. A unit may follow a column's name in brackets or parentheses: [dbar], "
-         "(S m-1), (degF). Any column not read is carried as it is. Columns read, in any case: ",
+         "(S m-1), (degF). Any column not read is carried as it is. A netCDF file (told by its content, or its name "
+         "ending in .nc) is converted into a copy of itself, its variables read as columns are. Columns and "
+         "variables read, in any case: ",
          OptionGroup::Batch, readBatch, {}, HelpExtra::Columns},
+        {"--output", "FILE", "write the batch to FILE (-o FILE for short), under a temporary name beside it until "
+         "it is whole [standard output]; a netCDF file's copy needs one", OptionGroup::Batch, readOutputPath, {},
+         HelpExtra::None, false, "-o"},
         {"--column", "QUANTITY=HEADER", "read the column named HEADER as QUANTITY, one of the columns above; "
          "repeatable", OptionGroup::Batch, readColumnMapping, {}, HelpExtra::None, true},
         {"--source", "QUANTITY", "of several salinity-related columns, the one to convert from; the others are "
@@ -172,6 +196,9 @@ std::vector<Option> makeOptions() {
         {"--missing", "VALUE[,VALUE...]", "cells holding one of these values are missing measurements, like empty "
          "cells or NaN, NA and N/A: the fill values of the file (-999, 99999); repeatable", OptionGroup::Batch,
          readMissing, {}, HelpExtra::None, true},
+        {"--qc", "FLAG[,FLAG...]", "of a netCDF file whose variables declare quality flags (ancillary_variables "
+         "naming a variable with flag_values), convert only the samples whose flags are among these; the others "
+         "are left empty and counted", OptionGroup::Batch, readQualityFlags},
         {"--jobs", "N", "threads converting a batch [one per core]", OptionGroup::Batch, readJobs},
         {"--quiet", nullptr, "errors only: no notes on what was read or assumed, no clamped inputs, no summary",
          OptionGroup::Other, setFlag<&Arguments::quiet>},
@@ -253,6 +280,8 @@ Failure parseArguments(int argc, const char* const* argv, Arguments& arguments) 
     if (!arguments.batch && !arguments.columnMappings.empty()) return Failure("--column: only with --batch");
     if (!arguments.batch && arguments.source) return Failure("--source: only with --batch");
     if (!arguments.batch && !arguments.missing.empty()) return Failure("--missing: only with --batch");
+    if (!arguments.batch && !arguments.outputPath.empty()) return Failure("--output: only with --batch");
+    if (!arguments.batch && !arguments.qualityFlags.empty()) return Failure("--qc: only with a netCDF file");
     if (arguments.batch && arguments.formatGiven && arguments.format != Format::Csv)
         return Failure("--format: a batch is written as CSV only");
     return {};

@@ -34,11 +34,14 @@ struct Arguments {
     Style style;
     bool quiet = false;  // errors only: no notes, no summary
     bool batch = false;
-    std::string batchPath;  // "-" for standard input
+    std::string batchPath;   // "-" for standard input
+    std::string outputPath;  // --output: a batch's output file; empty: standard output
     std::vector<ColumnMapping> columnMappings;
-    std::optional<Quantity> source;  // --source: the salinity-related column a batch reads
-    std::vector<double> missing;     // --missing: cell values that mark a missing measurement
-    unsigned jobs = 0;               // threads converting a batch; 0: one per core
+    std::optional<Quantity> source;         // --source: the salinity-related column a batch reads
+    std::vector<double> missing;            // --missing: cell values that mark a missing measurement
+    std::vector<std::string> qualityFlags;  // --qc: of a netCDF file, the flags of the samples converted
+    bool outputsGiven = false;              // --outputs, rather than the results a file of its kind gets
+    unsigned jobs = 0;                      // threads converting a batch; 0: one per core
     bool help = false;
     bool version = false;
 };

@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
+#include "file_names.h"
 #include "messages.h"
 
 namespace thalwen {
@@ -23,18 +25,6 @@ int decimalsOf(const QuantityInfo& info, const Style& style) {
     return info.quantity == Quantity::Conductivity ? style.conductivityUnit->decimals : info.decimals;
 }
 
-const char* nameOf(const Output& output) {
-    switch (output.kind) {
-    case Output::Kind::Method:
-        return "method";
-    case Output::Kind::Sample:
-        return infoOf(output.quantity).name;
-    case Output::Kind::Derived:
-        break;
-    }
-    return infoOf(output.derived).name;
-}
-
 const char* labelOf(const Output& output) {
     return output.kind == Output::Kind::Sample ? infoOf(output.quantity).label : infoOf(output.derived).label;
 }
@@ -46,38 +36,9 @@ const char* unitOf(const Output& output, const Style& style) {
     return info.temperature && style.fahrenheit ? kFahrenheit.name : info.unit;
 }
 
-// As a CSV header writes it after a name, in ASCII, as the header of a batch
-// reads it back: "degF", "S/m", "kg m-3".
-std::string headerUnitOf(const Output& output, const Style& style) {
-    switch (output.kind) {
-    case Output::Kind::Method:
-        return "";
-    case Output::Kind::Sample: {
-        const QuantityInfo& info = infoOf(output.quantity);
-        if (info.temperature && style.fahrenheit) return kFahrenheit.ascii;
-        return output.quantity == Quantity::Conductivity ? style.conductivityUnit->ascii : info.engineUnit;
-    }
-    case Output::Kind::Derived:
-        break;
-    }
-    const DerivedInfo& info = infoOf(output.derived);
-    return info.temperature && style.fahrenheit ? kFahrenheit.ascii : info.engineUnit;
-}
-
 int decimalsOf(const Output& output, const Style& style) {
     return output.kind == Output::Kind::Sample ? decimalsOf(infoOf(output.quantity), style)
                                                : infoOf(output.derived).decimals;
-}
-
-double valueOf(const UserConversion& conversion, const Output& output) {
-    return output.kind == Output::Kind::Sample ? valueOf(conversion.result, output.quantity)
-                                               : valueOf(conversion.derived, output.derived);
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return (x >= 'A' && x <= 'Z' ? x - 'A' + 'a' : x) == (y >= 'A' && y <= 'Z' ? y - 'A' + 'a' : y);
-           });
 }
 
 char* putText(char* p, const char* text) {
@@ -100,6 +61,45 @@ char* putClampedNames(char* p, QuantitySet clamped, const char* separator, bool 
 
 }  // namespace
 
+const char* outputName(const Output& output) {
+    switch (output.kind) {
+    case Output::Kind::Method:
+        return "method";
+    case Output::Kind::Sample:
+        return infoOf(output.quantity).name;
+    case Output::Kind::Derived:
+        break;
+    }
+    return infoOf(output.derived).name;
+}
+
+std::string unitSpelling(const Output& output, const Style& style) {
+    switch (output.kind) {
+    case Output::Kind::Method:
+        return "";
+    case Output::Kind::Sample: {
+        const QuantityInfo& info = infoOf(output.quantity);
+        if (info.temperature && style.fahrenheit) return kFahrenheit.ascii;
+        return output.quantity == Quantity::Conductivity ? style.conductivityUnit->ascii : info.engineUnit;
+    }
+    case Output::Kind::Derived:
+        break;
+    }
+    const DerivedInfo& info = infoOf(output.derived);
+    return info.temperature && style.fahrenheit ? kFahrenheit.ascii : info.engineUnit;
+}
+
+CfAttributes cfAttributesOf(const Output& output) {
+    return output.kind == Output::Kind::Sample ? cfAttributesOf(output.quantity) : cfAttributesOf(output.derived);
+}
+
+double resultValue(const UserConversion& conversion, const Output& output) {
+    const double value = output.kind == Output::Kind::Method   ? kNoValue
+                         : output.kind == Output::Kind::Sample ? valueOf(conversion.result, output.quantity)
+                                                               : valueOf(conversion.derived, output.derived);
+    return showable(value) ? value : std::numeric_limits<double>::quiet_NaN();
+}
+
 char* putNumber(char* p, double value, int decimals, bool full) {
     return full ? putShortest(p, value) : putFixed(p, value, decimals);
 }
@@ -112,6 +112,16 @@ void appendNumber(std::string& out, double value, int decimals, bool full) {
 std::vector<Output> defaultOutputs() {
     std::vector<Output> outputs = {{Output::Kind::Method}};
     for (const QuantityInfo& info : kQuantities) outputs.push_back({Output::Kind::Sample, info.quantity});
+    return outputs;
+}
+
+std::vector<Output> netcdfDefaultOutputs(Method method, Quantity source) {
+    std::vector<Output> outputs;
+    if (source != Quantity::PracticalSalinity) outputs.push_back({Output::Kind::Sample, Quantity::PracticalSalinity});
+    if (usedBy(Quantity::AbsoluteSalinity, method))
+        outputs.push_back({Output::Kind::Sample, Quantity::AbsoluteSalinity});
+    for (const DerivedInfo& info : kDerivedQuantities)
+        if (!info.teos10Only || method != Method::Ies80) outputs.push_back({Output::Kind::Derived, {}, info.quantity});
     return outputs;
 }
 
@@ -143,14 +153,14 @@ void appendResultNames(std::string& out, const Style& style, const Dialect& dial
         return std::any_of(taken.begin(), taken.end(), [&](const std::string& cell) { return sameName(cell, name); });
     };
     for (const Output& output : style.outputs) {
-        std::string name = nameOf(output);
+        std::string name = outputName(output);
         // The units as the header of a batch reads them back; mS/cm and Celsius
         // keep the plain names that files written before the choice of unit have.
         const bool otherUnit = (output.kind == Output::Kind::Sample && output.quantity == Quantity::Conductivity &&
                                 style.conductivityUnit != &kMilliSiemensPerCentimetre) ||
-                               (style.fahrenheit && headerUnitOf(output, style) == kFahrenheit.ascii);
+                               (style.fahrenheit && unitSpelling(output, style) == kFahrenheit.ascii);
         if (otherUnit || isTaken(name))
-            name += output.kind == Output::Kind::Method ? " (used)" : " (" + headerUnitOf(output, style) + ")";
+            name += output.kind == Output::Kind::Method ? " (used)" : " (" + unitSpelling(output, style) + ")";
         out += name;
         out += dialect.separator;
     }
@@ -213,11 +223,11 @@ void appendJson(std::string& out, const UserConversion& conversion, const Style&
     out += "{\n";
     for (const Output& output : style.outputs) {
         out += "  \"";
-        out += nameOf(output);
+        out += outputName(output);
         out += "\": ";
         if (output.kind == Output::Kind::Method) {
             ((out += '"') += infoOf(conversion.method).name) += '"';
-        } else if (const double value = valueOf(conversion, output); showable(value)) {
+        } else if (const double value = resultValue(conversion, output); !std::isnan(value)) {
             appendNumber(out, value, decimalsOf(output, style), style.full);
         } else {
             out += "null";
@@ -241,7 +251,7 @@ void appendText(std::string& out, const UserConversion& conversion, const Style&
             labels.emplace_back("Method");
         } else {
             labels.emplace_back(labelOf(output));
-            if (const double value = valueOf(conversion, output); showable(value))
+            if (const double value = resultValue(conversion, output); !std::isnan(value))
                 appendNumber(number, value, decimalsOf(output, style), style.full);
             else
                 number += '-';  // appended: GCC 12 at -O3 sees a false overlap in assigning

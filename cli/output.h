@@ -29,6 +29,13 @@ struct Output {
 // unless asked otherwise, as they always have.
 std::vector<Output> defaultOutputs();
 
+// What a netCDF file gains unless asked otherwise: Absolute Salinity, the
+// quantities derived on request, and the Practical Salinity of a file that
+// gives another salinity-related input (source), those that method has. Its
+// inputs it has already, and the method and reference temperature each
+// result says in its attributes.
+std::vector<Output> netcdfDefaultOutputs(Method method, Quantity source);
+
 // The output named name (as CSV, JSON and --outputs name it), or none.
 std::optional<Output> outputNamed(std::string_view name);
 
@@ -44,6 +51,19 @@ struct Style {
     const ConductivityUnit* conductivityUnit = &kMilliSiemensPerCentimetre;
     std::vector<Output> outputs = defaultOutputs();  // in the order shown
 };
+
+// An output's name, as CSV, JSON and --outputs name it: "method", "density", "sigma0".
+const char* outputName(const Output& output);
+
+// Its unit in ASCII, as a CSV header writes it after a name and a netCDF
+// units attribute says it: "degF", "S/m", "kg m-3"; "" for the method.
+std::string unitSpelling(const Output& output, const Style& style);
+
+// What it says of itself in a netCDF file, its unit in the engine's units.
+CfAttributes cfAttributesOf(const Output& output);
+
+// Its value in conversion; NaN when it has none (the method has none).
+double resultValue(const UserConversion& conversion, const Output& output);
 
 // Fixed decimals, or when full the shortest text that reads back as value. Writes at most
 // kMaxNumber characters at p and returns the end.

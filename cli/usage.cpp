@@ -126,7 +126,8 @@ std::string headingOf(OptionGroup group) {
 
 std::string usageText() {
     std::string out = R"(Usage: thalwen-convert [options]
-       thalwen-convert [--batch] FILE|- [options]
+       thalwen-convert [--batch] FILE|- [--output FILE] [options]
+       thalwen-convert IN.nc --output OUT.nc [options]
 
 Converts the properties of a seawater sample: from the sea pressure, position,
 temperature and one salinity-related quantity, derives the others and Absolute
@@ -162,6 +163,16 @@ header are carried; a Latin-1 or UTF-16 file is read and written in UTF-8.
 Standard error tells which columns are read, carried and assumed, then the
 rows converted.
 
+A netCDF file is converted into a copy of it (--output): every variable and
+attribute as it was, the results added as variables (CF standard_name,
+long_name, units, _FillValue, method, reference_temperature) over the
+dimensions the variables read pair into, with a variable 'clamped' of flags;
+history gains the command line. By default it gains Absolute Salinity, the
+quantities derived on request and, from another salinity-related input,
+Practical Salinity. Variables are found by standard_name, then by name; units
+come from their units attributes; _FillValue, missing_value, valid_min,
+valid_max and valid_range make gaps, as --missing does.
+
 Exit status:
 )";
     for (const ExitStatusInfo& status : kExitStatuses)
@@ -173,6 +184,7 @@ Batch examples, one per dialect, and a profile archive's cast:
   printf 'PRES\tTEMP\tPSAL\n5\t10\t35\n' | thalwen-convert - --latitude 45 --longitude -30
   thalwen-convert profile.csv --latitude -35.2 --longitude 151.3 --missing 99999 \
       --source conductivity
+  thalwen-convert profiles.nc -o converted.nc --qc 1,2
 )";
     return out;
 }

@@ -39,14 +39,15 @@ constexpr Band kAnyBand = {-kUnbounded, kUnbounded, "", ""};
 
 struct QuantityInfo {
     Quantity quantity;
-    const char* name;         // the Sample field: CSV column and JSON key
-    const char* label;        // in English, capitalised, as the command line's table shows it
-    const char* description;  // in English, as --help and Python's help say it
-    const char* option;       // on the command line; nullptr for a result only
-    const char* placeholder;  // the option's value, as --help shows it
-    const char* keyword;      // in Python: the argument and the field of the result
-    const char* unit;         // UTF-8, in degrees Celsius for the temperatures; "" when dimensionless
-    const char* engineUnit;   // the same, as UDUNITS-2 reads units: "degC", "kg m-3", "1"
+    const char* name;          // the Sample field: CSV column and JSON key
+    const char* label;         // in English, capitalised, as the command line's table shows it
+    const char* description;   // in English, as --help and Python's help say it
+    const char* option;        // on the command line; nullptr for a result only
+    const char* placeholder;   // the option's value, as --help shows it
+    const char* keyword;       // in Python: the argument and the field of the result
+    const char* unit;          // UTF-8, in degrees Celsius for the temperatures; "" when dimensionless
+    const char* engineUnit;    // the same, as UDUNITS-2 reads units and a netCDF result's units attribute says it
+    const char* standardName;  // the CF standard name, which a netCDF result carries; nullptr where CF has none
     double Sample::*member;
     int decimals;                  // shown in the window and by the command line
     Range teos10;                  // accepted by TEOS-10 exact and TEOS-10 48 term
@@ -69,40 +70,40 @@ struct QuantityInfo {
 inline constexpr QuantityInfo kQuantities[kQuantityCount] = {
     {.quantity = Quantity::Pressure, .name = "pressure", .label = "Sea pressure", .description = "sea pressure",
      .option = "--pressure", .placeholder = "DBAR", .keyword = "pressure", .unit = "dbar",
-     .engineUnit = "dbar",
+     .engineUnit = "dbar", .standardName = "sea_water_pressure",
      .member = &Sample::pressure, .decimals = 2, .teos10 = {0, 10000}, .ies80 = {0, 10000},
      .band = {-10.1325, 12000, "below a vacuum", "deeper than any ocean (about 11000 dbar at the deepest)"}},
     {.quantity = Quantity::Longitude, .name = "longitude", .label = "Longitude",
      .description = "decimal degrees east", .option = "--longitude", .placeholder = "DEG",
-     .keyword = "longitude", .unit = "°E", .engineUnit = "degree_east",
+     .keyword = "longitude", .unit = "°E", .engineUnit = "degree_east", .standardName = "longitude",
      .member = &Sample::longitude, .decimals = 6, .teos10 = {-180, 180}, .ies80 = {-180, 180},
      .band = {-360, 360, "more than a turn west", "more than a turn east"}, .teos10Only = true},
     {.quantity = Quantity::Latitude, .name = "latitude", .label = "Latitude",
      .description = "decimal degrees north", .option = "--latitude", .placeholder = "DEG",
-     .keyword = "latitude", .unit = "°N", .engineUnit = "degree_north",
+     .keyword = "latitude", .unit = "°N", .engineUnit = "degree_north", .standardName = "latitude",
      .member = &Sample::latitude, .decimals = 6, .teos10 = {-86, 90}, .ies80 = {-86, 90},
      .band = {-90, 90, "south of the South Pole", "north of the North Pole"}, .teos10Only = true},
     {.quantity = Quantity::Temperature, .name = "temperature", .label = "Temperature",
      .description = "in-situ temperature", .option = "--temperature", .placeholder = "T", .keyword = "temperature",
-     .unit = "°C", .engineUnit = "degC",
+     .unit = "°C", .engineUnit = "degC", .standardName = "sea_water_temperature",
      .member = &Sample::temperature, .decimals = 2, .teos10 = {-2, 35}, .ies80 = {-2, 35},
      .band = {-60, 374, "colder than any brine of sea salt stays liquid",
               "hotter than liquid water can be at any pressure (374 °C)"},
      .temperature = true},
     {.quantity = Quantity::PracticalSalinity, .name = "practicalSalinity", .label = "Practical Salinity",
      .description = "Practical Salinity (PSS-78)", .option = "--salinity", .placeholder = "SP", .keyword = "salinity",
-     .unit = "", .engineUnit = "1",
+     .unit = "", .engineUnit = "1", .standardName = "sea_water_practical_salinity",
      .member = &Sample::practicalSalinity, .decimals = 5, .teos10 = {2, 42}, .ies80 = {0, 42},
      .band = {0, 400, "negative", "saltier than any brine (sea salt saturates near 350)"},
      .salinityRelated = true},
     {.quantity = Quantity::AbsoluteSalinity, .name = "absoluteSalinity", .label = "Absolute Salinity",
      .description = "Absolute Salinity", .option = nullptr, .placeholder = nullptr, .keyword = "absolute_salinity",
-     .unit = "g/kg", .engineUnit = "g/kg",
+     .unit = "g/kg", .engineUnit = "g/kg", .standardName = "sea_water_absolute_salinity",
      .member = &Sample::absoluteSalinity, .decimals = 5, .teos10 = kAnyValue, .ies80 = kAnyValue,
      .band = kAnyBand, .input = false, .teos10Only = true},
     {.quantity = Quantity::Density, .name = "density", .label = "Density", .description = "in-situ density",
      .option = "--density", .placeholder = "RHO", .keyword = "density", .unit = "kg/m³",
-     .engineUnit = "kg m-3",
+     .engineUnit = "kg m-3", .standardName = "sea_water_density",
      .member = &Sample::density, .decimals = 5, .teos10 = {1000, 1082.71524}, .ies80 = {1000, 1076.70763},
      .band = {300, 1500, "lighter than liquid water can be (322 kg/m³ at the least)",
               "denser than any brine (about 1240 kg/m³ saturated)"},
@@ -110,20 +111,21 @@ inline constexpr QuantityInfo kQuantities[kQuantityCount] = {
     {.quantity = Quantity::Conductivity, .name = "conductivity", .label = "Conductivity",
      .description = "electrical conductivity", .option = "--conductivity", .placeholder = "C",
      .keyword = "conductivity", .unit = "mS/cm", .engineUnit = "mS/cm",
+     .standardName = "sea_water_electrical_conductivity",
      .member = &Sample::conductivity, .decimals = 5, .teos10 = {0.002, 90.90227}, .ies80 = {0.0005, 84.54096},
      .band = {0, 500, "negative", "more than any brine conducts (about 250 mS/cm saturated)"},
      .salinityRelated = true},
     {.quantity = Quantity::SpecificGravity, .name = "specificGravity", .label = "Specific gravity",
      .description = "against pure water at the reference temperature",
      .option = "--specific-gravity", .placeholder = "SG", .keyword = "specific_gravity", .unit = "",
-     .engineUnit = "1",
+     .engineUnit = "1", .standardName = nullptr,
      .member = &Sample::specificGravity, .decimals = 5, .teos10 = {1, kUnbounded}, .ies80 = {1, kUnbounded},
      .band = {0.3, 1.5, "lighter than liquid water can be", "denser than any brine"},
      .salinityRelated = true},
     {.quantity = Quantity::ReferenceTemperature, .name = "referenceTemperature", .label = "Reference temperature",
      .description = "that specific gravity refers to",
      .option = "--reference-temperature", .placeholder = "T", .keyword = "reference_temperature", .unit = "°C",
-     .engineUnit = "degC",
+     .engineUnit = "degC", .standardName = nullptr,
      .member = &Sample::referenceTemperature, .decimals = 2, .teos10 = {0, 40}, .ies80 = {0, 40},
      .band = {-60, 374, "colder than any brine of sea salt stays liquid",
               "hotter than liquid water can be at any pressure (374 °C)"},
@@ -189,6 +191,7 @@ struct DerivedInfo {
     const char* keyword;       // in Python: the name in outputs= and the field of the result
     const char* unit;          // UTF-8, in degrees Celsius for the temperatures
     const char* engineUnit;    // the same, as UDUNITS-2 and CF write units: "degC", "kg m-3"
+    const char* standardName;  // the CF standard name, which a netCDF result carries; nullptr where CF has none
     int decimals;              // shown by the command line
     bool temperature = false;  // shown in degrees Fahrenheit on request
     bool teos10Only = false;   // IES-80 has none
@@ -199,22 +202,45 @@ struct DerivedInfo {
 // clang-format off
 inline constexpr DerivedInfo kDerivedQuantities[kDerivedQuantityCount] = {
     {DerivedQuantity::ConservativeTemperature, "conservativeTemperature", "Conservative Temperature",
-     "Conservative Temperature, TEOS-10 only", "conservative_temperature", "°C", "degC", 4, true,
+     "Conservative Temperature, TEOS-10 only", "conservative_temperature", "°C", "degC",
+     "sea_water_conservative_temperature", 4, true,
      true},
     {DerivedQuantity::PotentialTemperature, "potentialTemperature", "Potential temperature",
-     "potential temperature referred to 0 dbar", "potential_temperature", "°C", "degC", 4, true},
+     "potential temperature referred to 0 dbar", "potential_temperature", "°C", "degC",
+     "sea_water_potential_temperature", 4, true},
     {DerivedQuantity::Sigma0, "sigma0", "Potential density anomaly",
      "potential density anomaly: the density at 0 dbar of the water brought there adiabatically, minus 1000",
-     "sigma0", "kg/m³", "kg m-3", 5},
+     "sigma0", "kg/m³", "kg m-3", "sea_water_sigma_theta", 5},
     {DerivedQuantity::SoundSpeed, "soundSpeed", "Sound speed", "speed of sound", "sound_speed",
-     "m/s", "m s-1", 3},
+     "m/s", "m s-1", "speed_of_sound_in_sea_water", 3},
     {DerivedQuantity::FreezingTemperature, "freezingTemperature", "Freezing temperature",
      "freezing temperature of the sample, air-saturated, at its pressure", "freezing_temperature", "°C",
-     "degC", 4, true},
+     "degC", nullptr, 4, true},
 };
 // clang-format on
 
 constexpr const DerivedInfo& infoOf(DerivedQuantity quantity) { return kDerivedQuantities[static_cast<int>(quantity)]; }
+
+// ---- Results in netCDF files and xarray Datasets ---------------------------------------------------
+
+// What a result written beside a file's variables says of itself, as the CF
+// conventions name it: its standard name (nullptr where CF has none), a
+// description, and its unit in the engine's units.
+struct CfAttributes {
+    const char* standardName;
+    const char* longName;
+    const char* units;
+};
+
+constexpr CfAttributes cfAttributesOf(Quantity quantity) {
+    const QuantityInfo& info = infoOf(quantity);
+    return {info.standardName, info.label, info.engineUnit};
+}
+
+constexpr CfAttributes cfAttributesOf(DerivedQuantity quantity) {
+    const DerivedInfo& info = infoOf(quantity);
+    return {info.standardName, info.label, info.engineUnit};
+}
 
 // ---- One salinity-related input --------------------------------------------------------------------
 
@@ -282,6 +308,8 @@ inline constexpr FileName kFileNames[] = {
     {"sea_water_electrical_conductivity", Quantity::Conductivity, Naming::CfStandardName, "S/m"},
     {"sea_water_density", Quantity::Density, Naming::CfStandardName},
     {"sea_water_salinity", Quantity::PracticalSalinity, Naming::CfStandardName, nullptr, false, false},
+    {"latitude", Quantity::Latitude, Naming::CfStandardName},
+    {"longitude", Quantity::Longitude, Naming::CfStandardName},
     {"press", Quantity::Pressure, Naming::Common},
     {"salinity", Quantity::PracticalSalinity, Naming::Common},
     {"sal", Quantity::PracticalSalinity, Naming::Common},
@@ -294,6 +322,16 @@ inline constexpr FileName kFileNames[] = {
     {"sg", Quantity::SpecificGravity, Naming::Common},
 };
 // clang-format on
+
+// A standard name read is the one a result of that quantity is written with.
+constexpr bool standardNamesAgree() {
+    for (const FileName& known : kFileNames)
+        if (known.naming == Naming::CfStandardName && known.read &&
+            std::string_view(known.text) != infoOf(known.quantity).standardName)
+            return false;
+    return true;
+}
+static_assert(standardNamesAgree());
 
 // ---- Methods -------------------------------------------------------------------------------------------
 

@@ -200,10 +200,13 @@ Run check(std::string_view input, std::string_view text, const Arguments& argume
     const std::vector<std::string_view> outputRecords = recordsOf(output.substr(preambleSize));
     if (outputRecords.empty()) fail("no header written", written, reported);
     const std::string_view header = outputRecords[0];
-    if (header.size() < 8 || header.substr(header.size() - 7 - (header.back() == '\r')).find("clamped") != 0)
+    const bool crlf = !header.empty() && header.back() == '\r';
+    // The last result name is "clamped", or "clamped (inputs)" beside a column of that name.
+    const std::string_view names = header.substr(0, header.size() - crlf);
+    const std::string_view last = names.ends_with("clamped (inputs)") ? "clamped (inputs)" : "clamped";
+    if (names.size() <= last.size() || !names.ends_with(last))
         fail("the output header does not end with the result names", written, reported);
-    const bool crlf = header.back() == '\r';
-    const char separator = header[header.size() - 8 - crlf];
+    const char separator = names[names.size() - last.size() - 1];
 
     // Reports: one "line N: reason" per bad row, N ascending.
     std::vector<long> reportedLines;

@@ -64,6 +64,14 @@ public:
         }
     }
     void name() { skip(padded(count())); }
+    std::string nameText() {
+        const std::uint64_t length = count();
+        std::string text(std::min<std::uint64_t>(length, 1 << 16), '\0');
+        file_.read(text.data(), static_cast<std::streamsize>(text.size()));
+        ok_ = ok_ && file_.gcount() == static_cast<std::streamsize>(text.size());
+        skip(padded(length) - text.size());
+        return text;
+    }
     // A list's tag and length; ABSENT is a zero tag and a zero length.
     std::uint64_t listLength(std::uint32_t tag) {
         const std::uint64_t given = word(), length = count();
@@ -103,7 +111,7 @@ struct VariableExtent {
 
 }  // namespace
 
-std::optional<std::uint64_t> classicDataEnd(std::istream& file) {
+std::optional<ClassicHeader> readClassicHeader(std::istream& file) {
     char magic[4] = {};
     file.read(magic, 4);
     const int version = magic[3];
@@ -123,15 +131,17 @@ std::optional<std::uint64_t> classicDataEnd(std::istream& file) {
     }
     header.attributes();
 
+    ClassicHeader read;
     std::vector<VariableExtent> variables;
     const std::uint64_t variableCount = header.listLength(kVariableTag);
     for (std::uint64_t i = 0; header.ok() && i < variableCount; ++i) {
-        header.name();
+        const std::string name = header.nameText();
         const std::uint64_t rank = header.count();
         VariableExtent variable;
         std::uint64_t values = 1;
         for (std::uint64_t d = 0; header.ok() && d < rank; ++d) {
             const std::uint64_t id = header.count();
+            if (id >= dimensions.size() && read.withoutDimension.empty()) read.withoutDimension = name;
             const std::uint64_t length = id < dimensions.size() ? dimensions[id] : 0;
             if (d == 0 && id < dimensions.size() && length == 0)
                 variable.record = true;
@@ -153,14 +163,14 @@ std::optional<std::uint64_t> classicDataEnd(std::istream& file) {
     for (const VariableExtent& variable : variables)
         if (variable.record) recordSize += recordVariables == 1 ? variable.bytes : padded(variable.bytes);
 
-    std::uint64_t end = static_cast<std::uint64_t>(file.tellg());
+    std::uint64_t& end = read.dataEnd = static_cast<std::uint64_t>(file.tellg());
     for (const VariableExtent& variable : variables) {
         if (!variable.record)
             end = std::max(end, plus(variable.begin, variable.bytes));
         else if (!streaming && records > 0)
             end = std::max(end, plus(variable.begin, plus(times(records - 1, recordSize), variable.bytes)));
     }
-    return end;
+    return read;
 }
 
 }  // namespace thalwen

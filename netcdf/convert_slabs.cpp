@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "nc_call.h"
+
 namespace thalwen {
 
 namespace {
@@ -126,8 +128,7 @@ void convertSlabs(SlabReader& reader, OutputFile& output, unsigned jobs, const S
             ++written;
         }
         if (read == boxes.size()) continue;
-        if (stop != nullptr && stop->load())
-            throw NetcdfError(output.path() + ": interrupted before it was whole: not written", true);
+        if (stop != nullptr && stop->load()) throw interrupted(output.path());
         Slab& slab = ring.slot(read);
         reader.read(boxes[read], slab);
         slab.outputs.resize(output.newVariableCount());

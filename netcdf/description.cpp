@@ -23,6 +23,14 @@ const Attribute* findAttribute(const std::vector<Attribute>& attributes, std::st
     return findNamed(attributes, name);
 }
 
+std::string textOf(const std::vector<Attribute>& attributes, std::string_view name) {
+    const Attribute* attribute = findAttribute(attributes, name);
+    if (attribute == nullptr || isNumber(attribute->type)) return "";
+    const std::size_t first = attribute->text.find_first_not_of(std::string_view(" \t\0", 3));
+    if (first == std::string::npos) return "";
+    return attribute->text.substr(first, attribute->text.find_last_not_of(std::string_view(" \t\0", 3)) + 1 - first);
+}
+
 const Variable* findVariable(const Group& group, std::string_view name) { return findNamed(group.variables, name); }
 
 const Dimension* findDimension(const Group& group, std::string_view name) { return findNamed(group.dimensions, name); }
@@ -35,13 +43,13 @@ std::vector<std::size_t> shapeOf(const Variable& variable) {
 
 bool fitsClassicModel(const Description& description) {
     switch (description.format) {
-    case Format::Classic:
-    case Format::Offset64:
-    case Format::Netcdf4Classic:
+    case FileFormat::Classic:
+    case FileFormat::Offset64:
+    case FileFormat::Netcdf4Classic:
         return true;
-    case Format::Netcdf4:
+    case FileFormat::Netcdf4:
         return false;
-    case Format::Cdf5:
+    case FileFormat::Cdf5:
         break;
     }
     const Group& root = description.root;  // CDF5 has no groups

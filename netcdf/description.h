@@ -28,6 +28,8 @@ enum class ValueType { Byte, Char, Short, Int, Float, Double, UByte, UShort, UIn
 // As CDL writes it: "float", "ubyte", "string"...
 const char* typeName(ValueType type);
 bool isNumber(ValueType type);
+// What netCDF reads where nothing was written, for a type of numbers.
+double defaultFill(ValueType type);
 
 struct Attribute {
     std::string name;
@@ -72,15 +74,18 @@ struct Group {
     int id = -1;  // the file's own
 };
 
-enum class Format { Classic, Offset64, Cdf5, Netcdf4, Netcdf4Classic };
+enum class FileFormat { Classic, Offset64, Cdf5, Netcdf4, Netcdf4Classic };
 
 struct Description {
     std::string path;
-    Format format = Format::Classic;
+    FileFormat format = FileFormat::Classic;
     Group root;
 };
 
 const Attribute* findAttribute(const std::vector<Attribute>& attributes, std::string_view name);
+// The text of the attribute name (char or string), without the blanks and
+// NULs some writers leave around it; empty when there is none of text.
+std::string textOf(const std::vector<Attribute>& attributes, std::string_view name);
 const Variable* findVariable(const Group& group, std::string_view name);
 const Dimension* findDimension(const Group& group, std::string_view name);
 std::vector<std::size_t> shapeOf(const Variable& variable);

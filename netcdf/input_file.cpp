@@ -12,33 +12,44 @@ namespace thalwen {
 
 namespace {
 
-Format formatOf(int format) {
+FileFormat formatOf(int format) {
     switch (format) {
     case NC_FORMAT_64BIT_OFFSET:
-        return Format::Offset64;
+        return FileFormat::Offset64;
     case NC_FORMAT_CDF5:
-        return Format::Cdf5;
+        return FileFormat::Cdf5;
     case NC_FORMAT_NETCDF4:
-        return Format::Netcdf4;
+        return FileFormat::Netcdf4;
     case NC_FORMAT_NETCDF4_CLASSIC:
-        return Format::Netcdf4Classic;
+        return FileFormat::Netcdf4Classic;
     default:
-        return Format::Classic;
+        return FileFormat::Classic;
     }
 }
 
-bool isNetcdf4(Format format) { return format == Format::Netcdf4 || format == Format::Netcdf4Classic; }
+bool isNetcdf4(FileFormat format) { return format == FileFormat::Netcdf4 || format == FileFormat::Netcdf4Classic; }
 
 void checkComplete(const std::string& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return;  // a device or a pipe has no size to check
     std::ifstream file(path, std::ios::binary);
-    const auto end = classicDataEnd(file);
+    const auto header = readClassicHeader(file);
     const auto size = std::filesystem::file_size(path, error);
-    if (!end) throw NetcdfError(path + ": the file is cut short: its header is incomplete", false);
-    if (!error && size < *end)
+    if (!header) throw NetcdfError(path + ": the file is cut short: its header is incomplete", false);
+    if (!error && size < header->dataEnd)
         throw NetcdfError(path + ": the file is cut short: it holds " + std::to_string(size) + " bytes of the " +
-                              std::to_string(*end) + " its header describes",
+                              std::to_string(header->dataEnd) + " its header describes",
+                          false);
+}
+
+// netCDF refuses a classic file whose variable names a dimension it lacks
+// without saying which: the header says.
+void nameVariableWithoutDimension(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    const auto header = readClassicHeader(file);
+    if (header && !header->withoutDimension.empty())
+        throw NetcdfError(path + ": variable " + inQuotes(header->withoutDimension) +
+                              " has a dimension the file lacks: the file is damaged",
                           false);
 }
 
@@ -46,7 +57,7 @@ void checkComplete(const std::string& path) {
 // far at hand for the variables of the groups below.
 class Describer {
 public:
-    Describer(const std::string& path, Format format) : place_{path, false}, format_(format) {}
+    Describer(const std::string& path, FileFormat format) : place_{path, false}, format_(format) {}
 
     Group group(int id, std::string name) {
         Group group;
@@ -164,7 +175,7 @@ private:
     }
 
     Place place_;
-    Format format_;
+    FileFormat format_;
     std::map<int, Dimension> dimensions_;
 };
 
@@ -173,7 +184,9 @@ private:
 InputFile::InputFile(std::string path) {
     description_.path = std::move(path);
     const Place place{description_.path, false};
-    checked(place, "cannot open", [&] { return nc_open(description_.path.c_str(), NC_NOWRITE, &id_); });
+    const int status = nc_open(description_.path.c_str(), NC_NOWRITE, &id_);
+    if (status == NC_EBADDIM) nameVariableWithoutDimension(description_.path);
+    checked(place, "cannot open", [&] { return status; });
     try {
         int format = 0;
         checked(place, "cannot read its format", [&] { return nc_inq_format(id_, &format); });

@@ -78,11 +78,17 @@ void keepNoChunks(const Place& place, int group, int variable, std::string_view 
 
 const char* typeName(ValueType type) { return typeInfo(type).name; }
 
+double defaultFill(ValueType type) { return typeInfo(type).defaultFill; }
+
 bool isNumber(ValueType type) {
     return type != ValueType::Char && type != ValueType::String && type != ValueType::UserDefined;
 }
 
 std::string inQuotes(std::string_view name) { return "'" + std::string(name) + "'"; }
+
+NetcdfError interrupted(const std::string& path) {
+    return NetcdfError(path + ": interrupted before it was whole: not written", true);
+}
 
 const std::size_t* coordinates(const std::vector<std::size_t>& values) {
     static const std::size_t kNone[1] = {0};

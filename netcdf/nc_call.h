@@ -52,6 +52,9 @@ void keepNoChunks(const Place& place, int group, int variable, std::string_view 
 
 std::string inQuotes(std::string_view name);  // 'name', as messages quote names
 
+// What stops a file being written when the user interrupts it.
+NetcdfError interrupted(const std::string& path);
+
 // A box's start or count as netCDF takes it: a pointer even for a scalar's
 // empty one.
 const std::size_t* coordinates(const std::vector<std::size_t>& values);

@@ -16,16 +16,6 @@ namespace {
 // A block of the copy holds this much, or one chunk when a chunk is larger.
 constexpr std::size_t kCopyBytes = 8 << 20;
 
-// A name beside path no other file has: the file is created only if absent.
-std::string temporaryName(const std::string& path) {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device device;
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
-    std::string name = path + ".tmp-";
-    for (int i = 0; i < 6; ++i) name += kLetters[pick(device)];
-    return name;
-}
-
 bool hasUnlimited(const std::vector<Dimension>& dimensions) {
     return std::any_of(dimensions.begin(), dimensions.end(), [](const Dimension& d) { return d.unlimited; });
 }
@@ -62,8 +52,8 @@ void defineStorage(const Place& place, int group, int id, const Storage& storage
 // the output, then the values: everything a reader of either file sees.
 class Copier {
 public:
-    Copier(const InputFile& input, const std::string& outputPath)
-        : input_{input.path(), false}, output_{outputPath, true} {}
+    Copier(const InputFile& input, const std::string& outputPath, const std::atomic<bool>* stop)
+        : input_{input.path(), false}, output_{outputPath, true}, stop_(stop) {}
 
     void defineGroup(const Group& group, int into, const std::string& history) {
         groups_[group.id] = into;
@@ -146,6 +136,7 @@ private:
         for (std::size_t length : unit) chunkValues *= length;
         std::vector<unsigned char> block;
         for (const Box& box : tile(shapeOf(variable), unit, std::max(kCopyBytes / size, chunkValues))) {
+            if (stop_ != nullptr && stop_->load()) throw interrupted(output_.path);
             block.resize(box.size() * size);
             const std::size_t *start = coordinates(box.start), *count = coordinates(box.count);
             checked(input_, what + ": cannot read its values",
@@ -167,9 +158,19 @@ private:
     Place output_;
     std::map<int, int> dimensions_;  // the input's ids to the output's
     std::map<int, int> groups_;
+    const std::atomic<bool>* stop_;
 };
 
 }  // namespace
+
+std::string temporaryName(const std::string& path) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device device;
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    std::string name = path + ".tmp-";
+    for (int i = 0; i < 6; ++i) name += kLetters[pick(device)];
+    return name;
+}
 
 Attribute textAttribute(std::string name, std::string text) {
     Attribute attribute;
@@ -214,9 +215,12 @@ std::string historyLine(std::chrono::system_clock::time_point time, const std::v
 }
 
 OutputFile::OutputFile(const InputFile& input, std::string path, const std::vector<NewVariable>& variables,
-                       const std::string& history)
+                       const std::string& history, const std::atomic<bool>* stop)
     : path_(std::move(path)) {
     const Place place{path_, true};
+    std::error_code error;
+    if (std::filesystem::exists(path_, error) && !std::filesystem::is_regular_file(path_, error))
+        throw NetcdfError(path_ + ": is no regular file, which a netCDF file could replace", true);
     const Description& description = input.description();
     const int mode = NC_NETCDF4 | NC_NOCLOBBER | (fitsClassicModel(description) ? NC_CLASSIC_MODEL : 0);
     for (int attempt = 0;; ++attempt) {
@@ -226,7 +230,7 @@ OutputFile::OutputFile(const InputFile& input, std::string path, const std::vect
         if (status != NC_EEXIST || attempt == 100) throw netcdfError(place, "cannot create it", status, errno);
     }
     open_ = true;
-    Copier copier(input, path_);
+    Copier copier(input, path_, stop);
     try {
         copier.defineGroup(description.root, id_, history);
         for (const NewVariable& variable : variables) newVariables_.push_back(define(input, variable));
@@ -238,7 +242,8 @@ OutputFile::OutputFile(const InputFile& input, std::string path, const std::vect
         checked(place, "cannot write its definitions", [&] { return nc_enddef(id_); });
         copier.copyValues(description.root);
     } catch (const NetcdfError& error) {
-        broken_ = error.output;
+        // An interruption between two blocks leaves a file netCDF can close.
+        broken_ = error.output && !(stop != nullptr && stop->load());
         discard();
         throw;
     } catch (...) {
@@ -259,10 +264,10 @@ OutputFile::Written OutputFile::define(const InputFile& input, const NewVariable
             throw NetcdfError(input.path() + ": no dimension " + inQuotes(name) + " for the new " + what, false);
         dimensions.push_back(id);
     }
-    Written written{variable.name, -1, NC_FILL_DOUBLE, variable.dimensions};
+    Written written{variable.name, -1, defaultFill(variable.type), variable.dimensions};
     checked(place, "cannot add " + what, [&] {
-        return nc_def_var(id_, variable.name.c_str(), NC_DOUBLE, static_cast<int>(dimensions.size()), dimensions.data(),
-                          &written.id);
+        return nc_def_var(id_, variable.name.c_str(), typeInfo(variable.type).id, static_cast<int>(dimensions.size()),
+                          dimensions.data(), &written.id);
     });
     Storage storage = variable.storage;
     if (storage.layout == Layout::Compact) storage.layout = Layout::Contiguous;
@@ -325,10 +330,19 @@ void OutputFile::commit() {
     temporary_.clear();
 }
 
+namespace {
+
+std::atomic<int> leftOpen = 0;
+
+}  // namespace
+
+bool filesLeftOpen() { return leftOpen > 0; }
+
 void OutputFile::discard() noexcept {
     // netCDF 4.9 cannot close a netCDF-4 file whose writing failed (it lists
     // the file's objects in HDF5, which fails with a crash): such a file is
     // left open, its memory and descriptor lost to the process until it ends.
+    if (open_ && broken_) ++leftOpen;
     if (open_ && !broken_) nc_abort(id_);
     open_ = false;
     if (temporary_.empty()) return;

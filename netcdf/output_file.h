@@ -3,6 +3,7 @@
 // whole: a failure at any point leaves nothing half-written behind.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <span>
 #include <string>
@@ -14,15 +15,21 @@
 
 namespace thalwen {
 
-// A variable of doubles the output gains, in the root group.
+// A variable the output gains, in the root group: of doubles, or of another
+// type of numbers (flags), its values given as doubles all the same.
 struct NewVariable {
     std::string name;
     std::vector<std::string> dimensions;  // names of the input's root dimensions, outermost first
-    // Written as given: text as char, numbers as their type (_FillValue a
-    // double, as the variable's values).
+    // Written as given: text as char, numbers as their type (_FillValue of
+    // the variable's).
     std::vector<Attribute> attributes;
     Storage storage;  // compression and chunks; layout Compact is not taken
+    ValueType type = ValueType::Double;
 };
+
+// A name beside path that no file has yet, most likely ("OUT.nc.tmp-x7k2qa"):
+// its writer creates it only if absent, and tries another if not.
+std::string temporaryName(const std::string& path);
 
 Attribute textAttribute(std::string name, std::string text);
 Attribute numberAttribute(std::string name, double value);
@@ -31,6 +38,11 @@ Attribute numberAttribute(std::string name, double value);
 // the UTC time and the command line, each argument quoted for a POSIX shell
 // where it needs it: "2024-05-01T12:34:56Z: thalwen-convert 'my file.nc'".
 std::string historyLine(std::chrono::system_clock::time_point time, const std::vector<std::string>& arguments);
+
+// Whether a file whose writing failed was left open: netCDF cannot close it,
+// and HDF5's clean-up at the program's exit crashes on it, so that a program
+// that has one ends without that clean-up (std::_Exit).
+bool filesLeftOpen();
 
 class OutputFile {
 public:
@@ -41,9 +53,10 @@ public:
     // block at a time, each variable stored as it was (chunks, deflate,
     // shuffle, fletcher32). A variable or attribute of a user-defined type is
     // refused. Throws NetcdfError naming the file: the output's (output set)
-    // when it cannot be written, the input's when it cannot be read.
+    // when it cannot be written, the input's when it cannot be read; and
+    // once stop turns true between two blocks of the copy.
     OutputFile(const InputFile& input, std::string path, const std::vector<NewVariable>& variables,
-               const std::string& history);
+               const std::string& history, const std::atomic<bool>* stop = nullptr);
     // Without commit, removes what was written.
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
@@ -55,7 +68,7 @@ public:
 
     // Writes values over box (in the variable's dimensions) of the variable-th
     // new variable; a NaN is written as its _FillValue (netCDF's default fill
-    // for doubles when it has none). netCDF is not thread-safe: one thread
+    // for its type when it has none). netCDF is not thread-safe: one thread
     // writes, and no other reads the input meanwhile.
     void write(std::size_t variable, const Box& box, std::span<const double> values);
 

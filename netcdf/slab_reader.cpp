@@ -15,20 +15,25 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // unpacked again for each slab.
 constexpr std::size_t kMaxChunkCache = 32 << 20;
 
+// A float variable's values are floats: so are its fill and missing values,
+// whatever type the attribute was written in.
+double asStored(const Variable& variable, double value) {
+    return variable.type == ValueType::Float ? static_cast<double>(static_cast<float>(value)) : value;
+}
+
 GapRule gapRuleOf(const Variable& variable) {
     GapRule rule;
-    // A float variable's values are floats: so are its fill and missing values,
-    // whatever type the attribute was written in.
-    auto asStored = [&](double value) {
-        return variable.type == ValueType::Float ? static_cast<double>(static_cast<float>(value)) : value;
-    };
     auto numbers = [&](const char* name) {
         const Attribute* attribute = findAttribute(variable.attributes, name);
         return attribute != nullptr && !attribute->numbers.empty() ? attribute : nullptr;
     };
-    if (const Attribute* fill = numbers("_FillValue")) {
+    const Attribute* characterFill = findAttribute(variable.attributes, "_FillValue");
+    if (variable.type == ValueType::Char && characterFill != nullptr && !characterFill->text.empty()) {
         rule.hasFill = true;
-        rule.fill = asStored(fill->numbers[0]);
+        rule.fill = static_cast<unsigned char>(characterFill->text[0]);
+    } else if (const Attribute* fill = numbers("_FillValue")) {
+        rule.hasFill = true;
+        rule.fill = asStored(variable, fill->numbers[0]);
     } else if (!variable.storage.noFill && variable.type != ValueType::Byte && variable.type != ValueType::UByte) {
         // Where nothing was written netCDF reads its default fill; every byte
         // value is a plausible one, so no byte is taken for a fill.
@@ -36,7 +41,7 @@ GapRule gapRuleOf(const Variable& variable) {
         rule.fill = typeInfo(variable.type).defaultFill;
     }
     if (const Attribute* missing = numbers("missing_value"))
-        for (double value : missing->numbers) rule.missing.push_back(asStored(value));
+        for (double value : missing->numbers) rule.missing.push_back(asStored(variable, value));
     if (const Attribute* scale = numbers("scale_factor")) rule.scale = scale->numbers[0];
     if (const Attribute* offset = numbers("add_offset")) rule.offset = offset->numbers[0];
     if (const Attribute* range = numbers("valid_range"); range != nullptr && range->numbers.size() == 2) {
@@ -102,10 +107,10 @@ void broadcast(const T* own, const Shape& count, const Shape& strides, T* paired
     }
 }
 
-const Variable& numbers(const InputFile& input, const std::string& name) {
+const Variable& numbers(const InputFile& input, const std::string& name, bool characters) {
     const Variable* variable = findVariable(input.description().root, name);
     if (variable == nullptr) throw NetcdfError(input.path() + ": no variable " + inQuotes(name), false);
-    if (!isNumber(variable->type))
+    if (!isNumber(variable->type) && !(characters && variable->type == ValueType::Char))
         throw NetcdfError(
             input.path() + ": variable " + inQuotes(name) + " holds " + typeName(variable->type) + ", not numbers",
             false);
@@ -156,10 +161,13 @@ const char* gapName(Gap gap) {
     return "";
 }
 
-SlabReader::SlabReader(const InputFile& input, const std::vector<std::string>& variables, std::size_t slabValues)
+SlabReader::SlabReader(const InputFile& input, const std::vector<std::string>& variables, std::size_t slabValues,
+                       const std::vector<std::string>& characters)
     : path_(input.path()), file_(input.id()) {
     std::vector<const Variable*> found;
-    for (const std::string& name : variables) found.push_back(&numbers(input, name));
+    for (const std::string& name : variables)
+        found.push_back(
+            &numbers(input, name, std::find(characters.begin(), characters.end(), name) != characters.end()));
     std::vector<const Variable*> byRank = found;
     std::stable_sort(byRank.begin(), byRank.end(),
                      [](const Variable* a, const Variable* b) { return a->dimensions.size() > b->dimensions.size(); });
@@ -192,6 +200,12 @@ SlabReader::SlabReader(const InputFile& input, const std::vector<std::string>& v
         checked(Place{path_, false}, "variable " + inQuotes(source.variable->name) + ": cannot set its chunk cache",
                 [&] { return nc_set_var_chunk_cache(file_, source.variable->id, bytes, 1009, 0.75f); });
     }
+}
+
+void SlabReader::addMissing(const std::vector<double>& values) {
+    for (Source& source : sources_)
+        if (source.variable->type != ValueType::Char)
+            for (double value : values) source.rule.missing.push_back(asStored(*source.variable, value));
 }
 
 std::vector<std::string> SlabReader::dimensionNames() const {
@@ -238,8 +252,14 @@ void SlabReader::read(const Box& box, Slab& slab) {
         double* values = source.direct ? column.values.data() : values_.data();
         Gap* gaps = source.direct ? column.gaps.data() : gaps_.data();
         checked(Place{path_, false}, "variable " + inQuotes(source.variable->name) + ": cannot read its values", [&] {
-            return nc_get_vara_double(file_, source.variable->id, coordinates(own.start), coordinates(own.count),
-                                      values);
+            if (source.variable->type != ValueType::Char)
+                return nc_get_vara_double(file_, source.variable->id, coordinates(own.start), coordinates(own.count),
+                                          values);
+            text_.resize(own.size());
+            const int status = nc_get_vara_text(file_, source.variable->id, coordinates(own.start),
+                                                coordinates(own.count), text_.data());
+            std::transform(text_.begin(), text_.end(), values, [](char c) { return static_cast<unsigned char>(c); });
+            return status;
         });
         classify(values, gaps, own.size(), source.rule);
         if (source.direct) continue;

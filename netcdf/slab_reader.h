@@ -61,9 +61,18 @@ struct Slab {
 class SlabReader {
 public:
     // Pairs the named variables of input's root group; slabs hold at most
-    // slabValues samples. Throws NetcdfError naming the file and the variable
-    // when one is missing or not of numbers. input must outlive the reader.
-    SlabReader(const InputFile& input, const std::vector<std::string>& variables, std::size_t slabValues);
+    // slabValues samples. A char variable among characters (the quality
+    // flags of the profile archives, one character a sample) is read one
+    // character a value, its code; its _FillValue is a character too. Throws
+    // NetcdfError naming the file and the variable when one is missing, or
+    // not of numbers and not among characters. input must outlive the reader.
+    SlabReader(const InputFile& input, const std::vector<std::string>& variables, std::size_t slabValues,
+               const std::vector<std::string>& characters = {});
+
+    // Values equal to one of these (as the variable stores them: a float
+    // variable's as floats) are gaps too, Gap::Missing, in every variable of
+    // numbers read: the fill values a file uses without saying so.
+    void addMissing(const std::vector<double>& values);
 
     const std::vector<Dimension>& dimensions() const { return dimensions_; }  // those the variables pair into
     std::vector<std::string> dimensionNames() const;
@@ -94,6 +103,7 @@ private:
     std::vector<Box> slabs_;
     std::vector<double> values_;  // one variable's own, before they are broadcast
     std::vector<Gap> gaps_;
+    std::vector<char> text_;  // a char variable's own, before they are codes
 };
 
 }  // namespace thalwen

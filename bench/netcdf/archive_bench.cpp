@@ -2,8 +2,8 @@
 // against the CSV batch of the same samples (bench/netcdf/run):
 //   archive_bench make ARCHIVE.nc PROFILES LEVELS classic|netcdf4
 //       writes random in-range profiles (PRES, TEMP, PSAL and their
-//       _ADJUSTED twins with QC flags, LATITUDE, LONGITUDE), a block of
-//       profiles at a time
+//       _ADJUSTED twins with QC flags declared as CF declares them, all good,
+//       LATITUDE, LONGITUDE), a block of profiles at a time
 //   archive_bench csv ARCHIVE.nc > SAMPLES.csv
 //       the same samples as rows of bench/batch/generate.py's kind
 //   archive_bench convert ARCHIVE.nc OUT.nc JOBS [io]
@@ -55,6 +55,10 @@ int make(const char* path, std::size_t profiles, std::size_t levels, bool netcdf
             const float fill = kFill;
             check(nc_put_att_float(f, id, "_FillValue", NC_FLOAT, 1, &fill), base);
             check(nc_def_var(f, (name + "_QC").c_str(), NC_CHAR, 2, dimensions, &qc), base);
+            // Declared as CF declares flags, so that --qc may keep the good ones.
+            const std::string flagsName = name + "_QC";
+            check(nc_put_att_text(f, id, "ancillary_variables", flagsName.size(), flagsName.c_str()), base);
+            check(nc_put_att_text(f, qc, "flag_values", 7, "1234589"), base);
             if (netcdf4) {
                 check(nc_def_var_deflate(f, id, 1, 1, 1), base);
                 check(nc_def_var_deflate(f, qc, 1, 1, 1), base);

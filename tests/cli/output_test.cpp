@@ -288,4 +288,28 @@ TEST(Outputs, ResultsNamedLikeInputColumnsGetTheirUnit) {
               "density (kg m-3),conductivity,specificGravity,referenceTemperature,clamped (inputs)");
 }
 
+// What a netCDF file gains unless asked: Absolute Salinity and the quantities
+// derived on request that the method has, and the Practical Salinity of a
+// file that gives another salinity-related input.
+TEST(Outputs, ANetcdfFileGainsWhatItLacks) {
+    const struct {
+        Method method;
+        Quantity source;
+        std::vector<std::string> names;
+    } rows[] = {
+        {Method::Teos10Exact,
+         Quantity::PracticalSalinity,
+         {"absoluteSalinity", "conservativeTemperature", "potentialTemperature", "sigma0", "soundSpeed",
+          "freezingTemperature"}},
+        {Method::Ies80,
+         Quantity::Conductivity,
+         {"practicalSalinity", "potentialTemperature", "sigma0", "soundSpeed", "freezingTemperature"}},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> names;
+        for (const Output& output : netcdfDefaultOutputs(row.method, row.source)) names.push_back(outputName(output));
+        EXPECT_EQ(names, row.names);
+    }
+}
+
 }  // namespace

@@ -109,7 +109,7 @@ TEST(NetcdfDescription, TellsDimensionsVariablesAttributesAndStorage) {
     const InputFile input(folder.file("in.nc"));
     const Description& description = input.description();
     const Group& root = description.root;
-    EXPECT_EQ(description.format, Format::Netcdf4);
+    EXPECT_EQ(description.format, FileFormat::Netcdf4);
     ASSERT_EQ(root.dimensions.size(), 3u);
     EXPECT_TRUE(root.dimensions[0].unlimited);
     EXPECT_EQ(root.dimensions[0].length, 5u);

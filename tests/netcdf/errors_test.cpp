@@ -32,6 +32,15 @@ void cut(const std::string& path, std::uintmax_t bytes) {
     std::filesystem::resize_file(path, std::filesystem::file_size(path) - bytes);
 }
 
+// Has PRES name a dimension the file lacks, as a damaged header would: the
+// last byte of its second dimension id, after its name and rank.
+void loseDimension(const std::string& path) {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    file.seekp(static_cast<std::streamoff>(bytes.find("PRES") + 4 + 4 + 4 + 3));
+    file.put(9);
+}
+
 void withUserType(const std::string& path) {
     const int f = create(path, NC_NETCDF4);
     nc_type kind = NC_NAT;
@@ -73,6 +82,8 @@ TEST(NetcdfErrors, NameTheFileAndTheVariableInWords) {
          open, "in.nc: the file is cut short: its header is incomplete"},
         {[](const Folder& f) { makeSmall(f.file("in.nc"), NC_NETCDF4), cut(f.file("in.nc"), 100); }, open,
          "in.nc: cannot open: the file is damaged or cut short"},
+        {[](const Folder& f) { makeSmall(f.file("in.nc"), 0), loseDimension(f.file("in.nc")); }, open,
+         "in.nc: variable 'PRES' has a dimension the file lacks"},
         {[](const Folder& f) { makeSmall(f.file("in.nc"), 0); }, read("PLATFORM_NUMBER"),
          "in.nc: variable 'PLATFORM_NUMBER' holds char, not numbers"},
         {[](const Folder& f) { makeSmall(f.file("in.nc"), 0); }, read("TEMP"), "in.nc: no variable 'TEMP'"},

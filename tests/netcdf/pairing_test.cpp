@@ -236,5 +236,32 @@ TEST(NetcdfGaps, TellsFillMissingAndInvalidValuesFromMeasurements) {
     }
 }
 
+// The profile archives' quality flags are characters, their fill a blank;
+// and a fill value the file does not declare is the user's to name.
+TEST(NetcdfGaps, CharacterFlagsAndTheFillValuesTheUserNames) {
+    const Folder folder;
+    const int f = create(folder.file("in.nc"), 0);
+    const int n = dimension(f, "N", 3);
+    const int flags = variable(f, "PSAL_QC", NC_CHAR, {n}), bare = variable(f, "TEMP_QC", NC_CHAR, {n});
+    text(f, flags, "_FillValue", " ");
+    const int psal = variable(f, "PSAL", NC_FLOAT, {n});
+    nc(nc_enddef(f));
+    nc(nc_put_var_text(f, flags, "14 "));
+    nc(nc_put_var_text(f, bare, std::string("9\0 ", 3).data()));
+    put(f, psal, {-999.9, 35, 99999});
+    nc(nc_close(f));
+    const InputFile input(folder.file("in.nc"));
+    SlabReader reader(input, {"PSAL_QC", "TEMP_QC", "PSAL"}, 100, {"PSAL_QC", "TEMP_QC"});
+    reader.addMissing({-999.9, 99999});
+    Slab slab;
+    reader.read(reader.slabs().at(0), slab);
+    EXPECT_EQ(slab.inputs[0].values[0], '1');
+    EXPECT_EQ(slab.inputs[0].values[1], '4');
+    EXPECT_EQ(slab.inputs[0].gaps, (std::vector<Gap>{Gap::None, Gap::None, Gap::Fill}));
+    EXPECT_EQ(slab.inputs[1].gaps, (std::vector<Gap>{Gap::None, Gap::Fill, Gap::None}));  // netCDF's fill, '\0'
+    EXPECT_EQ(slab.inputs[1].values[2], ' ');  // a blank is a flag where no _FillValue says otherwise
+    EXPECT_EQ(slab.inputs[2].gaps, (std::vector<Gap>{Gap::Missing, Gap::None, Gap::Missing}));
+}
+
 }  // namespace
 }  // namespace thalwen
