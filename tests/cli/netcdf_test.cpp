@@ -325,6 +325,10 @@ TEST(NetcdfRun, VariablesAreFoundByStandardNameThenByName) {
         {{{"C", "C", "mhos/m", "sea_water_electrical_conductivity", nullptr}, {"CNDC_QC", "CNDC_QC", "", "", "char"}},
          {{ColumnUse::Quantity, Quantity::Conductivity}, {}},
          ""},
+        // No scale stated: which salinity it is, is the user's to say.
+        {{{"PRES", "PRES", "", "", nullptr}, {"s", "s", "", "sea_water_salinity", nullptr}},
+         {{ColumnUse::Quantity, Quantity::Pressure}, {}},
+         ""},
     };
     for (const auto& row : rows) {
         BatchColumns columns;
