@@ -340,10 +340,11 @@ std::optional<Flags> flagsNamed(py::handle dataset, const std::string& name) {
 }
 
 std::string declaredText(const Flags& flags) {
-    std::vector<std::string> texts;
+    std::string text;
     for (const py::handle value : flags.declared)
-        texts.push_back(py::isinstance<py::bytes>(value) ? value.cast<std::string>() : textOf(value));
-    return listed(texts, " ");
+        (text += text.empty() ? "" : " ") +=
+            py::isinstance<py::bytes>(value) ? value.cast<std::string>() : textOf(value);
+    return text;
 }
 
 // qc=: each variable read masked where a variable of quality flags it
