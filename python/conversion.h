@@ -18,9 +18,6 @@ namespace thalwen {
 // conversion block by block, without their attributes.
 using InputUnits = std::map<Quantity, QuantityUnit>;
 
-// The field of the result that holds the flags of the inputs brought to a bound.
-inline constexpr const char* kClamped = "clamped";
-
 // One field of the result: a quantity of the sample, one derived from it, or
 // the flags of the inputs brought to a bound.
 struct Field {
@@ -38,7 +35,7 @@ struct Field {
         case Kind::Clamped:
             break;
         }
-        return kClamped;
+        return kClampedName;
     }
 };
 

@@ -3,6 +3,7 @@
 #include <netcdf.h>  // NC_FILL_DOUBLE, the fill value thalwen-convert's results are written with
 
 #include <array>
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -396,9 +397,36 @@ std::optional<QuantityUnit> unitOf(const Input& input) {
 
 // ---- The results -------------------------------------------------------------------------------------
 
+// The flags of the inputs brought to a bound as a netCDF file holds them:
+// one bit per input, NaN where a sample has no results (the fill value of a
+// short in a file).
+py::object clampedBits(py::handle flags, py::handle pressure) {
+    const py::module_ numpy = py::module_::import("numpy");
+    py::object bits = numpy.attr("zeros_like")(pressure);
+    for (const auto& [keyword, flag] : py::reinterpret_borrow<py::dict>(flags)) {
+        const Quantity quantity = *inputFromKeyword(keyword.cast<std::string>());
+        bits = bits.attr("__add__")(flag.attr("__mul__")(QuantitySet{quantity}.bits()));
+    }
+    return numpy.attr("where")(numpy.attr("isnan")(pressure), py::float_(NAN), bits);
+}
+
+py::dict flagAttributes(const Options& options) {
+    py::list masks;
+    std::string meanings;
+    for (const QuantityInfo& info : kQuantities) {
+        if (!info.input) continue;
+        masks.append(QuantitySet{info.quantity}.bits());
+        (meanings += meanings.empty() ? "" : " ") += info.name;
+    }
+    return py::dict("long_name"_a = kClampedLongName,
+                    "flag_masks"_a = py::module_::import("numpy").attr("array")(masks, "dtype"_a = "int16"),
+                    "flag_meanings"_a = meanings, "method"_a = infoOf(options.method).label);
+}
+
 // What a netCDF file gains from thalwen-convert unless asked otherwise:
 // Practical Salinity when converted from another input, Absolute Salinity
-// and the quantities derived on request, those the method has.
+// and the quantities derived on request, those the method has, and the
+// flags of the inputs brought to a bound.
 std::vector<Field> defaultOutputs(Method method, const std::vector<Input>& inputs) {
     std::vector<Field> fields;
     if (std::none_of(inputs.begin(), inputs.end(),
@@ -407,11 +435,13 @@ std::vector<Field> defaultOutputs(Method method, const std::vector<Input>& input
     if (usedBy(Quantity::AbsoluteSalinity, method)) fields.push_back({Field::Kind::Sample, Quantity::AbsoluteSalinity});
     for (const DerivedInfo& info : kDerivedQuantities)
         if (!info.teos10Only || method != Method::Ies80) fields.push_back({Field::Kind::Derived, {}, info.quantity});
+    fields.push_back({Field::Kind::Clamped});
     return fields;
 }
 
 // A result's variable name, as thalwen-convert names it in a file.
 const char* nameOf(const Field& field) {
+    if (field.kind == Field::Kind::Clamped) return kClampedName;
     return field.kind == Field::Kind::Sample ? infoOf(field.quantity).name : infoOf(field.derived).name;
 }
 
@@ -525,20 +555,31 @@ py::object convertDataset(const py::args& args, const py::kwargs& kwargs) {
     // dask runs the chunks side by side already.
     if (lazy && !constants.contains("jobs")) constants["jobs"] = 1;
     const std::vector<Field> fields = options.outputs ? *options.outputs : defaultOutputs(options.method, inputs);
+    // The flags need to know the samples without results: those without a pressure.
+    std::vector<Field> asked = fields;
+    const auto isPressure = [](const Field& field) {
+        return field.kind == Field::Kind::Sample && field.quantity == Quantity::Pressure;
+    };
+    const auto clamped = std::find_if(fields.begin(), fields.end(),
+                                      [](const Field& field) { return field.kind == Field::Kind::Clamped; });
+    if (clamped != fields.end() && std::none_of(fields.begin(), fields.end(), isPressure))
+        asked.push_back({Field::Kind::Sample, Quantity::Pressure});
     py::list outputs;
-    for (const Field& field : fields) {
-        if (field.kind == Field::Kind::Clamped)
-            throw py::value_error("outputs: 'clamped' is a result of convert(), not a variable of convert_dataset()");
-        outputs.append(field.keyword());
-    }
+    for (const Field& field : asked) outputs.append(field.keyword());
     constants["outputs"] = outputs;
+    const std::size_t flagsAt = static_cast<std::size_t>(clamped - fields.begin());
+    const std::size_t pressureAt =
+        static_cast<std::size_t>(std::find_if(asked.begin(), asked.end(), isPressure) - asked.begin());
 
-    const py::cpp_function convertBlocks([constants, units, keywords](const py::args& blocks) -> py::object {
+    const py::cpp_function convertBlocks([=, n = fields.size()](const py::args& blocks) -> py::object {
         py::kwargs given;
         for (const auto& [key, value] : constants) given[key] = value;
         for (std::size_t k = 0; k < keywords.size(); ++k) given[py::str(keywords[k])] = blocks[k];
         const py::tuple results = convertKeywords(given, units);
-        return results.size() == 1 ? py::object(results[0]) : py::object(results);
+        py::tuple wanted(n);
+        for (std::size_t k = 0; k < n; ++k)
+            wanted[k] = k == flagsAt ? clampedBits(results[flagsAt], results[pressureAt]) : results[k];
+        return n == 1 ? py::object(wanted[0]) : py::object(wanted);
     });
     py::list dtypes, coreDims;
     for (std::size_t k = 0; k < fields.size(); ++k) {
@@ -555,8 +596,10 @@ py::object convertDataset(const py::args& args, const py::kwargs& kwargs) {
     for (std::size_t k = 0; k < fields.size(); ++k) {
         names.push_back(freeName(dataset, names, nameOf(fields[k])));
         py::object result = results[py::int_(k)];
-        result.attr("attrs") = attributesOf(fields[k], options, reference);
-        result.attr("encoding") = py::dict("_FillValue"_a = NC_FILL_DOUBLE);
+        const bool flags = k == flagsAt;
+        result.attr("attrs") = flags ? flagAttributes(options) : attributesOf(fields[k], options, reference);
+        result.attr("encoding") = flags ? py::dict("dtype"_a = "int16", "_FillValue"_a = NC_FILL_SHORT)
+                                        : py::dict("_FillValue"_a = NC_FILL_DOUBLE);
         converted[py::str(names.back())] = result;
     }
     const py::dict attributes = dataset.attr("attrs").attr("copy")();
@@ -601,10 +644,10 @@ Parameters
 ----------
 ds : xarray.Dataset
 outputs : str or sequence of str, optional
-    The results added, as convert() names them (not clamped). Default, as
-    thalwen-convert adds to a netCDF file: salinity when converted from
-    another input, absolute_salinity and the quantities derived on request,
-    those the method has.
+    The results added, as convert() names them. Default, as thalwen-convert
+    adds to a netCDF file: salinity when converted from another input,
+    absolute_salinity and the quantities derived on request, those the
+    method has, and clamped.
 method : str, optional
     As convert() takes it.
 source : str, optional
@@ -636,7 +679,8 @@ xarray.Dataset
     _1 appended to a name ds has already), with its standard_name where CF
     has one, long_name, units, method and reference_temperature attributes;
     NaN where there is no result (written as the fill value of netCDF by
-    to_netcdf). The global history attribute gains a line: the UTC time and
+    to_netcdf). clamped holds the inputs brought to a bound as flags, one
+    bit per input (its flag_masks and flag_meanings), written as a short. The global history attribute gains a line: the UTC time and
     the call.
 
 Raises

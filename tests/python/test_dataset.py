@@ -1,6 +1,9 @@
 """thalwen.convert_dataset: a profile-shaped Dataset gives, variable by
 variable, what thalwen.convert gives on the flattened arrays; its gaps give
 NaN, never a number; the results say what they are; dask stays lazy."""
+import os
+import subprocess
+
 import dask
 import numpy as np
 import pytest
@@ -57,6 +60,32 @@ def test_a_profile_dataset_converts_as_its_flattened_arrays(dataset, tmp_path):
         assert converted[name].dims == LEVELS
         np.testing.assert_array_equal(converted[name].values.ravel(), getattr(expected, keyword))
     assert np.isnan(converted.sigma0.values[1, 2])
+
+
+@pytest.mark.parametrize("options, keywords", [  # thalwen-convert's, convert_dataset's
+    ([], {}),
+    (["--method", "ies80", "--fahrenheit", "--reference-temperature", "60"],
+     dict(method="ies80", fahrenheit=True, reference_temperature=60)),
+    (["--outputs", "conductivity,sigma0", "--conductivity-unit", "uS/cm", "--missing", "15"],
+     dict(outputs=["conductivity", "sigma0", "clamped"], conductivity_unit="uS/cm", missing=15)),
+    (["--source", "practicalSalinity", "--column", "temperature=T", "--latitude", "-35.2"],
+     dict(source="salinity", columns={"temperature": "T"}, latitude=-35.2)),
+])
+def test_the_twin_of_thalwen_convert_on_a_netcdf_file(options, keywords, tmp_path):
+    ds = profiles(PSAL=(LEVELS, np.full((2, 3), 35.0)), T=(LEVELS, np.add(TEMP, 273.15), {"units": "K"}))
+    ds.TEMP[0, 1] = 40  # brought to 35 °C
+    if "latitude" in keywords:
+        ds = ds.drop_vars("LATITUDE")
+    if "source" not in keywords:
+        ds = ds.drop_vars("PSAL")
+    ds.to_netcdf(tmp_path / "in.nc")
+    subprocess.run([os.environ["THALWEN_CONVERT"], tmp_path / "in.nc", "-o", tmp_path / "out.nc", *options],
+                   capture_output=True)
+    written = xr.open_dataset(tmp_path / "out.nc")
+    converted = thalwen.convert_dataset(xr.open_dataset(tmp_path / "in.nc"), **keywords)
+    assert list(converted.data_vars) == list(written.data_vars) and converted.sigma0.count() >= 4
+    for name in written.data_vars:
+        xr.testing.assert_identical(converted[name], written[name])
 
 
 @pytest.mark.filterwarnings("ignore::thalwen.ImpossibleValueWarning")  # 99999 dbar, deeper than any ocean
@@ -133,7 +162,7 @@ def test_keywords_give_what_the_dataset_lacks():
     ([], dict(source="absolute_salinity"), ValueError, ["source: 'absolute_salinity' is not one of"]),
     ([], dict(latitude=[1, 2]), TypeError, ["latitude: expected a number or an xarray DataArray"]),
     ([], dict(qc=1), ValueError, ["qc: none of the variables read declares quality flags"]),
-    ([], dict(outputs="clamped"), ValueError, ["outputs: 'clamped'"]),
+    ([], dict(outputs="method"), ValueError, ["outputs: 'method' is not one of"]),
     ([], dict(temprature=1), TypeError, ["unexpected keyword argument 'temprature'"]),
 ])
 def test_what_cannot_be_converted_is_refused(drop, given, error, words):
