@@ -286,17 +286,6 @@ void maskGaps(Input& input) {
     if (!kept.is_none()) input.value = array.attr("where")(kept);
 }
 
-// The words of a blank-separated list attribute.
-std::vector<std::string> listWords(const std::string& text) {
-    std::vector<std::string> words;
-    for (std::size_t start = text.find_first_not_of(' '); start != std::string::npos;) {
-        const std::size_t end = std::min(text.find(' ', start), text.size());
-        words.push_back(text.substr(start, end - start));
-        start = text.find_first_not_of(' ', end);
-    }
-    return words;
-}
-
 // A variable of quality flags as xarray holds it: numbers, or characters
 // (bytes or str) of one each.
 struct Flags {
@@ -357,8 +346,8 @@ void keepFlagged(py::handle dataset, const std::vector<std::string>& qc, std::ve
     for (Input& input : inputs) {
         if (input.variable.empty()) continue;
         const py::object ancillary = input.value.attr("attrs").attr("get")("ancillary_variables", "");
-        for (const std::string& name : listWords(textOf(ancillary))) {
-            const std::optional<Flags> flags = flagsNamed(dataset, name);
+        for (const py::handle name : py::str(ancillary).attr("split")()) {
+            const std::optional<Flags> flags = flagsNamed(dataset, textOf(name));
             if (!flags) continue;
             if (!first) first = flags;
             py::list kept;
