@@ -45,6 +45,9 @@ Method readMethod(pybind11::handle value);
 const ConductivityUnit* readConductivityUnit(pybind11::handle value);
 bool readFahrenheit(pybind11::handle value);
 std::vector<Field> readOutputs(pybind11::handle value);
+// jobs= and missing= read, or a TypeError or ValueError naming the argument.
+unsigned readJobs(pybind11::handle value);
+std::vector<double> readMissing(pybind11::handle value);
 
 // thalwen.convert(**kwargs), each input of units in its unit there.
 pybind11::object convertKeywords(const pybind11::kwargs& kwargs, const InputUnits& units = {});

@@ -124,6 +124,10 @@ Options readOptions(const py::kwargs& kwargs, py::handle dataset) {
             options.fahrenheit = readFahrenheit(value);
         } else if (name == "conductivity_unit") {
             options.conductivityUnit = readConductivityUnit(value);
+        } else if (name == "jobs") {
+            readJobs(value);  // refused now, not when a dask chunk is computed
+        } else if (name == "missing") {
+            readMissing(value);
         } else if (name == "outputs") {
             options.outputs = readOutputs(value);
         } else if (name == "source") {
@@ -134,7 +138,7 @@ Options readOptions(const py::kwargs& kwargs, py::handle dataset) {
             options.qc = readFlags(value);
         } else if (const std::optional<Quantity> quantity = inputFromKeyword(name)) {
             options.keywords.push_back(keywordInput(infoOf(*quantity), value));
-        } else if (!options.passedOn.contains(key)) {
+        } else {
             throw py::type_error("convert_dataset() got an unexpected keyword argument '" + name +
                                  "'; see help(thalwen.convert_dataset)");
         }

@@ -107,8 +107,6 @@ bool readFahrenheit(py::handle value) {
     throw py::type_error("fahrenheit: expected True or False, got " + reprOf(value));
 }
 
-namespace {
-
 unsigned readJobs(py::handle value) {
     if (value.is_none()) return coresAvailable();
     const py::object whole = py::reinterpret_steal<py::object>(PyNumber_Index(value.ptr()));
@@ -124,6 +122,8 @@ unsigned readJobs(py::handle value) {
     }
     return static_cast<unsigned>(jobs);
 }
+
+namespace {
 
 bool isNumberKind(char kind) { return kind == 'i' || kind == 'u' || kind == 'f'; }
 
@@ -158,6 +158,8 @@ void readNumbers(GivenInput& input) {
     input.numbers = numbers;
 }
 
+}  // namespace
+
 // missing=: a number or a sequence of numbers.
 std::vector<double> readMissing(py::handle value) {
     py::array array;
@@ -174,6 +176,8 @@ std::vector<double> readMissing(py::handle value) {
         numbers.push_back(number.cast<double>());
     return numbers;
 }
+
+namespace {
 
 // The missing values as an input of dtype holds them: numpy compares a
 // float32 array with 9.96921e36 in float32, and so does missing=. A value

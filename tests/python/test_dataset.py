@@ -127,6 +127,8 @@ def test_a_dask_backed_dataset_stays_lazy_and_computes_the_same():
 
     with dask.config.set(scheduler=refuse):
         converted = thalwen.convert_dataset(profiles().chunk({"N_PROF": 1}))
+        with pytest.raises(TypeError, match="missing: expected a number"):  # now, not when computed
+            thalwen.convert_dataset(profiles().chunk({"N_PROF": 1}), missing="x")
     assert converted.sigma0.chunks == ((1, 1), (3,))
     np.testing.assert_array_equal(converted.sigma0.values, thalwen.convert_dataset(profiles()).sigma0.values)
 
