@@ -6,6 +6,7 @@
 #include <pybind11/pybind11.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,10 @@ pybind11::object convertKeywords(const pybind11::kwargs& kwargs, const InputUnit
 // text, the units attribute of whose numbers, as a unit of info's quantity; a
 // ValueError naming whose when it is none.
 QuantityUnit readOwnUnit(const QuantityInfo& info, const std::string& text, const std::string& whose);
+
+// The unit an xarray DataArray's units attribute gives its numbers, read as
+// readOwnUnit reads it; none without one.
+std::optional<QuantityUnit> unitAttributeOf(const QuantityInfo& info, pybind11::handle array, const std::string& whose);
 
 // "a, b and c".
 std::string listed(const std::vector<std::string>& items, const char* last = " and ");

@@ -379,10 +379,7 @@ void keepFlagged(py::handle dataset, const std::vector<std::string>& qc, std::ve
 // user's, as fahrenheit= and conductivity_unit= say.
 std::optional<QuantityUnit> unitOf(const Input& input) {
     if (!isDataArray(input.value)) return std::nullopt;
-    const py::object units = input.value.attr("attrs").attr("get")("units");
-    if (py::isinstance<py::str>(units)) return readOwnUnit(*input.info, units.cast<std::string>(), input.whose);
-    if (!units.is_none())
-        throw py::value_error(input.whose + " (its units attribute): expected a unit text, got " + reprOf(units));
+    if (auto unit = unitAttributeOf(*input.info, input.value, input.whose)) return unit;
     if (input.reading && input.reading->convention && input.reading->convention->unit)
         return readOwnUnit(*input.info, input.reading->convention->unit, input.whose);
     return std::nullopt;

@@ -37,6 +37,15 @@ QuantityUnit readOwnUnit(const QuantityInfo& info, const std::string& text, cons
     return read.unit;
 }
 
+std::optional<QuantityUnit> unitAttributeOf(const QuantityInfo& info, py::handle array, const std::string& whose) {
+    const py::object units = array.attr("attrs").attr("get")("units");
+    if (units.is_none()) return std::nullopt;
+    if (!py::isinstance<py::str>(units))
+        throw py::value_error(whose + " (its units attribute): expected a unit text, got " +
+                              py::repr(units).cast<std::string>());
+    return readOwnUnit(info, units.cast<std::string>(), whose);
+}
+
 std::string listed(const std::vector<std::string>& items, const char* last) {
     std::string text;
     for (std::size_t k = 0; k < items.size(); ++k)
@@ -204,12 +213,7 @@ bool isXarray(py::handle value) { return isFrom(value, "xarray", "dims"); }
 // it; none for any other input.
 std::optional<QuantityUnit> ownUnitOf(const QuantityInfo& info, py::handle value) {
     if (!isXarray(value)) return std::nullopt;
-    const py::object units = value.attr("attrs").attr("get")("units");
-    if (units.is_none()) return std::nullopt;
-    if (!py::isinstance<py::str>(units))
-        throw py::value_error(std::string(info.keyword) + " (its units attribute): expected a unit text, got " +
-                              reprOf(units));
-    return readOwnUnit(info, units.cast<std::string>(), info.keyword);
+    return unitAttributeOf(info, value, info.keyword);
 }
 
 bool labelledAlike(py::handle first, py::handle other) {
