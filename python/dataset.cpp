@@ -542,6 +542,8 @@ py::object convertDataset(const py::args& args, const py::kwargs& kwargs) {
         arrays.append(input.value);
         lazy = lazy || !input.value.attr("chunks").is_none();
     }
+    if (arrays.empty())
+        throw py::value_error("convert_dataset: no variable of the dataset is read; for numbers alone, use convert()");
     // dask runs the chunks side by side already.
     if (lazy && !constants.contains("jobs")) constants["jobs"] = 1;
     const std::vector<Field> fields = options.outputs ? *options.outputs : defaultOutputs(options.method, inputs);
