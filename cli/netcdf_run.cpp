@@ -24,9 +24,6 @@ namespace {
 
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 
-// The name of the variable a result writes a sample's clamped inputs to.
-constexpr const char* kClampedName = "clamped";
-
 // ---- The file as a batch reads it ------------------------------------------------------------------
 
 // The root group's variables as a batch reads columns, in their order.
@@ -106,7 +103,7 @@ std::vector<NewVariable> newVariables(const Plan& plan, const BatchSetup& setup,
         (meanings += meanings.empty() ? "" : " ") += info.name;
     }
     NewVariable clamped{freeName(root, variables, kClampedName), dimensions, {}, storage, ValueType::Short};
-    clamped.attributes = {textAttribute("long_name", "inputs brought to the bounds of the method's ranges"),
+    clamped.attributes = {textAttribute("long_name", kClampedLongName),
                           Attribute{"_FillValue", ValueType::Short, {}, {defaultFill(ValueType::Short)}},
                           Attribute{"flag_masks", ValueType::Short, {}, masks},
                           textAttribute("flag_meanings", meanings), textAttribute("method", method)};

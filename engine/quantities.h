@@ -242,6 +242,12 @@ constexpr CfAttributes cfAttributesOf(DerivedQuantity quantity) {
     return {info.standardName, info.label, info.engineUnit};
 }
 
+// The variable beside the results that says, for each sample, the inputs
+// brought to the bounds of the method's ranges: a flag of one bit per input
+// (QuantitySet's), named in flag_meanings by the input's name.
+inline constexpr const char* kClampedName = "clamped";
+inline constexpr const char* kClampedLongName = "inputs brought to the bounds of the method's ranges";
+
 // ---- One salinity-related input --------------------------------------------------------------------
 
 // A sample gives at most one of the salinity-related inputs, wherever it

@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "conversion.h"
+#include "dataset.h"
 #include "number_text.h"
 #include "parallel.h"
 #include "quantities.h"
@@ -27,14 +29,35 @@ using namespace py::literals;
 
 namespace thalwen {
 
+QuantityUnit readOwnUnit(const QuantityInfo& info, const std::string& text, const std::string& whose) {
+    const QuantityUnitReading read = readQuantityUnit(info, text, info.keyword);
+    const std::string where = whose + " (its units attribute): ";
+    if (read.status == UnitStatus::NoDatabase) throw std::runtime_error(where + read.message);
+    if (read.status != UnitStatus::Read) throw py::value_error(where + read.message);
+    return read.unit;
+}
+
+std::optional<QuantityUnit> unitAttributeOf(const QuantityInfo& info, py::handle array, const std::string& whose) {
+    const py::object units = array.attr("attrs").attr("get")("units");
+    if (units.is_none()) return std::nullopt;
+    if (!py::isinstance<py::str>(units))
+        throw py::value_error(whose + " (its units attribute): expected a unit text, got " +
+                              py::repr(units).cast<std::string>());
+    return readOwnUnit(info, units.cast<std::string>(), whose);
+}
+
+std::string listed(const std::vector<std::string>& items, const char* last) {
+    std::string text;
+    for (std::size_t k = 0; k < items.size(); ++k)
+        (text += k == 0 ? "" : k + 1 == items.size() ? last : ", ") += items[k];
+    return text;
+}
+
 namespace {
 
 // The keywords that say how, not what.
 const char* const kOptionKeywords[] = {"method", "conductivity_unit", "fahrenheit", "missing", "outputs", "out",
                                        "jobs"};
-
-// The field of the result that holds the flags of the inputs brought to a bound.
-constexpr const char* kClamped = "clamped";
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -72,6 +95,8 @@ std::string conductivityUnitNames() {
     return names;
 }
 
+}  // namespace
+
 Method readMethod(py::handle value) {
     if (py::isinstance<py::str>(value))
         if (auto method = methodFromName(value.cast<std::string>())) return *method;
@@ -107,6 +132,8 @@ unsigned readJobs(py::handle value) {
     return static_cast<unsigned>(jobs);
 }
 
+namespace {
+
 bool isNumberKind(char kind) { return kind == 'i' || kind == 'u' || kind == 'f'; }
 
 // The numbers of one input as float64, NaN where a measurement is missing:
@@ -140,6 +167,8 @@ void readNumbers(GivenInput& input) {
     input.numbers = numbers;
 }
 
+}  // namespace
+
 // missing=: a number or a sequence of numbers.
 std::vector<double> readMissing(py::handle value) {
     py::array array;
@@ -156,6 +185,8 @@ std::vector<double> readMissing(py::handle value) {
         numbers.push_back(number.cast<double>());
     return numbers;
 }
+
+namespace {
 
 // The missing values as an input of dtype holds them: numpy compares a
 // float32 array with 9.96921e36 in float32, and so does missing=. A value
@@ -178,26 +209,11 @@ bool isFrom(py::handle value, const char* package, const char* attribute) {
 bool isPandas(py::handle value) { return isFrom(value, "pandas", "index"); }
 bool isXarray(py::handle value) { return isFrom(value, "xarray", "dims"); }
 
-// The unit text says in which unit the numbers of info's input are, as a
-// file's header would.
-QuantityUnit readOwnUnit(const QuantityInfo& info, const std::string& text) {
-    const QuantityUnitReading read = readQuantityUnit(info, text, info.keyword);
-    const std::string where = std::string(info.keyword) + " (its units attribute): ";
-    if (read.status == UnitStatus::NoDatabase) throw std::runtime_error(where + read.message);
-    if (read.status != UnitStatus::Read) throw py::value_error(where + read.message);
-    return read.unit;
-}
-
 // The unit of an xarray input's units attribute, as netCDF files and CF write
 // it; none for any other input.
 std::optional<QuantityUnit> ownUnitOf(const QuantityInfo& info, py::handle value) {
     if (!isXarray(value)) return std::nullopt;
-    const py::object units = value.attr("attrs").attr("get")("units");
-    if (units.is_none()) return std::nullopt;
-    if (!py::isinstance<py::str>(units))
-        throw py::value_error(std::string(info.keyword) + " (its units attribute): expected a unit text, got " +
-                              reprOf(units));
-    return readOwnUnit(info, units.cast<std::string>());
+    return unitAttributeOf(info, value, info.keyword);
 }
 
 bool labelledAlike(py::handle first, py::handle other) {
@@ -291,14 +307,6 @@ UserUnits givenUnits(const SampleArrays& arrays, const std::vector<GivenInput>& 
     return units;
 }
 
-// "a, b and c".
-std::string listed(const std::vector<std::string>& items, const char* last = " and ") {
-    std::string text;
-    for (std::size_t k = 0; k < items.size(); ++k)
-        (text += k == 0 ? "" : k + 1 == items.size() ? last : ", ") += items[k];
-    return text;
-}
-
 std::string salinityKeywords() {
     std::vector<std::string> keywords;
     for (const QuantityInfo& info : kQuantities)
@@ -357,27 +365,6 @@ std::string keywordList() {
 
 // ---- The results asked for ------------------------------------------------------------------------
 
-// One field of the result: a quantity of the sample, one derived from it, or
-// the flags of the inputs brought to a bound.
-struct Field {
-    enum class Kind { Sample, Derived, Clamped };
-    Kind kind = Kind::Clamped;
-    Quantity quantity = Quantity::Pressure;
-    DerivedQuantity derived = DerivedQuantity::ConservativeTemperature;
-
-    const char* keyword() const {
-        switch (kind) {
-        case Kind::Sample:
-            return infoOf(quantity).keyword;
-        case Kind::Derived:
-            return infoOf(derived).keyword;
-        case Kind::Clamped:
-            break;
-        }
-        return kClamped;
-    }
-};
-
 // The ten quantities and their flags: what convert() returned before
 // outputs= and still returns without it.
 std::vector<Field> defaultFields() {
@@ -410,6 +397,8 @@ std::string pythonSpelling(const std::string& name) {
     return "";
 }
 
+}  // namespace
+
 // outputs=: a name or a sequence of names, each once.
 std::vector<Field> readOutputs(py::handle value) {
     std::vector<py::handle> names;
@@ -436,6 +425,8 @@ std::vector<Field> readOutputs(py::handle value) {
     }
     return fields;
 }
+
+namespace {
 
 // The named tuple of fields, made once for each choice of them.
 py::object resultType(const std::vector<Field>& fields) {
@@ -612,8 +603,9 @@ py::object scalarOf(py::handle value, const std::vector<py::object>& out, std::s
     return py::float_(*static_cast<const double*>(py::reinterpret_borrow<py::array>(value).data()));
 }
 
-py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
-    if (!args.empty()) throw py::type_error("convert() takes keyword arguments only: " + keywordList());
+}  // namespace
+
+py::object convertKeywords(const py::kwargs& kwargs, const InputUnits& units) {
     SampleArrays arrays;  // its defaults are convert()'s
     py::object jobs = py::none(), outputs = py::none(), outValue = py::none();
     std::vector<double> missing;
@@ -643,7 +635,12 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
                 throw py::value_error(std::string(source->keyword) + " and " + name + ": " + kOneSalinityInput);
             if (info.salinityRelated) source = &info;
             given.add(info.quantity);
-            inputs.push_back({&info, py::reinterpret_borrow<py::object>(value), {}, {}, ownUnitOf(info, value)});
+            const auto known = units.find(info.quantity);
+            inputs.push_back({&info,
+                              py::reinterpret_borrow<py::object>(value),
+                              {},
+                              {},
+                              known != units.end() ? known->second : ownUnitOf(info, value)});
             readNumbers(inputs.back());
         } else {
             throw py::type_error("convert() got an unexpected keyword argument '" + name + "'; the keywords are " +
@@ -674,6 +671,13 @@ py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
     py::list scalars;
     for (std::size_t k = 0; k < fields.size(); ++k) scalars.append(scalarOf(values[k], out, k));
     return resultType(fields)(*scalars);
+}
+
+namespace {
+
+py::object convertPython(const py::args& args, const py::kwargs& kwargs) {
+    if (!args.empty()) throw py::type_error("convert() takes keyword arguments only: " + keywordList());
+    return convertKeywords(kwargs);
 }
 
 // ---- What help() shows ---------------------------------------------------------------------------
@@ -865,4 +869,5 @@ PYBIND11_MODULE(thalwen, module) {
     module.attr("ImpossibleValueWarning") = impossibleValueWarning;
 
     module.def("convert", &convertPython, convertDoc().c_str());
+    module.def("convert_dataset", &convertDataset, convertDatasetDoc().c_str());
 }
