@@ -166,6 +166,8 @@ def test_keywords_give_what_the_dataset_lacks():
     ([], dict(qc=1), ValueError, ["qc: none of the variables read declares quality flags"]),
     ([], dict(outputs="method"), ValueError, ["outputs: 'method' is not one of"]),
     ([], dict(temprature=1), TypeError, ["unexpected keyword argument 'temprature'"]),
+    (["PRES", "TEMP", "CNDC", "LATITUDE", "LONGITUDE"],
+     dict(pressure=1, temperature=2, salinity=35, latitude=0, longitude=0), ValueError, ["for numbers alone, use convert()"]),
 ])
 def test_what_cannot_be_converted_is_refused(drop, given, error, words):
     with pytest.raises(error) as raised:
