@@ -13,8 +13,6 @@ namespace thalwen {
 
 namespace {
 
-constexpr const char* kClamped = "clamped";  // the last result column
-
 constexpr ColumnRole kMethodColumn = {ColumnUse::Method};
 
 // What a column's name gives, and how its name said so.
@@ -84,7 +82,7 @@ Failure readColumnUnit(Quantity quantity, std::string_view unit, ColumnReading& 
 // The names of the result columns, in their order, without units.
 bool resultsStartAt(const std::vector<InputColumn>& headers, std::size_t first) {
     if (headers.size() - first < kEarlierResultColumns) return false;
-    if (headers[first].bare != "method" || headers[first + 1 + kQuantityCount].bare != kClamped) return false;
+    if (headers[first].bare != "method" || headers[first + 1 + kQuantityCount].bare != kClampedName) return false;
     for (int i = 0; i < kQuantityCount; ++i)
         if (headers[first + 1 + i].bare != kQuantities[i].name) return false;
     return true;

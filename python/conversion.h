@@ -46,6 +46,8 @@ Method readMethod(pybind11::handle value);
 const ConductivityUnit* readConductivityUnit(pybind11::handle value);
 bool readFahrenheit(pybind11::handle value);
 std::vector<Field> readOutputs(pybind11::handle value);
+// Whether a numpy dtype kind holds numbers (signed, unsigned, floating).
+constexpr bool isNumberKind(char kind) { return kind == 'i' || kind == 'u' || kind == 'f'; }
 // jobs= and missing= read, or a TypeError or ValueError naming the argument.
 unsigned readJobs(pybind11::handle value);
 std::vector<double> readMissing(pybind11::handle value);

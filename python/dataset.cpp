@@ -246,8 +246,6 @@ void requireMeasurements(const std::vector<Input>& inputs, Method method) {
 
 // ---- Gaps, packing and quality flags -----------------------------------------------------------------
 
-bool isNumberKind(char kind) { return kind == 'i' || kind == 'u' || kind == 'f'; }
-
 // The values of attribute name of attrs as a list (a number or an array).
 py::list valuesOf(py::handle attrs, const char* name) {
     return py::module_::import("numpy").attr("ravel")(attrs[name]).attr("tolist")();

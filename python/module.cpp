@@ -134,8 +134,6 @@ unsigned readJobs(py::handle value) {
 
 namespace {
 
-bool isNumberKind(char kind) { return kind == 'i' || kind == 'u' || kind == 'f'; }
-
 // The numbers of one input as float64, NaN where a measurement is missing:
 // pandas' nullable numbers hold pd.NA there, numpy's masked arrays a mask.
 // Anything but real numbers is refused: numpy would read a string of digits,
